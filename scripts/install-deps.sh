@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build and the three test tiers need, and nothing already present.
+set -euo pipefail
+
+packages=(cmake g++ make libgtest-dev googletest libbenchmark-dev
+          g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
+          wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick)
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null >/dev/null

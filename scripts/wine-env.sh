@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# One Wine prefix per build tree, with its own Xvfb display and a persistent wineserver.
+#   wine-env.sh ensure PREFIX   create the prefix once, start Xvfb and the servers if they are not running
+#   wine-env.sh down PREFIX     stop the wineserver and Xvfb of that prefix
+#   wine-env.sh print PREFIX    print the environment (export lines) to reach the prefix
+# The servers are started with their output sent to /dev/null and detached, so that they never hold
+# the output pipe of the process that started them (CTest waits on it otherwise).
+set -euo pipefail
+
+cmd=${1:?usage: wine-env.sh ensure|down|print PREFIX}
+prefix=$(realpath -m "${2:?prefix folder}")
+state="$prefix.env"
+
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+start_xvfb() {
+  local n=90
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 9>&- &
+  local pid=$!
+  for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
+  printf 'DISPLAY=:%s\nXVFB_PID=%s\n' "$n" "$pid" >"$state"
+}
+
+xvfb_alive() {
+  [ -f "$state" ] || return 1
+  # shellcheck disable=SC1090
+  . "$state"
+  kill -0 "$XVFB_PID" 2>/dev/null && [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ]
+}
+
+ensure() {
+  mkdir -p "$(dirname "$prefix")"
+  exec 9>"$prefix.lock"
+  flock 9
+  xvfb_alive || start_xvfb
+  . "$state"
+  export DISPLAY
+  if [ ! -f "$prefix/system.reg" ]; then
+    echo "Creating Wine prefix $prefix" >&2
+    wineboot -i </dev/null >/dev/null 2>&1 9>&-
+    # Without a window manager Wine waits about 2 s whenever a window is hidden; unmanaged windows do not.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 9>&-
+  fi
+  # A second "wineserver -p" for the same prefix sees the running one and exits at once.
+  setsid wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
+  wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+}
+
+down() {
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  if xvfb_alive; then kill "$XVFB_PID" 2>/dev/null || true; fi
+  rm -f "$state"
+}
+
+case "$cmd" in
+  ensure) ensure ;;
+  down) down ;;
+  print) xvfb_alive && . "$state"; printf 'export WINEPREFIX=%q WINEDEBUG=-all WINEDLLOVERRIDES=%q DISPLAY=%q\n' \
+           "$prefix" "$WINEDLLOVERRIDES" "${DISPLAY:-}" ;;
+  *) echo "unknown command $cmd" >&2; exit 2 ;;
+esac

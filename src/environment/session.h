@@ -1,0 +1,35 @@
+// Session: everything one run of the updater holds, built by WinMain (or a test) over a platform.
+// Its constructor is the start-up code, run in module order; nothing here is global, so every test
+// builds a fresh world.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "environment/install_environment.h"
+#include "environment/startup_state.h"
+#include "language/language_table.h"
+#include "platform/platform.h"
+
+namespace velora {
+
+class Session {
+ public:
+  /// arguments: the command-line parameters after the program name.
+  Session(platform::Platform& platform, std::vector<std::string> arguments)
+      : platform(platform),
+        Arguments(std::move(arguments)),
+        Startup(RunStartup(platform, Arguments, IsWindows64)) {}
+
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  platform::Platform& platform;
+  std::vector<std::string> Arguments;
+  bool IsWindows64 = false;  ///< set once by the Windows identification at start-up
+  StartupState Startup;
+  InstallEnvironment Environment;
+  LanguageTable Language;
+};
+
+}  // namespace velora

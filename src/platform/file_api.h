@@ -1,0 +1,56 @@
+// The file part of the seam: CreateFileA with share modes, reads, writes, seeks, flushes, directory
+// listings, deletes and moves. An open file closes itself when its owner lets it go.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/win_result.h"
+
+namespace velora::platform {
+
+class OpenFile {
+ public:
+  virtual ~OpenFile() = default;  ///< CloseHandle
+  /// ReadFile of up to count bytes; fewer (or none) at the end of the file.
+  virtual WinResult<std::string> Read(std::size_t count) = 0;
+  /// WriteFile of all the bytes; an error when fewer were written.
+  virtual WinError Write(std::string_view bytes) = 0;
+  /// SetFilePointerEx from the start of the file.
+  virtual WinError Seek(std::uint64_t offset) = 0;
+  /// FlushFileBuffers.
+  virtual WinError Flush() = 0;
+};
+
+using OpenFilePtr = std::unique_ptr<OpenFile>;
+
+/// One entry of a directory listing (FindFirstFileA / FindNextFileA).
+struct DirectoryEntry {
+  std::string name;
+  std::uint32_t attributes = 0;
+  std::uint64_t size = 0;
+};
+
+class FileApi {
+ public:
+  virtual ~FileApi() = default;
+  /// CreateFileA(path, access, share, no security attributes, disposition, FILE_ATTRIBUTE_NORMAL).
+  virtual WinResult<OpenFilePtr> Open(const std::string& path, std::uint32_t access,
+                                            std::uint32_t share, std::uint32_t disposition) = 0;
+  /// GetFileAttributesA; kInvalidFileAttributes when nothing is there.
+  virtual std::uint32_t Attributes(const std::string& path) = 0;
+  /// DeleteFileA.
+  virtual WinError Delete(const std::string& path) = 0;
+  /// MoveFileExA.
+  virtual WinError Move(const std::string& from, const std::string& to, std::uint32_t flags) = 0;
+  /// Every entry matching a wildcard pattern, in the order Windows lists them; an empty list (and
+  /// kErrorFileNotFound or kErrorPathNotFound) when nothing matches.
+  virtual WinResult<std::vector<DirectoryEntry>> FindFiles(const std::string& pattern) = 0;
+  /// SetCurrentDirectoryA.
+  virtual WinError SetCurrentFolder(const std::string& path) = 0;
+};
+
+}  // namespace velora::platform

@@ -1,0 +1,86 @@
+#include "platform/win32/files.h"
+
+#include "platform/win32/unique_handle.h"
+
+namespace velora::win32 {
+namespace {
+
+using platform::WinError;
+using platform::WinResult;
+
+WinError ErrorOf(BOOL succeeded) { return succeeded ? ERROR_SUCCESS : GetLastError(); }
+
+class Win32File final : public platform::OpenFile {
+ public:
+  explicit Win32File(unique_hfile file) : file_(std::move(file)) {}
+
+  WinResult<std::string> Read(std::size_t count) override {
+    std::string bytes(count, '\0');
+    DWORD read = 0;
+    if (!ReadFile(file_.get(), bytes.data(), static_cast<DWORD>(count), &read, /*lpOverlapped=*/nullptr)) {
+      return platform::Failed<std::string>(GetLastError());
+    }
+    bytes.resize(read);
+    return platform::Succeeded(std::move(bytes));
+  }
+
+  WinError Write(std::string_view bytes) override {
+    while (!bytes.empty()) {
+      DWORD written = 0;
+      if (!WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+        return GetLastError();
+      }
+      if (written == 0) return ERROR_WRITE_FAULT;
+      bytes.remove_prefix(written);
+    }
+    return ERROR_SUCCESS;
+  }
+
+  WinError Seek(std::uint64_t offset) override {
+    LARGE_INTEGER distance;
+    distance.QuadPart = static_cast<LONGLONG>(offset);
+    return ErrorOf(SetFilePointerEx(file_.get(), distance, /*lpNewFilePointer=*/nullptr, FILE_BEGIN));
+  }
+
+  WinError Flush() override { return ErrorOf(FlushFileBuffers(file_.get())); }
+
+ private:
+  unique_hfile file_;
+};
+
+}  // namespace
+
+WinResult<platform::OpenFilePtr> Win32Files::Open(const std::string& path, std::uint32_t access,
+                                                        std::uint32_t share, std::uint32_t disposition) {
+  unique_hfile file(CreateFileA(path.c_str(), access, share, /*lpSecurityAttributes=*/nullptr, disposition,
+                                FILE_ATTRIBUTE_NORMAL, /*hTemplateFile=*/nullptr));
+  if (!file) return platform::Failed<platform::OpenFilePtr>(GetLastError());
+  return platform::Succeeded<platform::OpenFilePtr>(std::make_unique<Win32File>(std::move(file)));
+}
+
+std::uint32_t Win32Files::Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+
+WinError Win32Files::Delete(const std::string& path) { return ErrorOf(DeleteFileA(path.c_str())); }
+
+WinError Win32Files::Move(const std::string& from, const std::string& to, std::uint32_t flags) {
+  return ErrorOf(MoveFileExA(from.c_str(), to.c_str(), flags));
+}
+
+WinResult<std::vector<platform::DirectoryEntry>> Win32Files::FindFiles(const std::string& pattern) {
+  std::vector<platform::DirectoryEntry> entries;
+  WIN32_FIND_DATAA data{};
+  unique_hfind find(FindFirstFileA(pattern.c_str(), &data));
+  if (!find) return {GetLastError(), std::move(entries)};
+  do {
+    const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    entries.push_back({data.cFileName, data.dwFileAttributes, size});
+  } while (FindNextFileA(find.get(), &data));
+  const DWORD ended = GetLastError();
+  return {ended == ERROR_NO_MORE_FILES ? ERROR_SUCCESS : ended, std::move(entries)};
+}
+
+WinError Win32Files::SetCurrentFolder(const std::string& path) {
+  return ErrorOf(SetCurrentDirectoryA(path.c_str()));
+}
+
+}  // namespace velora::win32

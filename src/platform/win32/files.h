@@ -1,0 +1,19 @@
+// The file seam over kernel32.
+#pragma once
+
+#include "platform/file_api.h"
+
+namespace velora::win32 {
+
+class Win32Files final : public platform::FileApi {
+ public:
+  platform::WinResult<platform::OpenFilePtr> Open(const std::string& path, std::uint32_t access,
+                                                        std::uint32_t share, std::uint32_t disposition) override;
+  std::uint32_t Attributes(const std::string& path) override;
+  platform::WinError Delete(const std::string& path) override;
+  platform::WinError Move(const std::string& from, const std::string& to, std::uint32_t flags) override;
+  platform::WinResult<std::vector<platform::DirectoryEntry>> FindFiles(const std::string& pattern) override;
+  platform::WinError SetCurrentFolder(const std::string& path) override;
+};
+
+}  // namespace velora::win32

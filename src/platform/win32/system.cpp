@@ -1,0 +1,276 @@
+#include "platform/win32/system.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+#include <wincrypt.h>
+
+#include <cstdio>
+#include <vector>
+
+namespace velora::win32 {
+namespace {
+
+using platform::WinError;
+using platform::WinResult;
+
+// A folder query (GetSystemDirectoryA and the like): ask for the length, then read.
+template <class Query>
+std::string ReadFolder(Query query) {
+  const UINT needed = query(nullptr, 0);
+  if (needed == 0) return {};
+  std::string text(needed, '\0');
+  const UINT length = query(text.data(), needed);
+  text.resize(length < needed ? length : 0);
+  return text;
+}
+
+template <class Function>
+Function KernelExport(const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
+}
+
+class Win32KernelObject final : public platform::KernelObject {
+ public:
+  explicit Win32KernelObject(unique_handle handle) : handle_(std::move(handle)) {}
+
+ private:
+  unique_handle handle_;
+};
+
+using GetFileVersionInfoSizeAFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
+using GetFileVersionInfoAFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
+using VerQueryValueAFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+
+class Win32FileVersionInfo final : public platform::FileVersionInfo {
+ public:
+  Win32FileVersionInfo(std::vector<char> block, VerQueryValueAFn query) : block_(std::move(block)), query_(query) {}
+
+  std::optional<std::vector<std::uint32_t>> QueryTranslations() override {
+    void* data = nullptr;
+    UINT length = 0;
+    if (!query_(block_.data(), "\\VarFileInfo\\Translation", &data, &length) || data == nullptr) return std::nullopt;
+    std::vector<std::uint32_t> entries(length / sizeof(std::uint32_t));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const auto* words = static_cast<const WORD*>(data) + 2 * i;
+      entries[i] = static_cast<std::uint32_t>(words[0]) | (static_cast<std::uint32_t>(words[1]) << 16);
+    }
+    return entries;
+  }
+
+  std::optional<std::string> QueryString(const std::string& subBlock) override {
+    void* data = nullptr;
+    UINT length = 0;
+    if (!query_(block_.data(), subBlock.c_str(), &data, &length) || data == nullptr) return std::nullopt;
+    const char* text = static_cast<const char*>(data);
+    // The length counts characters and may include the terminator; the text ends at the first zero.
+    std::string value(text, length);
+    return value.substr(0, value.find('\0'));
+  }
+
+ private:
+  std::vector<char> block_;
+  VerQueryValueAFn query_;
+};
+
+}  // namespace
+
+unique_hmodule LoadSystemLibrary(const char* name) {
+  std::string path = ReadFolder([](LPSTR buffer, UINT size) { return ::GetSystemDirectoryA(buffer, size); });
+  if (path.empty()) return unique_hmodule();
+  if (path.back() != '\\') path += '\\';
+  path += name;
+  // A full path and LOAD_WITH_ALTERED_SEARCH_PATH: the DLL's own dependencies come from its folder too.
+  return unique_hmodule(LoadLibraryExA(path.c_str(), /*hFile=*/nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+}
+
+bool Win32System::SetDefaultDllDirectories(std::uint32_t flags) {
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  // Present from Windows 8 and in Windows 7 with KB2533623; absent before.
+  auto set = KernelExport<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
+  return set != nullptr && set(flags);
+}
+
+std::uint32_t Win32System::GetUserDefaultLCID() { return ::GetUserDefaultLCID(); }
+
+std::optional<std::int64_t> Win32System::QueryPerformanceCounter() {
+  LARGE_INTEGER counter;
+  if (!::QueryPerformanceCounter(&counter)) return std::nullopt;
+  return counter.QuadPart;
+}
+
+std::uint32_t Win32System::GetTickCount() { return ::GetTickCount(); }
+
+void Win32System::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+std::optional<platform::OsVersionInfo> Win32System::VersionFacts(platform::VersionRecord record) {
+  OSVERSIONINFOEXA info{};
+  info.dwOSVersionInfoSize =
+      record == platform::VersionRecord::Extended ? sizeof(OSVERSIONINFOEXA) : sizeof(OSVERSIONINFOA);
+  if (!::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info))) return std::nullopt;
+  platform::OsVersionInfo facts;
+  facts.majorVersion = info.dwMajorVersion;
+  facts.minorVersion = info.dwMinorVersion;
+  facts.buildNumber = info.dwBuildNumber;
+  facts.platformId = info.dwPlatformId;
+  facts.csdVersion.assign(info.szCSDVersion, strnlen(info.szCSDVersion, sizeof info.szCSDVersion));
+  if (record == platform::VersionRecord::Extended) {
+    facts.suiteMask = info.wSuiteMask;
+    facts.productType = info.wProductType;
+  }
+  return facts;
+}
+
+std::uint16_t Win32System::GetProcessorArchitecture() {
+  using GetNativeSystemInfoFn = void(WINAPI*)(LPSYSTEM_INFO);
+  SYSTEM_INFO info{};
+  if (auto native = KernelExport<GetNativeSystemInfoFn>("GetNativeSystemInfo")) {
+    native(&info);
+  } else {
+    ::GetSystemInfo(&info);
+  }
+  return info.wProcessorArchitecture;
+}
+
+std::optional<std::string> Win32System::EnvironmentVariable(const std::string& name) {
+  for (;;) {
+    SetLastError(ERROR_SUCCESS);
+    const DWORD needed = ::GetEnvironmentVariableA(name.c_str(), nullptr, 0);
+    if (needed == 0) {
+      if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+      return std::string();
+    }
+    std::string value(needed, '\0');
+    const DWORD length = ::GetEnvironmentVariableA(name.c_str(), value.data(), needed);
+    if (length < needed) {
+      value.resize(length);
+      return value;
+    }
+    // The variable grew between the two calls: ask again.
+  }
+}
+
+std::string Win32System::SystemDirectory() {
+  return ReadFolder([](LPSTR buffer, UINT size) { return ::GetSystemDirectoryA(buffer, size); });
+}
+
+std::string Win32System::WindowsDirectory() {
+  return ReadFolder([](LPSTR buffer, UINT size) { return ::GetWindowsDirectoryA(buffer, size); });
+}
+
+bool Win32System::IsUserAnAdmin() { return ::IsUserAnAdmin() != FALSE; }
+
+WinError Win32System::RunProcessAndWait(const std::string& commandLine, std::uint32_t creationFlags,
+                                        int showWindow) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(showWindow);
+  PROCESS_INFORMATION process{};
+  std::vector<char> mutableCommandLine(commandLine.begin(), commandLine.end());
+  mutableCommandLine.push_back('\0');
+  if (!CreateProcessA(/*lpApplicationName=*/nullptr, mutableCommandLine.data(), /*lpProcessAttributes=*/nullptr,
+                      /*lpThreadAttributes=*/nullptr, /*bInheritHandles=*/FALSE, creationFlags,
+                      /*lpEnvironment=*/nullptr, /*lpCurrentDirectory=*/nullptr, &startup, &process)) {
+    return GetLastError();
+  }
+  unique_handle processHandle(process.hProcess);
+  unique_handle threadHandle(process.hThread);
+  if (WaitForSingleObject(processHandle.get(), INFINITE) == WAIT_FAILED) return GetLastError();
+  return ERROR_SUCCESS;
+}
+
+WinResult<platform::KernelObjectPtr> Win32System::CreateNamedMapping(const std::string& name, std::uint32_t sizeLow) {
+  unique_handle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, /*lpFileMappingAttributes=*/nullptr, PAGE_READWRITE,
+                                           /*dwMaximumSizeHigh=*/0, sizeLow, name.c_str()));
+  const DWORD error = GetLastError();  // ERROR_ALREADY_EXISTS comes with a valid handle
+  if (!mapping) return platform::Failed<platform::KernelObjectPtr>(error == 0 ? ERROR_INVALID_HANDLE : error);
+  return {error, std::make_unique<Win32KernelObject>(std::move(mapping))};
+}
+
+std::intptr_t Win32System::ShellOpen(const std::string& verb, const std::string& file,
+                                        const std::string& parameters, const std::string& directory, int show) {
+  return reinterpret_cast<std::intptr_t>(ShellExecuteA(/*hwnd=*/nullptr, verb.c_str(), file.c_str(),
+                                                       parameters.c_str(), directory.c_str(), show));
+}
+
+WinResult<std::string> Win32System::ModuleFileName() {
+  for (DWORD size = MAX_PATH;; size *= 2) {
+    std::string path(size, '\0');
+    const DWORD length = ::GetModuleFileNameA(/*hModule=*/nullptr, path.data(), size);
+    if (length == 0) return platform::Failed<std::string>(GetLastError());
+    if (length < size) {
+      path.resize(length);
+      return platform::Succeeded(std::move(path));
+    }
+    if (size >= 32768) return platform::Failed<std::string>(ERROR_INSUFFICIENT_BUFFER);
+  }
+}
+
+WinResult<std::string> Win32System::LoadModuleResource(const std::string& name, const std::string& type) {
+  HRSRC info = FindResourceA(/*hModule=*/nullptr, name.c_str(), type.c_str());
+  if (info == nullptr) return platform::Failed<std::string>(GetLastError());
+  const DWORD size = SizeofResource(nullptr, info);
+  HGLOBAL loaded = LoadResource(nullptr, info);
+  if (loaded == nullptr) return platform::Failed<std::string>(GetLastError());
+  const void* bytes = LockResource(loaded);
+  if (bytes == nullptr && size != 0) return platform::Failed<std::string>(ERROR_RESOURCE_DATA_NOT_FOUND);
+  return platform::Succeeded(std::string(static_cast<const char*>(bytes), size));
+}
+
+std::uintptr_t Win32System::GetExeType(const std::string& path) {
+  SHFILEINFOA info{};
+  return static_cast<std::uintptr_t>(SHGetFileInfoA(path.c_str(), /*dwFileAttributes=*/0, &info, sizeof info,
+                                                    SHGFI_EXETYPE));
+}
+
+std::unique_ptr<platform::FileVersionInfo> Win32System::LoadFileVersionInfo(const std::string& path) {
+  // version.dll is not imported: an elevated program must not let it be found beside the exe.
+  if (!versionDll_) versionDll_ = LoadSystemLibrary("version.dll");
+  if (!versionDll_) return nullptr;
+  auto proc = [this](const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(versionDll_.get(), name));
+  };
+  auto getSize = reinterpret_cast<GetFileVersionInfoSizeAFn>(proc("GetFileVersionInfoSizeA"));
+  auto getInfo = reinterpret_cast<GetFileVersionInfoAFn>(proc("GetFileVersionInfoA"));
+  auto query = reinterpret_cast<VerQueryValueAFn>(proc("VerQueryValueA"));
+  if (getSize == nullptr || getInfo == nullptr || query == nullptr) return nullptr;
+  DWORD handle = 0;
+  const DWORD size = getSize(path.c_str(), &handle);
+  if (size == 0) return nullptr;
+  std::vector<char> block(size, '\0');
+  if (!getInfo(path.c_str(), /*dwHandle=*/0, size, block.data())) return nullptr;
+  return std::make_unique<Win32FileVersionInfo>(std::move(block), query);
+}
+
+WinResult<std::string> Win32System::Sha256Hex(std::string_view bytes) {
+  unique_hcryptprov provider;
+  if (!CryptAcquireContextA(provider.put(), /*szContainer=*/nullptr, /*szProvider=*/nullptr, PROV_RSA_AES,
+                            CRYPT_VERIFYCONTEXT)) {
+    return platform::Failed<std::string>(GetLastError());
+  }
+  unique_hcrypthash hash;
+  if (!CryptCreateHash(provider.get(), CALG_SHA_256, /*hKey=*/0, /*dwFlags=*/0, hash.put())) {
+    return platform::Failed<std::string>(GetLastError());
+  }
+  constexpr std::size_t kChunk = 1 << 20;
+  for (std::size_t offset = 0; offset < bytes.size(); offset += kChunk) {
+    const std::size_t count = bytes.size() - offset < kChunk ? bytes.size() - offset : kChunk;
+    if (!CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(bytes.data() + offset), static_cast<DWORD>(count), 0)) {
+      return platform::Failed<std::string>(GetLastError());
+    }
+  }
+  BYTE digest[32];
+  DWORD length = sizeof digest;
+  if (!CryptGetHashParam(hash.get(), HP_HASHVAL, digest, &length, /*dwFlags=*/0) || length != sizeof digest) {
+    return platform::Failed<std::string>(GetLastError());
+  }
+  std::string hex;
+  char pair[3];
+  for (BYTE b : digest) {
+    std::snprintf(pair, sizeof pair, "%02x", b);
+    hex += pair;
+  }
+  return platform::Succeeded(std::move(hex));
+}
+
+}  // namespace velora::win32

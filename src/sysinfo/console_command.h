@@ -1,0 +1,20 @@
+// Runs one command through the command interpreter named by "ComSpec", hidden, and returns what it wrote
+// to its standard output, converted from the OEM to the ANSI code page.
+#pragma once
+
+#include <random>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace velora {
+
+/// The captured output, each line followed by CR LF; "\r\n" when nothing could be read; empty when
+/// "ComSpec" is not set.
+std::string RunConsoleCommand(platform::Platform& platform, std::minstd_rand& random,
+                              const std::string& command);
+
+/// OemToCharA's conversion of the whole text; empty for an empty text.
+std::string OemToAnsiText(platform::UiApi& ui, const std::string& source);
+
+}  // namespace velora
