@@ -15,11 +15,15 @@ namespace velora {
 
 class Session {
  public:
-  /// arguments: the command-line parameters after the program name.
+  /// Runs the start-up steps. arguments: the command-line parameters after the program name.
   Session(platform::Platform& platform, std::vector<std::string> arguments)
       : platform(platform),
         Arguments(std::move(arguments)),
         Startup(RunStartup(platform, Arguments, IsWindows64)) {}
+
+  /// Takes start-up state made elsewhere: tests of the later modules script it directly.
+  Session(platform::Platform& platform, std::vector<std::string> arguments, StartupState startup, bool isWindows64)
+      : platform(platform), Arguments(std::move(arguments)), IsWindows64(isWindows64), Startup(std::move(startup)) {}
 
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;

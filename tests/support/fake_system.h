@@ -1,0 +1,97 @@
+// Scripted system facts: locale, clocks, version records, processor, environment, folders, rights,
+// processes (a handler plays the started program), named mappings, shell starts, the program's own
+// file and resources, version resources of other files, and a stand-in digest.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/system_api.h"
+#include "support/fake_journal.h"
+
+namespace velora::fakes {
+
+struct FakeVersionResource {
+  std::optional<std::vector<std::uint32_t>> translations;
+  std::map<std::string, std::string> strings;  ///< by sub-block, e.g. "\StringFileInfo\040904b0\FileVersion"
+};
+
+class FakeSystem final : public platform::SystemApi {
+ public:
+  struct ShellStart {
+    std::string verb, file, parameters, directory;
+    int show;
+  };
+
+  explicit FakeSystem(Journal& journal) : journal_(journal) {}
+
+  /// The fake's digest: deterministic, 64 hex digits, different for different bytes. Not SHA-256;
+  /// tests stamp their images with it.
+  static std::string DigestOf(std::string_view bytes);
+
+  bool dllDirectoriesAvailable = true;
+  std::vector<std::uint32_t> dllDirectoryFlags;
+  std::uint32_t userLocale = 1033;
+  std::optional<std::int64_t> performanceCounter = 0x1234567890LL;
+  std::uint32_t tickCount = 1000;
+  std::vector<std::uint32_t> sleeps;
+  std::function<void(std::uint32_t)> onSleep;
+  /// Windows 7 SP1 on a 64-bit processor by default.
+  std::optional<platform::OsVersionInfo> extendedVersion =
+      platform::OsVersionInfo{6, 1, 7601, 2, "Service Pack 1", 0x100, 1};
+  std::optional<platform::OsVersionInfo> plainVersion = platform::OsVersionInfo{6, 1, 7601, 2, "Service Pack 1", 0, 0};
+  std::uint16_t processorArchitecture = 9;
+  std::map<std::string, std::string> environment;  ///< by lower-case name
+  std::string systemDirectory = "C:\\windows\\system32";
+  std::string windowsDirectory = "C:\\windows";
+  bool userIsAdmin = true;
+  std::vector<std::string> processCommandLines;
+  std::vector<std::uint32_t> processCreationFlags;
+  std::vector<int> processShowWindow;
+  /// Plays the started program; its result is CreateProcess's error (0: started and ended).
+  std::function<platform::WinError(const std::string& commandLine)> onRunProcess;
+  std::set<std::string> existingMappings;  ///< names whose mapping another process already holds
+  std::vector<std::string> mappingsCreated;
+  int mappingHandlesOpen = 0;
+  std::vector<ShellStart> shellStarts;
+  std::optional<std::string> moduleFileName = std::string("C:\\Downloads\\VeloraUpdate.exe");
+  std::map<std::pair<std::string, std::string>, std::string> resources;  ///< by upper-case (name, type)
+  std::map<std::string, std::uintptr_t> exeTypes;                        ///< by lower-case path
+  std::map<std::string, FakeVersionResource> versionResources;          ///< by lower-case path
+  std::optional<platform::WinError> digestFailure;
+
+  void SetEnvironment(const std::string& name, const std::string& value) { environment[Lower(name)] = value; }
+  void AddResource(const std::string& name, const std::string& type, std::string bytes);
+
+  bool SetDefaultDllDirectories(std::uint32_t flags) override;
+  std::uint32_t GetUserDefaultLCID() override;
+  std::optional<std::int64_t> QueryPerformanceCounter() override;
+  std::uint32_t GetTickCount() override;
+  void Sleep(std::uint32_t milliseconds) override;
+  std::optional<platform::OsVersionInfo> VersionFacts(platform::VersionRecord record) override;
+  std::uint16_t GetProcessorArchitecture() override;
+  std::optional<std::string> EnvironmentVariable(const std::string& name) override;
+  std::string SystemDirectory() override;
+  std::string WindowsDirectory() override;
+  bool IsUserAnAdmin() override;
+  platform::WinError RunProcessAndWait(const std::string& commandLine, std::uint32_t creationFlags,
+                                       int showWindow) override;
+  platform::WinResult<platform::KernelObjectPtr> CreateNamedMapping(const std::string& name,
+                                                                    std::uint32_t sizeLow) override;
+  std::intptr_t ShellOpen(const std::string& verb, const std::string& file, const std::string& parameters,
+                          const std::string& directory, int show) override;
+  platform::WinResult<std::string> ModuleFileName() override;
+  platform::WinResult<std::string> LoadModuleResource(const std::string& name, const std::string& type) override;
+  std::uintptr_t GetExeType(const std::string& path) override;
+  std::unique_ptr<platform::FileVersionInfo> LoadFileVersionInfo(const std::string& path) override;
+  platform::WinResult<std::string> Sha256Hex(std::string_view bytes) override;
+
+ private:
+  Journal& journal_;
+};
+
+}  // namespace velora::fakes

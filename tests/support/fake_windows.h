@@ -1,0 +1,51 @@
+// The whole scripted machine for host tests: one fake per part of the seam, one shared journal, and
+// the Platform bundle the code under test takes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "support/fake_files.h"
+#include "support/fake_journal.h"
+#include "support/fake_registry.h"
+#include "support/fake_system.h"
+#include "support/fake_ui.h"
+
+namespace velora::fakes {
+
+/// Records the progress window's operations as "show|title|text", "hide", "title|t", "text|t".
+class FakeProgressWindow final : public platform::ProgressWindowApi {
+ public:
+  explicit FakeProgressWindow(Journal& journal) : journal_(journal) {}
+  std::vector<std::string> calls;
+
+  void Show(const std::string& title, const std::string& text) override { Record("show|" + title + "|" + text); }
+  void Hide() override { Record("hide"); }
+  void SetTitle(const std::string& title) override { Record("title|" + title); }
+  void SetText(const std::string& text) override { Record("text|" + text); }
+
+ private:
+  void Record(std::string call) {
+    journal_.push_back("Progress " + call);
+    calls.push_back(std::move(call));
+  }
+  Journal& journal_;
+};
+
+class FakeWindows {
+ public:
+  FakeWindows() = default;
+  FakeWindows(const FakeWindows&) = delete;
+  FakeWindows& operator=(const FakeWindows&) = delete;
+
+  Journal journal;
+  FakeRegistry registry{journal};
+  FakeFiles files{journal};
+  FakeUi ui{journal};
+  FakeSystem system{journal};
+  FakeProgressWindow progress{journal};
+  platform::Platform platform{registry, files, ui, system, progress};
+};
+
+}  // namespace velora::fakes
