@@ -8,6 +8,7 @@ namespace velora {
 bool RegistryAccessor::OpenKey(const std::string& path, bool create) {
   CloseKey();
   auto opened = create ? api_->CreateKey(root_, path, access_) : api_->OpenKey(root_, path, access_);
+  lastOpenError_ = opened.error;
   if (!opened.ok()) return false;
   key_ = std::move(opened.value);
   return key_ != nullptr;

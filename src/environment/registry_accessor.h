@@ -21,6 +21,8 @@ class RegistryAccessor {
   /// Opens path under the root (creating it when create is set), closing any key open before.
   /// Returns false when the key could not be opened or created.
   bool OpenKey(const std::string& path, bool create);
+  /// Windows' error from the last OpenKey (0 after a success).
+  platform::WinError LastOpenError() const { return lastOpenError_; }
   /// True when a key is open and holds the value.
   bool ValueExists(const std::string& name);
   /// A string value (REG_SZ or REG_EXPAND_SZ) up to its first zero; throws Failure when no key is
@@ -36,6 +38,7 @@ class RegistryAccessor {
   std::uint32_t access_;
   platform::RootKey root_ = platform::RootKey::CurrentUser;
   platform::RegistryKeyPtr key_;
+  platform::WinError lastOpenError_ = 0;
 };
 
 /// Closes the accessor's key when the scope ends, whichever way it ends.

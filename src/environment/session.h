@@ -34,6 +34,9 @@ class Session {
   StartupState Startup;
   InstallEnvironment Environment;
   LanguageTable Language;
+  /// The product's shared-memory object, held from the moment the product is found running until the
+  /// process ends.
+  platform::KernelObjectPtr ProductMapping;
 };
 
 }  // namespace velora

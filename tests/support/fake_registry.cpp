@@ -84,6 +84,11 @@ void FakeRegistry::SetDword(platform::RootKey root, const std::string& path, con
 
 void FakeRegistry::AddKey(platform::RootKey root, const std::string& path) { keys_[Id(root, path)]; }
 
+void FakeRegistry::DeleteKey(platform::RootKey root, const std::string& path) {
+  const std::string id = Id(root, path);
+  std::erase_if(keys_, [&](const auto& key) { return key.first == id || key.first.rfind(id + "\\", 0) == 0; });
+}
+
 void FakeRegistry::DenyKey(platform::RootKey root, const std::string& path, platform::WinError error) {
   denied_[Id(root, path)] = error;
 }

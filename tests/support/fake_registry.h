@@ -31,6 +31,8 @@ class FakeRegistry final : public platform::RegistryApi {
   void SetString(platform::RootKey root, const std::string& path, const std::string& name, const std::string& text);
   void SetDword(platform::RootKey root, const std::string& path, const std::string& name, std::uint32_t value);
   void AddKey(platform::RootKey root, const std::string& path);
+  /// Removes the key and every key beneath it.
+  void DeleteKey(platform::RootKey root, const std::string& path);
   /// Opening or creating this key fails with the error.
   void DenyKey(platform::RootKey root, const std::string& path, platform::WinError error);
   /// Writing a value into this key fails with the error.

@@ -1,0 +1,337 @@
+// The whole update over the fake machine: every step and failure row of the sequence, the questions
+// composed exactly, quiet mode, the exit codes, and where "EstimatedSize" goes.
+#include <gtest/gtest.h>
+
+#include "driver/entry_point.h"
+#include "driver/integrity_check.h"
+#include "driver/update_sequence.h"
+#include "environment/session.h"
+#include "support/fake_windows.h"
+
+namespace velora {
+namespace {
+
+using platform::RootKey;
+
+constexpr const char* kFolder = "C:\\Program Files\\Velora\\";
+constexpr const char* kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velora";
+constexpr const char* kUninstallWow = "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velora";
+constexpr const char* kOwnPath = "C:\\Downloads\\VeloraUpdate.exe";
+
+const std::string kEnglishLng =
+    "[langname]\r\nEnglish\r\n\r\n[langver]\r\n3\r\n\r\n[langcode]\r\n1033\r\n2057\r\n\r\n[langcharset]\r\n0\r\n\r\n"
+    "[progname]\r\nVelora update\r\n\r\n[ProgDescr0]\r\nUpdater\r\n\r\n"
+    "[noright]\r\nYou need administrator rights.\r\nAsk your administrator.\r\n\r\n"
+    "[filecantopen]\r\nCannot open %1.\r\nClose Velora and try again.\r\n\r\n"
+    "[soundquest]\r\nQuestion\r\n\r\n"
+    "[olderfilever]\r\nThe file %1 is older\r\nthan the installed one. Replace it?\r\n\r\n"
+    "[liveupdatecaption]\r\nVelora Live Update\r\n\r\n"
+    "[darovovevi]\r\nVelora data library\r\n\r\n"
+    "[installask]\r\n%1 will install\r\n%2. Go on?\r\n\r\n"
+    "[installdone]\r\n%1 is installed.\r\n\r\n"
+    "[asktorun]\r\nStart Velora now?\r\n\r\n"
+    "[badinstaller]\r\nThis updater is damaged.\r\nDownload it again.\r\n\r\n"
+    "[verificationfail]\r\nThis updater cannot check itself.\r\n\r\n";
+const std::string kRussianLng =
+    "[langname]\r\nРусский\r\n\r\n[langver]\r\n3\r\n\r\n[langcode]\r\n1049\r\n\r\n[langcharset]\r\n204\r\n\r\n"
+    "[progname]\r\nОбновление Велоры\r\n\r\n[soundquest]\r\nВопрос\r\n\r\n"
+    "[liveupdatecaption]\r\nЖивое обновление\r\n\r\n[darovovevi]\r\nБиблиотека данных\r\n\r\n"
+    "[installask]\r\n%1 установит %2. Продолжить?\r\n\r\n[installdone]\r\n%1 установлено.\r\n\r\n"
+    "[asktorun]\r\nЗапустить Велору?\r\n\r\n";
+
+std::string DataFile(int version, std::size_t size = 64) {
+  std::string bytes = std::string("vlfw\x02", 5) + static_cast<char>(version) + std::string("\x00\x08", 2);
+  bytes.resize(size, 'd');
+  return bytes;
+}
+
+class UpdateSequenceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake.registry.SetString(RootKey::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
+                            "C:\\Program Files");
+    fake.registry.SetString(RootKey::CurrentUser,
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Programs",
+                            "C:\\Users\\u\\Programs");
+    fake.registry.SetString(RootKey::LocalMachine, kUninstall, "UninstallString", std::string(kFolder) + "uninst.exe");
+    fake.files.AddFile(std::string(kFolder) + "velora.exe", "MZ product");
+    fake.files.AddFile(std::string(kFolder) + "language\\english.lng", kEnglishLng);
+    fake.files.AddFile(std::string(kFolder) + "language\\russian.lng", kRussianLng);
+    fake.files.AddFile(std::string(kFolder) + "vlfw.3bs", DataFile(1));
+    fake.system.AddResource("vlfw", "3bs", payload);
+    const std::string image = "MZ updater image";
+    fake.files.AddFile(kOwnPath, image + std::string(kStampMarker) + fakes::FakeSystem::DigestOf(image));
+  }
+
+  int Run(std::vector<std::string> arguments = {}) {
+    session = std::make_unique<Session>(fake.platform, std::move(arguments));
+    return RunUpdate(*session, DriverSettings{"darovovevi", "vlfw.3bs", 1});
+  }
+
+  std::string Installed() { return fake.files.Contents(std::string(kFolder) + "vlfw.3bs").value_or("<none>"); }
+  std::vector<std::string> Captions() {
+    std::vector<std::string> captions;
+    for (const auto& box : fake.ui.boxes) captions.push_back(box.caption);
+    return captions;
+  }
+
+  fakes::FakeWindows fake;
+  std::unique_ptr<Session> session;
+  const std::string payload = DataFile(1, 300) + "new";
+};
+
+TEST_F(UpdateSequenceTest, MainFlowAsksComposedQuestionsWritesRecordsAndStarts) {
+  fake.ui.answers = {win::kIdYes, win::kIdYes};
+  EXPECT_EQ(Run(), kExitWritten);
+
+  ASSERT_EQ(fake.ui.boxes.size(), 2u);
+  const auto& ask = fake.ui.boxes[0];
+  EXPECT_EQ(ask.function, platform::MessageBoxFunction::MessageBoxExA);
+  EXPECT_EQ(ask.caption, "Question");
+  EXPECT_EQ(ask.text, "Velora Live Update will install\r\nVelora data library 1. Go on?");
+  EXPECT_EQ(ask.style, 0x00042024u);
+  EXPECT_EQ(ask.languageId, 1033);
+  const auto& done = fake.ui.boxes[1];
+  EXPECT_EQ(done.caption, "Velora Live Update");
+  EXPECT_EQ(done.text, "Velora Live Update (Velora data library 1) is installed.\r\n\r\nStart Velora now?");
+
+  EXPECT_EQ(Installed(), payload);
+  // 10 (velora.exe) + 64... every file of the folder counts; 300-odd bytes here round down to 1 KiB or less.
+  EXPECT_EQ(fake.registry.Dword(RootKey::LocalMachine, kUninstall, "EstimatedSize"),
+            static_cast<std::uint32_t>(FolderSizeKb(*session, kFolder)));
+  ASSERT_EQ(fake.system.shellStarts.size(), 1u);
+  EXPECT_EQ(fake.system.shellStarts[0].file, std::string(kFolder) + "Velora.exe");
+  EXPECT_EQ(fake.files.CurrentFolder(), kFolder);
+  EXPECT_EQ(fake.registry.OpenKeyCount(), 0);
+  EXPECT_FALSE(fake.files.FileExists(std::string(kFolder) + "~vlfw.3bs"));
+}
+
+TEST_F(UpdateSequenceTest, RussianUserGetsTheRussianFileTextsAndLanguageId) {
+  fake.system.userLocale = 1049;
+  fake.ui.answers = {win::kIdYes, win::kIdNo};
+  EXPECT_EQ(Run(), kExitWritten);
+  ASSERT_EQ(fake.ui.boxes.size(), 2u);
+  EXPECT_EQ(fake.ui.boxes[0].caption, "Вопрос");
+  EXPECT_EQ(fake.ui.boxes[0].text, "Живое обновление установит Библиотека данных 1. Продолжить?");
+  EXPECT_EQ(fake.ui.boxes[0].languageId, 1049);
+  EXPECT_TRUE(fake.system.shellStarts.empty());
+}
+
+TEST_F(UpdateSequenceTest, NewerInstalledFileAsksFirstAndNoWritesNothing) {
+  fake.files.AddFile(std::string(kFolder) + "vlfw.3bs", DataFile(2));
+  fake.ui.answers = {win::kIdNo};
+  EXPECT_EQ(Run(), kExitDeclined);
+  ASSERT_EQ(fake.ui.boxes.size(), 1u);
+  EXPECT_EQ(fake.ui.boxes[0].text, "The file vlfw.3bs is older\r\nthan the installed one. Replace it?");
+  EXPECT_EQ(Installed(), DataFile(2));
+  EXPECT_FALSE(fake.registry.Dword(RootKey::LocalMachine, kUninstall, "EstimatedSize"));
+}
+
+TEST_F(UpdateSequenceTest, NewerInstalledFileWithYesAsksTheInstallQuestionToo) {
+  fake.files.AddFile(std::string(kFolder) + "vlfw.3bs", DataFile(2));
+  fake.ui.answers = {win::kIdYes, win::kIdNo};
+  EXPECT_EQ(Run(), kExitDeclined);
+  EXPECT_EQ(fake.ui.boxes.size(), 2u);
+  EXPECT_EQ(Installed(), DataFile(2));
+}
+
+TEST_F(UpdateSequenceTest, OlderShortOrMissingInstalledFileGoesStraightToTheInstallQuestion) {
+  for (const std::optional<std::string>& installed :
+       {std::optional<std::string>(DataFile(0)), std::optional<std::string>(std::string("vlfw\x02", 5)),
+        std::optional<std::string>()}) {
+    fake.ui.boxes.clear();
+    if (installed) {
+      fake.files.AddFile(std::string(kFolder) + "vlfw.3bs", *installed);
+    } else {
+      fake.files.Remove(std::string(kFolder) + "vlfw.3bs");
+    }
+    fake.ui.answers = {win::kIdYes, win::kIdNo};
+    EXPECT_EQ(Run(), kExitWritten);
+    ASSERT_EQ(fake.ui.boxes.size(), 2u);
+    EXPECT_EQ(fake.ui.boxes[0].caption, "Question");
+    EXPECT_EQ(Installed(), payload);
+  }
+}
+
+TEST_F(UpdateSequenceTest, QuietModeInAnyCaseAsksNothingAndReadsNoVersion) {
+  fake.files.AddFile(std::string(kFolder) + "vlfw.3bs", DataFile(9));
+  EXPECT_EQ(Run({"MoDeSt"}), kExitWritten);
+  EXPECT_TRUE(fake.ui.boxes.empty());
+  EXPECT_EQ(Installed(), payload);
+  EXPECT_TRUE(fake.system.shellStarts.empty());
+  for (const auto& create : fake.files.Creates()) {
+    EXPECT_FALSE(create.path == std::string(kFolder) + "vlfw.3bs" && create.share == 0) << "version was read";
+  }
+}
+
+TEST_F(UpdateSequenceTest, QuietModeStartsTheProductOnlyWithRunapp) {
+  EXPECT_EQ(Run({"modest", "RUNAPP"}), kExitWritten);
+  EXPECT_EQ(fake.system.shellStarts.size(), 1u);
+  fake.system.shellStarts.clear();
+  EXPECT_EQ(Run({"modest", "runapps"}), kExitWritten);
+  EXPECT_TRUE(fake.system.shellStarts.empty());
+}
+
+TEST_F(UpdateSequenceTest, ALockedInstalledFileIsTried17Times256MsApartThenReported) {
+  fake.files.LockExternally(std::string(kFolder) + "vlfw.3bs");
+  EXPECT_EQ(Run(), kExitFailed);
+  EXPECT_EQ(fake.system.sleeps, std::vector<std::uint32_t>(17, 256));
+  ASSERT_EQ(fake.ui.boxes.size(), 1u);
+  EXPECT_EQ(fake.ui.boxes[0].text, "Cannot open C:\\Program Files\\Velora\\vlfw.3bs.\r\nClose Velora and try again.");
+  EXPECT_EQ(fake.ui.boxes[0].style, 0x00200010u);
+  EXPECT_EQ(Installed(), DataFile(1));
+}
+
+TEST_F(UpdateSequenceTest, AFileReleasedWhileRetryingIsRead) {
+  fake.files.LockExternally(std::string(kFolder) + "vlfw.3bs");
+  fake.system.onSleep = [this](std::uint32_t) {
+    if (fake.system.sleeps.size() == 5) fake.files.ReleaseExternalLocks(std::string(kFolder) + "vlfw.3bs");
+  };
+  fake.ui.answers = {win::kIdYes, win::kIdNo};
+  EXPECT_EQ(Run(), kExitWritten);
+  EXPECT_EQ(fake.system.sleeps.size(), 5u);
+}
+
+TEST_F(UpdateSequenceTest, NoProductExecutableShowsTheFixedTextsAndEnds) {
+  fake.files.Remove(std::string(kFolder) + "velora.exe");
+  EXPECT_EQ(Run(), kExitFailed);
+  ASSERT_EQ(fake.ui.boxes.size(), 1u);
+  EXPECT_EQ(fake.ui.boxes[0].text, "There's no Velora installed.\r\nPlease install the program first.");
+  EXPECT_EQ(fake.ui.boxes[0].caption, "Velora update");
+
+  fake.ui.boxes.clear();
+  fake.system.userLocale = 1049;
+  EXPECT_EQ(Run(), kExitFailed);
+  EXPECT_EQ(fake.ui.boxes[0].text, "Нет установленной программы \"Велора\"!\r\nПожалуйста, сначала установите её.");
+  EXPECT_EQ(fake.ui.boxes[0].caption, "Обновление программы \"Велора\"");
+}
+
+TEST_F(UpdateSequenceTest, TheLastRunFolderWinsAndGetsItsBackslash) {
+  fake.files.AddFile("D:\\Velora\\velora.exe", "MZ");
+  fake.files.AddFile("D:\\Velora\\language\\english.lng", kEnglishLng);
+  fake.registry.SetString(RootKey::CurrentUser, "Software\\Orvane\\Velora", "TheLastRunFolder", "D:\\Velora");
+  fake.ui.answers = {win::kIdYes, win::kIdNo};
+  EXPECT_EQ(Run(), kExitWritten);
+  EXPECT_EQ(session->Environment.ProductFolder, "D:\\Velora\\");
+  EXPECT_EQ(fake.files.Contents("D:\\Velora\\vlfw.3bs"), payload);
+}
+
+TEST_F(UpdateSequenceTest, AnEmptyLastRunFolderLooksInTheCurrentFolder) {
+  fake.registry.SetString(RootKey::CurrentUser, "Software\\Orvane\\Velora", "TheLastRunFolder", "");
+  EXPECT_EQ(Run(), kExitFailed);
+  EXPECT_EQ(session->Environment.ProductFolder, "");
+  ASSERT_EQ(fake.ui.boxes.size(), 1u);
+  EXPECT_EQ(fake.ui.boxes[0].text, "There's no Velora installed.\r\nPlease install the program first.");
+}
+
+TEST_F(UpdateSequenceTest, ALastRunFolderThatIsNoStringIsARegistryFailure) {
+  fake.registry.SetDword(RootKey::CurrentUser, "Software\\Orvane\\Velora", "TheLastRunFolder", 7);
+  EXPECT_EQ(Run(), kExitFailed);
+  ASSERT_EQ(fake.ui.boxes.size(), 1u);
+  EXPECT_EQ(fake.ui.boxes[0].text, "No access to system registry");
+}
+
+TEST_F(UpdateSequenceTest, ANonAdministratorIsToldAndNothingIsWritten) {
+  fake.system.userIsAdmin = false;
+  EXPECT_EQ(Run(), kExitFailed);
+  ASSERT_EQ(fake.ui.boxes.size(), 1u);
+  EXPECT_EQ(fake.ui.boxes[0].text, "You need administrator rights.\r\nAsk your administrator.");
+  EXPECT_EQ(fake.ui.boxes[0].caption, "Velora update");
+  EXPECT_EQ(Installed(), DataFile(1));
+}
+
+TEST_F(UpdateSequenceTest, ARunningProductIsToldToQuitEvenWhenTheUserDeclines) {
+  fake.system.existingMappings.insert("velora_memfile");
+  fake.ui.windows["TVeloraMainForm"] = 0x1234;
+  EXPECT_EQ(Run(), kExitDeclined);
+  ASSERT_EQ(fake.ui.posts.size(), 1u);
+  EXPECT_EQ(fake.ui.posts[0].window, 0x1234u);
+  EXPECT_EQ(fake.ui.posts[0].message, 0x0012u);
+  EXPECT_EQ(fake.system.mappingHandlesOpen, 1);  // held until the process ends
+}
+
+TEST_F(UpdateSequenceTest, NoWindowOrNoMappingMeansNothingIsPosted) {
+  fake.system.existingMappings.insert("velora_memfile");
+  Run();
+  EXPECT_TRUE(fake.ui.posts.empty());
+  fake.system.existingMappings.clear();
+  fake.ui.windows["TVeloraMainForm"] = 0x1234;
+  Run();
+  EXPECT_TRUE(fake.ui.posts.empty());
+  EXPECT_EQ(fake.system.mappingHandlesOpen, 0);
+}
+
+TEST_F(UpdateSequenceTest, ADamagedOrUnreadableUpdaterWritesNothing) {
+  std::string image = *fake.files.Contents(kOwnPath);
+  image[3] ^= 1;
+  fake.files.AddFile(kOwnPath, image);
+  EXPECT_EQ(Run(), kExitFailed);
+  ASSERT_EQ(fake.ui.boxes.size(), 1u);
+  EXPECT_EQ(fake.ui.boxes[0].text, "This updater is damaged.\r\nDownload it again.");
+
+  fake.ui.boxes.clear();
+  fake.files.AddFile(kOwnPath, image.substr(0, image.size() - 1));
+  EXPECT_EQ(Run(), kExitFailed);
+  EXPECT_EQ(fake.ui.boxes.at(0).text, "This updater is damaged.\r\nDownload it again.");
+
+  fake.ui.boxes.clear();
+  fake.files.LockExternally(kOwnPath);
+  EXPECT_EQ(Run(), kExitFailed);
+  EXPECT_EQ(fake.ui.boxes.at(0).text, "This updater cannot check itself.");
+  EXPECT_EQ(Installed(), DataFile(1));
+}
+
+TEST_F(UpdateSequenceTest, AFailedWriteRecordsTheSizeButAsksNoCompletionQuestion) {
+  fake.files.InjectFailure(fakes::FileOp::Move, std::string(kFolder) + "~vlfw.3bs", 5);
+  fake.ui.answers = {win::kIdYes};
+  EXPECT_EQ(Run(), kExitFailed);
+  ASSERT_EQ(fake.ui.boxes.size(), 2u);
+  EXPECT_EQ(fake.ui.boxes[1].text, "Can't install file C:\\Program Files\\Velora\\vlfw.3bs");
+  EXPECT_EQ(Installed(), DataFile(1));
+  EXPECT_TRUE(fake.registry.Dword(RootKey::LocalMachine, kUninstall, "EstimatedSize"));
+  EXPECT_TRUE(fake.system.shellStarts.empty());
+}
+
+TEST_F(UpdateSequenceTest, AFailedQuietWriteStillRestartsTheClosedProductWithRunapp) {
+  fake.files.InjectFailure(fakes::FileOp::Move, std::string(kFolder) + "~vlfw.3bs", 5);
+  EXPECT_EQ(Run({"modest", "runapp"}), kExitFailed);
+  EXPECT_EQ(fake.system.shellStarts.size(), 1u);
+}
+
+TEST_F(UpdateSequenceTest, TheSizeGoesIntoTheThirtyTwoBitEntryWhenTheProductWasFoundThere) {
+  fake.registry.DeleteKey(RootKey::LocalMachine, kUninstall);
+  fake.registry.SetString(RootKey::LocalMachine, kUninstallWow, "UninstallString", std::string(kFolder) + "uninst.exe");
+  fake.ui.answers = {win::kIdYes, win::kIdNo};
+  EXPECT_EQ(Run(), kExitWritten);
+  EXPECT_TRUE(fake.registry.Dword(RootKey::LocalMachine, kUninstallWow, "EstimatedSize"));
+  EXPECT_FALSE(fake.registry.KeyExists(RootKey::LocalMachine, kUninstall));
+}
+
+TEST_F(UpdateSequenceTest, WithoutAnUninstallEntryNoKeyIsCreated) {
+  fake.files.AddFile("D:\\Velora\\velora.exe", "MZ");
+  fake.files.AddFile("D:\\Velora\\language\\english.lng", kEnglishLng);
+  fake.registry.DeleteKey(RootKey::LocalMachine, kUninstall);
+  fake.registry.SetString(RootKey::CurrentUser, "Software\\Orvane\\Velora", "TheLastRunFolder", "D:\\Velora\\");
+  fake.ui.answers = {win::kIdYes, win::kIdNo};
+  EXPECT_EQ(Run(), kExitWritten);
+  EXPECT_FALSE(fake.registry.KeyExists(RootKey::LocalMachine, kUninstall));
+}
+
+TEST_F(UpdateSequenceTest, AnUninstallEntryThatCannotBeWrittenIsARegistryFailure) {
+  fake.registry.FailWritesTo(RootKey::LocalMachine, kUninstall, 5);
+  fake.ui.answers = {win::kIdYes};
+  EXPECT_EQ(Run(), kExitFailed);
+  EXPECT_EQ(fake.ui.boxes.back().text, "No access to system registry");
+  EXPECT_TRUE(fake.system.shellStarts.empty());
+}
+
+TEST(EntryPoint, SetsTheDllSearchOrderBeforeAnythingElse) {
+  fakes::FakeWindows fake;
+  RunUpdater(fake.platform, {});
+  ASSERT_FALSE(fake.journal.empty());
+  EXPECT_EQ(fake.journal.front(), "SetDefaultDllDirectories");
+  EXPECT_EQ(fake.system.dllDirectoryFlags, std::vector<std::uint32_t>{0x800});
+}
+
+}  // namespace
+}  // namespace velora
