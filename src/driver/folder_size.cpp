@@ -34,12 +34,4 @@ std::int32_t FolderSizeKb(Session& session, const std::string& folder) {
   return kilobytes > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<std::int32_t>(kilobytes);
 }
 
-void StartProduct(Session& session) {
-  const std::string& folder = session.Environment.ProductFolder;
-  // A folder that cannot be made current is no reason not to start the product.
-  session.platform.files.SetCurrentFolder(folder);
-  session.platform.system.ShellOpen("open", folder + session.Startup.AppName + ".exe", /*parameters=*/"",
-                                    /*directory=*/"", win::kSwShowNormal);
-}
-
 }  // namespace velora

@@ -16,7 +16,6 @@ namespace velora {
 namespace {
 
 constexpr const char* kProductExecutable = "velora.exe";
-constexpr const char* kProductMappingName = "velora_memfile";
 constexpr const char* kProductWindowClass = "TVeloraMainForm";
 constexpr const char* kLastRunFolderValue = "TheLastRunFolder";
 constexpr const char* kEstimatedSizeValue = "EstimatedSize";
@@ -246,14 +245,6 @@ class UpdateSequence {
 };
 
 }  // namespace
-
-bool IsProductRunning(Session& session) {
-  auto mapping = session.platform.system.CreateNamedMapping(kProductMappingName, 64);
-  if (mapping.error != win::kErrorAlreadyExists) return false;
-  // The product holds it: keep this handle until the process ends.
-  session.ProductMapping = std::move(mapping.value);
-  return true;
-}
 
 int RunUpdate(Session& session, const DriverSettings& settings) { return UpdateSequence(session, settings).Run(); }
 
