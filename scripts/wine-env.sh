@@ -3,6 +3,7 @@
 #   wine-env.sh ensure PREFIX   create the prefix once, start Xvfb and the servers if they are not running
 #   wine-env.sh down PREFIX     stop the wineserver and Xvfb of that prefix
 #   wine-env.sh print PREFIX    print the environment (export lines) to reach the prefix
+# With WINE_ENV_DISPLAY set (for example to the user's own display), that display is used instead of Xvfb.
 # The servers are started with their output sent to /dev/null and detached, so that they never hold
 # the output pipe of the process that started them (CTest waits on it otherwise).
 set -euo pipefail
@@ -26,14 +27,18 @@ xvfb_alive() {
   [ -f "$state" ] || return 1
   # shellcheck disable=SC1090
   . "$state"
-  kill -0 "$XVFB_PID" 2>/dev/null && [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ]
+  [ -n "$XVFB_PID" ] && kill -0 "$XVFB_PID" 2>/dev/null && [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ]
 }
 
 ensure() {
   mkdir -p "$(dirname "$prefix")"
   exec 9>"$prefix.lock"
   flock 9
-  xvfb_alive || start_xvfb
+  if [ -n "${WINE_ENV_DISPLAY:-}" ]; then
+    printf 'DISPLAY=%s\nXVFB_PID=\n' "$WINE_ENV_DISPLAY" >"$state"
+  else
+    xvfb_alive || start_xvfb
+  fi
   . "$state"
   export DISPLAY
   if [ ! -f "$prefix/system.reg" ]; then
@@ -49,7 +54,7 @@ ensure() {
 
 down() {
   wineserver -k </dev/null >/dev/null 2>&1 || true
-  if xvfb_alive; then kill "$XVFB_PID" 2>/dev/null || true; fi
+  if xvfb_alive && [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
   rm -f "$state"
 }
 
