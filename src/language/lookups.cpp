@@ -65,7 +65,7 @@ std::string Lookup(Session& session, const std::string& key, LookupKind kind) {
 std::string FillPlaceholders(std::string text, const std::vector<std::string>& arguments) {
   constexpr std::size_t kMaxPlaceholders = 4;
   for (std::size_t n = 1; n <= kMaxPlaceholders; ++n) {
-    const std::string placeholder = "%" + std::to_string(n);
+    const std::string placeholder{'%', static_cast<char>('0' + n)};
     std::size_t found = text.find(placeholder);
     if (found == std::string::npos || n > arguments.size()) break;
     const std::string& argument = arguments[n - 1];
