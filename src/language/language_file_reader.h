@@ -37,7 +37,7 @@ class LanguageFileReader {
   bool ended_ = false;
 };
 
-/// Trims bytes up to and including the blank (blanks and control characters) from both ends.
+/// Trims blanks and control characters (every byte up to 32) from both ends.
 std::string_view TrimBlanks(std::string_view text);
 
 /// True when line is a header of key: "[" first, then, trimmed and ASCII-lower-cased, key + "]" from its

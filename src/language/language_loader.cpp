@@ -43,6 +43,18 @@ std::int32_t ParseOrThrow(const std::string& text) {
   return *value;
 }
 
+// True when one of the codes (lines joined by CR LF) is the locale; every code must be an integer.
+bool ListsLocale(const std::string& codes, std::uint32_t locale) {
+  bool listed = false;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = codes.find("\r\n", start);
+    const std::string code = codes.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (ParseOrThrow(code) == std::int64_t{locale}) listed = true;
+    if (end == std::string::npos) return listed;
+    start = end + 2;
+  }
+}
+
 // Every entry of the language folder named "*.lng" without a "!", in the order Windows lists them.
 void ListLanguageFiles(Session& session) {
   LanguageTable& table = session.Language;
@@ -81,14 +93,7 @@ bool CheckLanguageFile(Session& session, std::int32_t index) {
     table.LangNames[slot] = GetLangText(session, "langname");
     table.LangVersions[slot] = ParseOrThrow(GetLangText(session, "langver"));
     const std::string codes = GetLangLines(session, "langcode");
-    std::size_t start = 0;
-    while (!codes.empty() && start <= codes.size()) {
-      std::size_t end = codes.find("\r\n", start);
-      if (end == std::string::npos) end = codes.size();
-      const std::int64_t code = ParseOrThrow(codes.substr(start, end - start));
-      if (code == std::int64_t{session.Startup.UserLocale}) table.LocaleLang = index;
-      start = end + 2;
-    }
+    if (!codes.empty() && ListsLocale(codes, session.Startup.UserLocale)) table.LocaleLang = index;
   } catch (const Failure&) {
     ShowFileWithErrors(session, FileName(session, index));
     return false;
