@@ -141,14 +141,5 @@ TEST(ShowLangError, UsesMessageBoxExAWithTheCaptionAndTheLowBitsOfLangId) {
                                                            "Velora caption", 0x00200010u, 0x0419}));
 }
 
-TEST(ShowLangFileError, NamesTheBareFileInRussianForARussianUser) {
-  fakes::FakeWindows fake;
-  auto session = fakes::MakeTestSession(fake, {.russian = true});
-  ShowLangFileError(*session, "russian.lng");
-  ASSERT_EQ(fake.ui.boxes.size(), 1u);
-  EXPECT_EQ(fake.ui.boxes[0].text, "Не удаётся работать с файлом языковой поддержки russian.lng");
-  EXPECT_EQ(fake.ui.boxes[0].languageId, 0x0019);
-}
-
 }  // namespace
 }  // namespace velora

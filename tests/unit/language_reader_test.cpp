@@ -54,16 +54,6 @@ TEST(LanguageFileReader, LinesHaveNoLengthLimit) {
   EXPECT_EQ(LinesOf(longLine + "\r\nshort", 16 * 1024), (Lines{longLine, "short"}));
 }
 
-TEST(LanguageFileReader, AFailedReadReachesTheCaller) {
-  int calls = 0;
-  LanguageFileReader reader([&calls]() -> std::string {
-    if (++calls > 1) throw Failure("read failed", 30);
-    return "first\r\nsec";
-  });
-  EXPECT_EQ(reader.NextLine(), "first");
-  EXPECT_THROW(reader.NextLine(), Failure);
-}
-
 TEST(IsHeaderOf, MatchesWholeKeysWithoutRegardToCaseAfterTrimming) {
   EXPECT_TRUE(IsHeaderOf("[LangName]   \t", "langname"));
   EXPECT_TRUE(IsHeaderOf("[progdescr0]", "ProgDescr0"));
