@@ -9,9 +9,13 @@ namespace velora {
 
 class Session;
 
+/// The first value line of the key's entry, from the current file or else the default file; empty when absent.
 std::string GetLangText(Session& session, const std::string& key);
+/// All value lines of the key's entry, joined by CR LF, from the one file that has its first value line.
 std::string GetLangLines(Session& session, const std::string& key);
+/// GetLangText with %1, %2, ... filled by the arguments in turn; a number without an argument stays.
 std::string GetLangTextFmt(Session& session, const std::string& key, const std::vector<std::string>& arguments);
+/// GetLangLines with %1, %2, ... filled by the arguments in turn; a number without an argument stays.
 std::string GetLangLinesFmt(Session& session, const std::string& key, const std::vector<std::string>& arguments);
 
 /// Error box with a language-file text: MessageBoxExA, caption ProgName, the low 16 bits of LangId.
