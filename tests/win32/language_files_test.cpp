@@ -17,6 +17,7 @@
 #include "platform/win32/registry.h"
 #include "platform/win32/system.h"
 #include "platform/win32/unique_handle.h"
+#include "win32/win32_test_support.h"
 
 namespace velora {
 namespace {
@@ -27,26 +28,8 @@ constexpr const char* kHeldEventName = "velora-language-test-held";
 constexpr const char* kReleaseEventName = "velora-language-test-release";
 constexpr DWORD kChildTimeoutMs = 60000;
 
-class RecordingUi final : public platform::UiApi {
- public:
-  std::vector<platform::MessageBoxRequest> boxes;
-  int ShowMessageBox(const platform::MessageBoxRequest& request) override {
-    boxes.push_back(request);
-    return IDOK;
-  }
-  platform::WindowId FindWindowByClass(const std::string&) override { return 0; }
-  platform::WinError PostToWindow(platform::WindowId, std::uint32_t) override { return ERROR_INVALID_HANDLE; }
-  int GetSystemMetrics(int) override { return 0; }
-  std::string ConvertOemToAnsi(const std::string& oemText) override { return oemText; }
-};
-
-class NoProgressWindow final : public platform::ProgressWindowApi {
- public:
-  void Show(const std::string&, const std::string&) override {}
-  void Hide() override {}
-  void SetTitle(const std::string&) override {}
-  void SetText(const std::string&) override {}
-};
+using wine_tests::NoProgressWindow;
+using wine_tests::RecordingUi;
 
 std::string LanguageFile(const std::string& name, const std::string& code) {
   return "[langname]\r\n" + name + "\r\n\r\n[langver]\r\n1\r\n\r\n[langcode]\r\n" + code +
