@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# The main job: build the updater, set up a demo installation of Velora under Wine (the stand-in product
+# running and holding its data file, our language files, an older data file, the registry entries),
+# run the updater with its message boxes visible, and print what changed.
+#   On a machine with a usable X display the boxes appear there and you answer them yourself.
+#   Without one they appear on Xvfb, the box robot answers Yes to each, and a screenshot of every box is
+#   saved under build/demo/boxes/.
+set -euo pipefail
+cd "$(dirname "$(realpath "$0")")/.."
+
+scripts/install-deps.sh
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+
+build=$PWD/build/windows
+demo=$PWD/build/demo
+prefix=$demo/wineprefix
+mkdir -p "$demo"
+
+interactive=0
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  export WINE_ENV_DISPLAY=$DISPLAY
+  interactive=1
+fi
+scripts/wine-env.sh ensure "$prefix"
+eval "$(scripts/wine-env.sh print "$prefix")"
+trap 'scripts/wine-env.sh down "$prefix"' EXIT
+
+winpath() { winepath -w "$1" 2>/dev/null; }
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velora'
+estimated_size() {
+  wine reg query "$uninstall_key" /v EstimatedSize /reg:64 2>/dev/null | tr -d '\r' |
+    awk '/EstimatedSize/ { printf "%d KiB", strtonum($3) }'
+}
+data_version() { [ -f "$1" ] && od -An -tu1 -j5 -N1 "$1" | tr -d ' ' || echo "none"; }
+
+# The demo installation.
+product="$prefix/drive_c/Program Files/Velora"
+rm -rf "$product"
+mkdir -p "$product/language"
+cp "$(find "$build/tests/e2e" -name velora.exe -print -quit)" "$product/velora.exe"
+for lng in english.lng russian.lng; do cp "$(find "$build/tests/e2e" -name "$lng" -print -quit)" "$product/language/"; done
+bash scripts/make-payload.sh "$product/vlfw.3bs" 2146760 0
+printf 'hold=vlfw.3bs\nrelease_on_quit=1\n' >"$product/velora-standin.ini"
+: >"$product/velora-standin.log"
+wine reg add "$uninstall_key" /v UninstallString /d 'C:\Program Files\Velora\uninst.exe' /f /reg:64 >/dev/null
+wine reg add "$uninstall_key" /v EstimatedSize /t REG_DWORD /d 1 /f /reg:64 >/dev/null
+wine reg delete 'HKCU\Software\Orvane\Velora' /f >/dev/null 2>&1 || true
+
+# The product is running and holds its data file.
+(cd "$product" && setsid wine velora.exe </dev/null >/dev/null 2>&1 &)
+for _ in $(seq 100); do grep -q '^start' "$product/velora-standin.log" 2>/dev/null && break; sleep 0.1; done
+
+version_before=$(data_version "$product/vlfw.3bs")
+size_before=$(estimated_size)
+
+updater=$(winpath "$build/VeloraUpdate.exe")
+if [ "$interactive" = 1 ]; then
+  echo "Answer the updater's boxes on your display."
+  set +e; wine "$updater"; exit_code=$?; set -e
+else
+  shots=$demo/boxes
+  rm -rf "$shots"; mkdir -p "$shots"
+  robot=$(find "$build/tests/e2e" -name box_robot.exe -print -quit)
+  set +e
+  wine "$robot" --answers yes,yes,yes --timeout 60000 --log "$(winpath "$demo/robot.log")" \
+    --shots "$(winpath "$shots")" -- "$updater"
+  exit_code=$?
+  set -e
+  for bmp in "$shots"/*.bmp; do [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"; done
+  echo "The robot's log:"; sed 's/^/  /' "$demo/robot.log"
+  echo "Screenshots of the boxes: $shots"
+fi
+sleep 1
+
+closed=no; started=no
+grep -q '^quit' "$product/velora-standin.log" && closed=yes
+[ "$(grep -c '^start' "$product/velora-standin.log")" -ge 2 ] && started=yes
+
+cat <<REPORT
+
+What changed:
+  data file version:  $version_before -> $(data_version "$product/vlfw.3bs")
+  EstimatedSize:      $size_before -> $(estimated_size)
+  product closed:     $closed
+  product started:    $started
+  updater exit code:  $exit_code
+REPORT
