@@ -1,0 +1,17 @@
+// Shows two message boxes for the robot's own tests and exits with 100 * first answer + second answer:
+// a topmost Yes/No question, then an error box with a Windows-1251 Russian text.
+// "box_demo.exe hang" shows nothing and never ends.
+#include <windows.h>
+
+#include <cstring>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+  if (std::strcmp(commandLine, "hang") == 0) {
+    Sleep(INFINITE);
+  }
+  const int first = MessageBoxA(/*hWnd=*/nullptr, "Continue the demo?", "Demo question",
+                                MB_YESNO | MB_ICONQUESTION | MB_TOPMOST);
+  const int second = MessageBoxExA(/*hWnd=*/nullptr, "Ошибка: файл не найден.", "Демо",
+                                   MB_OK | MB_ICONERROR, MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT));
+  return first * 100 + second;
+}
