@@ -126,14 +126,26 @@ BoxRecord Describe(HWND box, DWORD appearedAtMs) {
   return record;
 }
 
-// Presses the scripted button, or the box's default button when the script asks for it or the
-// scripted button is not on the box. Returns the button pressed.
+// The box's default button: the push button styled BS_DEFPUSHBUTTON, else the one DM_GETDEFID names
+// if it is on the box (Wine's boxes name IDOK even on a Yes/No box), else the first button present.
+int DefaultButtonId(HWND box) {
+  int first = 0;
+  for (const ButtonId& b : kButtons) {
+    HWND button = GetDlgItem(box, b.id);
+    if (button == nullptr) continue;
+    if ((GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) return b.id;
+    if (first == 0) first = b.id;
+  }
+  const LRESULT defId = SendMessageW(box, DM_GETDEFID, /*wParam=*/0, /*lParam=*/0);
+  if (HIWORD(defId) == DC_HASDEFID && GetDlgItem(box, LOWORD(defId)) != nullptr) return LOWORD(defId);
+  return first != 0 ? first : IDOK;
+}
+
+// Presses the scripted button, or the default button when the script asks for it or the scripted
+// button is not on the box. Returns the button pressed.
 Answer Press(HWND box, Answer wanted) {
   int id = IdOf(wanted);
-  if (id == 0 || GetDlgItem(box, id) == nullptr) {
-    const LRESULT defId = SendMessageW(box, DM_GETDEFID, /*wParam=*/0, /*lParam=*/0);
-    id = HIWORD(defId) == DC_HASDEFID ? LOWORD(defId) : IDOK;
-  }
+  if (id == 0 || GetDlgItem(box, id) == nullptr) id = DefaultButtonId(box);
   HWND button = GetDlgItem(box, id);
   PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
   return AnswerOf(id);
