@@ -62,7 +62,7 @@ TEST(BoxRobot, SavesABitmapOfEachBox) {
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
   const std::string folder = std::string(temp) + "box-robot-shots\\";
-  RemoveInstallation(folder);
+  RemoveFolder(folder);
   CreateDirectoryA(folder.c_str(), /*lpSecurityAttributes=*/nullptr);
   RobotRun run = DemoRun({});
   run.screenshotFolder = FromUtf8(folder.substr(0, folder.size() - 1));
@@ -73,7 +73,7 @@ TEST(BoxRobot, SavesABitmapOfEachBox) {
     EXPECT_EQ(bytes->substr(0, 2), "BM");
     EXPECT_GT(bytes->size(), 1000u);
   }
-  RemoveInstallation(folder);
+  RemoveFolder(folder);
 }
 
 TEST(BoxRobotCommandLine, WritesTheLogAndExitsWithTheProgramsCode) {

@@ -61,10 +61,10 @@ void ForEachEntry(const std::string& folder, Visit visit) {
   } while (FindNextFileA(find.get(), &found));
 }
 
-void DeleteFolder(const std::string& folder) {
+void RemoveFolderTree(const std::string& folder) {
   ForEachEntry(folder, [](const std::string& path, const WIN32_FIND_DATAA& found) {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      DeleteFolder(path + "\\");
+      RemoveFolderTree(path + "\\");
     } else {
       SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
       DeleteFileA(path.c_str());
@@ -104,8 +104,10 @@ std::string DataFileBytes(int version, DWORD size) {
   return bytes;
 }
 
+void RemoveFolder(const std::string& folder) { RemoveFolderTree(folder); }
+
 void RemoveInstallation(const std::string& folder) {
-  DeleteFolder(folder);
+  RemoveFolder(folder);
   DeleteUninstallEntry(RegistryView::Bits64);
   DeleteUninstallEntry(RegistryView::Bits32);
   DeleteUserKey();

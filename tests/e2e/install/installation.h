@@ -54,7 +54,10 @@ class Installation {
   InstallSpec spec_;
 };
 
+// Removes the folder with everything below it, then both uninstall entries and the user key.
 void RemoveInstallation(const std::string& folder);
+void RemoveFolder(const std::string& folder);  // folder ends in a backslash
+
 
 // Readers for after the run.
 std::optional<std::string> ReadFileBytes(const std::string& path);
