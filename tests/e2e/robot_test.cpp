@@ -58,6 +58,13 @@ TEST(BoxRobot, KillsAProgramThatOutlivesTheTimeLimit) {
   EXPECT_TRUE(result.boxes.empty());
 }
 
+TEST(BoxRobot, PassesExtraEnvironmentToTheProgram) {
+  RobotRun run = DemoRun({});
+  run.arguments = L"env";
+  run.extraEnvironment = {L"VELORA_DEMO_EXIT=42"};
+  EXPECT_EQ(RunUnderRobot(run).exitCode, 42u);
+}
+
 TEST(BoxRobot, SavesABitmapOfEachBox) {
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);

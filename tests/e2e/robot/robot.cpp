@@ -151,6 +151,33 @@ Answer Press(HWND box, Answer wanted) {
   return AnswerOf(id);
 }
 
+struct EnvironmentTraits {
+  static wchar_t* Empty() { return nullptr; }
+  static void Close(wchar_t* block) { FreeEnvironmentStringsW(block); }
+};
+
+std::wstring VariableName(const std::wstring& entry) {
+  std::wstring name = entry.substr(0, entry.find(L'=', 1));  // "=C:=C:\" style entries start with '='
+  CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+  return name;
+}
+
+// The robot's environment with the extra variables set, as a CreateProcess block.
+std::wstring EnvironmentBlock(const std::vector<std::wstring>& extra) {
+  std::vector<std::wstring> entries;
+  unique_any<wchar_t*, EnvironmentTraits> own(GetEnvironmentStringsW());
+  for (const wchar_t* entry = own.get(); entry != nullptr && *entry != L'\0'; entry += wcslen(entry) + 1) {
+    entries.emplace_back(entry);
+  }
+  for (const std::wstring& added : extra) {
+    std::erase_if(entries, [&](const std::wstring& e) { return VariableName(e) == VariableName(added); });
+    entries.push_back(added);
+  }
+  std::wstring block;
+  for (const std::wstring& entry : entries) block += entry + L'\0';
+  return block + L'\0';
+}
+
 }  // namespace
 
 RobotResult RunUnderRobot(const RobotRun& run) {
@@ -161,10 +188,11 @@ RobotResult RunUnderRobot(const RobotRun& run) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
+  std::wstring environment = run.extraEnvironment.empty() ? L"" : EnvironmentBlock(run.extraEnvironment);
   const DWORD startTick = GetTickCount();
   if (!CreateProcessW(run.exePath.c_str(), commandLine.data(), /*lpProcessAttributes=*/nullptr,
-                      /*lpThreadAttributes=*/nullptr, /*bInheritHandles=*/FALSE, /*dwCreationFlags=*/0,
-                      /*lpEnvironment=*/nullptr, run.workingFolder.empty() ? nullptr : run.workingFolder.c_str(),
+                      /*lpThreadAttributes=*/nullptr, /*bInheritHandles=*/FALSE, CREATE_UNICODE_ENVIRONMENT,
+                      environment.empty() ? nullptr : environment.data(), run.workingFolder.empty() ? nullptr : run.workingFolder.c_str(),
                       &startup, &info)) {
     result.startFailed = true;
     result.exitCode = GetLastError();

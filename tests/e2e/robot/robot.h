@@ -18,6 +18,7 @@ struct RobotRun {
   Answer defaultAnswer = Answer::DefaultButton;  // once the script has run out
   DWORD timeLimitMs = 30000;
   std::wstring screenshotFolder;  // empty: no screenshots; otherwise box-N.bmp, N from 1
+  std::vector<std::wstring> extraEnvironment;  // "NAME=value", added to or replacing the robot's own
 };
 
 struct BoxRecord {
