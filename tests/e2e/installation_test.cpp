@@ -1,0 +1,71 @@
+// The installation helpers against the prefix's real registry and file system.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "installation.h"
+
+namespace velora::e2e {
+namespace {
+
+constexpr char kFolder[] = "C:\\velora-e2e\\install\\";
+
+bool KeyOpens(HKEY root, const char* path, REGSAM access) {
+  win32::unique_hkey key;
+  return RegOpenKeyExA(root, path, /*ulOptions=*/0, access, key.put()) == ERROR_SUCCESS;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+TEST(Installation, EntryInThe64BitViewIsInvisibleToAPlain32BitOpen) {
+  Installation install({.folder = kFolder, .uninstallView = RegistryView::Bits64, .estimatedSize = 1234});
+  EXPECT_FALSE(KeyOpens(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ));
+  EXPECT_TRUE(KeyOpens(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ | KEY_WOW64_64KEY));
+  EXPECT_EQ(ReadEstimatedSize(RegistryView::Bits64), 1234u);
+  EXPECT_EQ(ReadEstimatedSize(RegistryView::Bits32), std::nullopt);
+}
+
+TEST(Installation, EntryInThe32BitViewLivesUnderWow6432Node) {
+  Installation install({.folder = kFolder, .uninstallView = RegistryView::Bits32});
+  EXPECT_TRUE(KeyOpens(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ));
+  EXPECT_TRUE(KeyOpens(HKEY_LOCAL_MACHINE,
+                       "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velora",
+                       KEY_READ | KEY_WOW64_64KEY));
+  EXPECT_FALSE(UninstallEntryExists(RegistryView::Bits64));
+}
+
+TEST(Installation, LaysOutTheFolderAndUserSettingsAndTeardownRemovesEverything) {
+  {
+    Installation install({.folder = kFolder,
+                          .standInIni = "release_on_quit=1\r\n",
+                          .languageFiles = {WinePath(VELORA_E2E_LANG_DIR "/english.lng")},
+                          .dataFileVersion = 5,
+                          .dataFileSize = 3000,
+                          .lastRunFolder = "C:\\Downloads\\",
+                          .langFile = "english.lng"});
+    const auto data = ReadFileBytes(install.path(kDataFileName));
+    ASSERT_TRUE(data);
+    EXPECT_EQ(data->size(), 3000u);
+    EXPECT_EQ(data->substr(0, 8), std::string("vlfw\x02\x05\x00\x08", 8));
+    EXPECT_TRUE(Exists(install.path("velora.exe")));
+    EXPECT_TRUE(Exists(install.path("language\\english.lng")));
+    EXPECT_EQ(ReadFileBytes(install.path("velora-standin.ini")), "release_on_quit=1\r\n");
+    EXPECT_EQ(ReadUserValue("TheLastRunFolder"), "C:\\Downloads\\");
+    EXPECT_EQ(ReadUserValue("LangFile"), "english.lng");
+
+    EXPECT_FALSE(TildeFileExists(kFolder));
+    std::ofstream(install.path("~vlfw.3bs"), std::ios::binary) << "x";
+    EXPECT_TRUE(TildeFileExists(kFolder));
+
+    // Files count in whole KiB each: data 3000 bytes = 3, "~" file 1, ini 1, english.lng (just over 1 KiB) 2.
+    DeleteFileA(install.path("velora.exe").c_str());
+    EXPECT_EQ(FolderSizeKiB(kFolder), 3u + 1u + 1u + 2u);
+  }
+  EXPECT_FALSE(Exists(kFolder));
+  EXPECT_FALSE(UninstallEntryExists(RegistryView::Bits64));
+  EXPECT_FALSE(UninstallEntryExists(RegistryView::Bits32));
+  EXPECT_FALSE(KeyOpens(HKEY_CURRENT_USER, kUserKey, KEY_READ));
+}
+
+}  // namespace
+}  // namespace velora::e2e
