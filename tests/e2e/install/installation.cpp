@@ -73,17 +73,16 @@ void RemoveFolderTree(const std::string& folder) {
   RemoveDirectoryA(folder.c_str());
 }
 
-ULONGLONG FolderBytesRoundedToKiB(const std::string& folder) {
-  ULONGLONG kib = 0;
-  ForEachEntry(folder, [&kib](const std::string& path, const WIN32_FIND_DATAA& found) {
+ULONGLONG FolderBytes(const std::string& folder) {
+  ULONGLONG bytes = 0;
+  ForEachEntry(folder, [&bytes](const std::string& path, const WIN32_FIND_DATAA& found) {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      kib += FolderBytesRoundedToKiB(path + "\\");
+      bytes += FolderBytes(path + "\\");
     } else {
-      const ULONGLONG bytes = (static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-      kib += (bytes + 1023) / 1024;
+      bytes += (static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
     }
   });
-  return kib;
+  return bytes;
 }
 
 std::string FileName(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
@@ -197,7 +196,7 @@ std::vector<std::string> StandInLogLines(const std::string& folder) {
   return lines;
 }
 
-DWORD FolderSizeKiB(const std::string& folder) { return static_cast<DWORD>(FolderBytesRoundedToKiB(folder)); }
+DWORD FolderSizeKiB(const std::string& folder) { return static_cast<DWORD>(FolderBytes(folder) / 1024); }
 
 unique_handle StartStandIn(const std::string& folder) {
   const std::string exe = folder + "velora.exe";

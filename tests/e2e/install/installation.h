@@ -66,7 +66,7 @@ std::optional<std::string> ReadUserValue(const char* name);
 bool UninstallEntryExists(RegistryView view);
 bool TildeFileExists(const std::string& folder);  // any name starting or ending with '~'
 std::vector<std::string> StandInLogLines(const std::string& folder);
-DWORD FolderSizeKiB(const std::string& folder);  // all files below, rounded up
+DWORD FolderSizeKiB(const std::string& folder);  // all files below, in whole KiB (rounded down)
 
 // Starts the stand-in from the folder (current directory = the folder) and waits for its window.
 win32::unique_handle StartStandIn(const std::string& folder);

@@ -1,0 +1,43 @@
+// The main flow for a Russian user (run with a Russian locale): the texts come from russian.lng and the
+// boxes carry its captions.
+#include <windows.h>
+
+#include "updater_fixture.h"
+
+namespace velora::e2e {
+namespace {
+
+TEST_F(UpdaterTest, RussianUserSeesTheRussianLanguageFile) {
+  ASSERT_EQ(GetUserDefaultLCID(), 1049u) << "run with LC_ALL=ru_RU.UTF-8";
+  Installation install(DefaultInstall(0));
+  const std::string before = *ReadFileBytes(install.path(kDataFileName));
+
+  const RobotResult result = RunUpdater({Answer::Yes, Answer::No});
+
+  ASSERT_EQ(result.boxes.size(), 2u);
+  EXPECT_EQ(result.boxes[0].caption, "Вопрос");
+  EXPECT_EQ(result.boxes[0].text,
+            "Будет установлено обновление \"Обновление данных \"Велоры\"\".\r\n"
+            "Оно содержит Библиотека данных \"Велора\" 1.\r\nПродолжить?");
+  EXPECT_EQ(result.boxes[1].caption, "Обновление данных \"Велоры\"");
+  EXPECT_EQ(result.boxes[1].text,
+            "Обновление данных \"Велоры\" (Библиотека данных \"Велора\" 1) успешно установлено.\r\n\r\n"
+            "Запустить программу \"Велора\" сейчас?");
+  EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten));
+  ExpectDataFile(/*written=*/true, before);
+  ExpectSizeRecorded(RegistryView::Bits64);
+}
+
+TEST_F(UpdaterTest, RussianUserWithoutAnInstalledProductGetsTheRussianFixedText) {
+  InstallSpec spec = DefaultInstall(0);
+  spec.withStandIn = false;
+  Installation install(spec);
+  const RobotResult result = RunUpdater({});
+  ASSERT_EQ(result.boxes.size(), 1u);
+  EXPECT_EQ(result.boxes[0].caption, "Обновление программы \"Велора\"");
+  EXPECT_EQ(result.boxes[0].text,
+            "Нет установленной программы \"Велора\"!\r\nПожалуйста, сначала установите её.");
+}
+
+}  // namespace
+}  // namespace velora::e2e

@@ -1,0 +1,197 @@
+// The shipped updater end to end under Wine, in English: the main flow, the questions and answers,
+// quiet mode, a running or stuck product, a missing product or language file, the 32-bit view entry,
+// a damaged copy of the updater, and Windows 10's version reporting.
+#include <windows.h>
+
+#include "updater_fixture.h"
+
+namespace velora::e2e {
+namespace {
+
+using Buttons = std::vector<Answer>;
+
+TEST_F(UpdaterTest, MainFlowClosesTheProductAsksWritesRecordsAndStartsIt) {
+  Installation install(DefaultInstall(0));
+  auto product = StartStandIn(kProductFolder);
+  const std::string before = *ReadFileBytes(install.path(kDataFileName));
+
+  const RobotResult result = RunUpdater({Answer::Yes, Answer::Yes});
+
+  ASSERT_EQ(result.boxes.size(), 2u);
+  const BoxRecord& ask = result.boxes[0];
+  EXPECT_EQ(ask.caption, "Question");
+  EXPECT_EQ(ask.text,
+            "This will install the update \"Velora data update\".\r\nIt contains Velora data library 1.\r\n"
+            "Do you want to continue?");
+  EXPECT_EQ(ask.buttons, (Buttons{Answer::Yes, Answer::No}));
+  const BoxRecord& done = result.boxes[1];
+  EXPECT_EQ(done.caption, "Velora data update");
+  EXPECT_EQ(done.text,
+            "Velora data update (Velora data library 1) has been installed successfully.\r\n\r\n"
+            "Do you want to start Velora now?");
+  EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten));
+  ExpectDataFile(/*written=*/true, before);
+  ExpectSizeRecorded(RegistryView::Bits64);
+
+  // The running product got WM_QUIT and let its file go; then the updater started it again.
+  EXPECT_EQ(WaitForSingleObject(product.get(), 10000), WAIT_OBJECT_0);
+  Sleep(1000);
+  const auto log = StandInLogLines(kProductFolder);
+  EXPECT_EQ(StartsLogged(), 2);
+  bool quit = false;
+  for (const auto& line : log) quit = quit || line.find(" quit") != std::string::npos;
+  EXPECT_TRUE(quit);
+  EXPECT_NE(log.back().find("cwd=C:\\Program Files\\Velora"), std::string::npos) << log.back();
+  HWND restarted = FindWindowA("TVeloraMainForm", nullptr);
+  if (restarted != nullptr) PostMessageA(restarted, WM_QUIT, 0, 0);
+}
+
+TEST_F(UpdaterTest, ANewerInstalledFileAsksFirstAndNoLeavesItAsItWas) {
+  Installation install(DefaultInstall(2));
+  const std::string before = *ReadFileBytes(install.path(kDataFileName));
+  const RobotResult result = RunUpdater({Answer::No});
+  ASSERT_EQ(result.boxes.size(), 1u);
+  EXPECT_EQ(result.boxes[0].caption, "Question");
+  EXPECT_EQ(result.boxes[0].text,
+            "The file vlfw.3bs you are installing is older than the one already installed.\r\nReplace it anyway?");
+  EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitDeclined));
+  ExpectDataFile(/*written=*/false, before);
+  EXPECT_EQ(ReadEstimatedSize(RegistryView::Bits64), 1u);
+}
+
+TEST_F(UpdaterTest, ANewerInstalledFileWithYesIsReplacedAfterTheInstallQuestion) {
+  Installation install(DefaultInstall(2));
+  const std::string before = *ReadFileBytes(install.path(kDataFileName));
+  const RobotResult result = RunUpdater({Answer::Yes, Answer::Yes, Answer::No});
+  ASSERT_EQ(result.boxes.size(), 3u);
+  EXPECT_EQ(result.boxes[1].caption, "Question");
+  EXPECT_EQ(result.boxes[2].caption, "Velora data update");
+  EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten));
+  ExpectDataFile(/*written=*/true, before);
+  ExpectSizeRecorded(RegistryView::Bits64);
+  EXPECT_EQ(StartsLogged(), 0);
+}
+
+TEST_F(UpdaterTest, QuietModeAsksNothingWritesAndStartsOnlyWithRunapp) {
+  {
+    Installation install(DefaultInstall(7));
+    const std::string before = *ReadFileBytes(install.path(kDataFileName));
+    const RobotResult result = RunUpdater({}, L"MODEST");
+    EXPECT_TRUE(result.boxes.empty());
+    EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten));
+    ExpectDataFile(/*written=*/true, before);
+    ExpectSizeRecorded(RegistryView::Bits64);
+    EXPECT_EQ(StartsLogged(), 0);
+  }
+  {
+    Installation install(DefaultInstall(0));
+    auto product = StartStandIn(kProductFolder);
+    const std::string before = *ReadFileBytes(install.path(kDataFileName));
+    const RobotResult result = RunUpdater({}, L"modest RunApp");
+    EXPECT_TRUE(result.boxes.empty());
+    EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten));
+    ExpectDataFile(/*written=*/true, before);
+    Sleep(1500);
+    EXPECT_EQ(StartsLogged(), 2);
+    HWND restarted = FindWindowA("TVeloraMainForm", nullptr);
+    if (restarted != nullptr) PostMessageA(restarted, WM_QUIT, 0, 0);
+  }
+}
+
+TEST_F(UpdaterTest, AProductThatNeverLetsItsFileGoIsReportedAfterSeventeenTries) {
+  InstallSpec spec = DefaultInstall(0);
+  spec.standInIni = "hold=vlfw.3bs\r\nrelease_on_quit=0\r\n";
+  Installation install(spec);
+  auto product = StartStandIn(kProductFolder);
+  const std::string before = *ReadFileBytes(install.path(kDataFileName));
+
+  const RobotResult result = RunUpdater({});
+  ASSERT_EQ(result.boxes.size(), 1u);
+  EXPECT_EQ(result.boxes[0].text, "The file C:\\Program Files\\Velora\\vlfw.3bs cannot be opened. Close the Velora "
+                                  "program and run the update again.");
+  // 17 tries 256 ms apart: about 4.4 s after the updater started.
+  EXPECT_GE(result.boxes[0].appearedAtMs, 4000u);
+  EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitFailed));
+  TerminateProcess(product.get(), 0);
+  WaitForSingleObject(product.get(), 5000);
+  ExpectDataFile(/*written=*/false, before);
+}
+
+TEST_F(UpdaterTest, NoInstalledProductIsReportedWithTheFixedText) {
+  InstallSpec spec = DefaultInstall(0);
+  spec.withStandIn = false;
+  Installation install(spec);
+  const RobotResult result = RunUpdater({});
+  ASSERT_EQ(result.boxes.size(), 1u);
+  EXPECT_EQ(result.boxes[0].caption, "Velora update");
+  EXPECT_EQ(result.boxes[0].text, "There's no Velora installed.\r\nPlease install the program first.");
+  EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitFailed));
+}
+
+TEST_F(UpdaterTest, AMissingLanguageFileIsNamed) {
+  InstallSpec spec = DefaultInstall(0);
+  spec.languageFiles = {LanguageFile("russian.lng")};
+  Installation install(spec);
+  const std::string before = *ReadFileBytes(install.path(kDataFileName));
+  const RobotResult result = RunUpdater({});
+  ASSERT_EQ(result.boxes.size(), 1u);
+  EXPECT_EQ(result.boxes[0].text, "Can't work with no english.lng file!\r\nPlease reinstall the program.");
+  EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitFailed));
+  ExpectDataFile(/*written=*/false, before);
+}
+
+TEST_F(UpdaterTest, AnEntryOnlyInTheThirtyTwoBitViewGetsTheSize) {
+  InstallSpec spec = DefaultInstall(0);
+  spec.uninstallView = RegistryView::Bits32;
+  Installation install(spec);
+  const std::string before = *ReadFileBytes(install.path(kDataFileName));
+  const RobotResult result = RunUpdater({Answer::Yes, Answer::No});
+  EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten));
+  ExpectDataFile(/*written=*/true, before);
+  ExpectSizeRecorded(RegistryView::Bits32);
+  EXPECT_FALSE(UninstallEntryExists(RegistryView::Bits64));
+}
+
+TEST_F(UpdaterTest, ACopyWithOneFlippedByteInstallsNothing) {
+  Installation install(DefaultInstall(0));
+  const std::string before = *ReadFileBytes(install.path(kDataFileName));
+  std::string image = *ReadFileBytes(WinePath(VELORA_UPDATER_EXE));
+  // A byte of the embedded data file: the program still runs, only its content differs.
+  const auto payload = image.find(std::string("vlfw\x02", 5));
+  ASSERT_NE(payload, std::string::npos);
+  image[payload + 1000] ^= 0x01;
+  const std::string copy = std::string(kProductFolder) + "..\\VeloraUpdate-damaged.exe";
+  { std::ofstream(copy, std::ios::binary) << image; }
+
+  const RobotResult result = RunUpdater({}, L"", copy);
+  DeleteFileA(copy.c_str());
+  ASSERT_EQ(result.boxes.size(), 1u);
+  EXPECT_EQ(result.boxes[0].text, "The update file is damaged.\r\nDownload the update again.");
+  EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitFailed));
+  ExpectDataFile(/*written=*/false, before);
+  EXPECT_EQ(ReadEstimatedSize(RegistryView::Bits64), 1u);
+}
+
+// Wine reports version 6.2 to a program set to Windows 10 without supportedOS entries, as Windows does;
+// the updater must still see the 64-bit registry view and so find the product's entry there.
+TEST_F(UpdaterTest, UnderWindows10VersionReportingTheProductIsStillFoundInTheSixtyFourBitView) {
+  const char* appDefaults = "Software\\Wine\\AppDefaults\\VeloraUpdate.exe";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, appDefaults, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win10"), 6);
+  RegCloseKey(key);
+
+  InstallSpec spec = DefaultInstall(0);
+  spec.folder = "C:\\Apps\\Velora\\";
+  Installation install(spec);
+  const RobotResult result = RunUpdater({Answer::Yes, Answer::No});
+  RegDeleteKeyA(HKEY_CURRENT_USER, appDefaults);
+
+  EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten));
+  EXPECT_EQ(ReadFileBytes(install.path(kDataFileName)), embedded_);
+  EXPECT_EQ(ReadEstimatedSize(RegistryView::Bits64), FolderSizeKiB("C:\\Apps\\Velora\\"));
+}
+
+}  // namespace
+}  // namespace velora::e2e
