@@ -30,8 +30,7 @@ bool UseRussianFor(std::uint32_t locale) {
   return std::find(kRussianLocales.begin(), kRussianLocales.end(), locale) != kRussianLocales.end();
 }
 
-StartupState RunStartup(platform::Platform& platform, const std::vector<std::string>& arguments,
-                        bool& isWindows64) {
+StartupState RunStartup(platform::Platform& platform, const std::vector<std::string>& arguments, bool& isWindows64) {
   // The generator comes first: the Windows identification may name a temporary file with it.
   std::minstd_rand random(RandomSeed(platform.system));
   const std::uint32_t userLocale = platform.system.GetUserDefaultLCID();

@@ -63,7 +63,9 @@ const char* FirstMatch(const Row (&rows)[N], const WindowsFacts& facts) {
 // Windows 9x, major version 4.
 constexpr Row kWindows9xRows[] = {
     {[](const WindowsFacts& f) { return (f.Minor() == 0 || f.Minor() == 3) && f.Build() == 1111; }, "95 OSR 2.0"},
-    {[](const WindowsFacts& f) { return (f.Minor() == 0 || f.Minor() == 3) && (f.Build() == 1212 || f.Build() == 1213); },
+    {[](const WindowsFacts& f) {
+       return (f.Minor() == 0 || f.Minor() == 3) && (f.Build() == 1212 || f.Build() == 1213);
+     },
      "95 OSR 2.1"},
     {[](const WindowsFacts& f) {
        return (f.Minor() == 0 || f.Minor() == 3) && f.Build() == 1214 && f.CsdLetter() == 'C';
@@ -152,7 +154,9 @@ constexpr Row kEditionRows[] = {
      },
      "Advanced Server"},
     {[](const WindowsFacts& f) { return f.ServerType() && f.Major() == 5 && f.Minor() == 0; }, "Server"},
-    {[](const WindowsFacts& f) { return ServerOn52(f, win::kProcessorArchitectureIntel) && f.Has(kSuiteComputeServer); },
+    {[](const WindowsFacts& f) {
+       return ServerOn52(f, win::kProcessorArchitectureIntel) && f.Has(kSuiteComputeServer);
+     },
      "Computer Cluster"},
     {[](const WindowsFacts& f) { return ServerOn52(f, win::kProcessorArchitectureIntel) && f.Has(kSuiteDatacenter); },
      "Datacenter"},
@@ -173,7 +177,9 @@ constexpr Row kEditionRows[] = {
     {[](const WindowsFacts& f) { return ServerOn52(f, win::kProcessorArchitectureAmd64) && f.Has(kSuiteEnterprise); },
      "Enterprise x64"},
     {[](const WindowsFacts& f) { return ServerOn52(f, win::kProcessorArchitectureAmd64); }, "Standard x64"},
-    {[](const WindowsFacts& f) { return f.version.productType == win::kVerNtServer && !(f.Major() == 5 && f.Minor() == 2); },
+    {[](const WindowsFacts& f) {
+       return f.version.productType == win::kVerNtServer && !(f.Major() == 5 && f.Minor() == 2);
+     },
      "Unknown Server"},
     {[](const WindowsFacts& f) {
        return f.version.productType == win::kVerNtDomainController && !(f.Major() == 5 && f.Minor() == 2);
@@ -254,14 +260,17 @@ std::optional<WindowsFacts> GatherFacts(platform::Platform& platform) {
   return facts;
 }
 
-/// A REG_SZ value of a HKEY_LOCAL_MACHINE key up to its first zero; nullopt when the key cannot be
-/// opened, the value is missing, is of another type or is longer than maxBytes.
+/// A string value of a HKEY_LOCAL_MACHINE key up to its first zero; nullopt when the key cannot be
+/// opened, the value is missing, is not REG_SZ (nor REG_EXPAND_SZ where allowed) or is longer than maxBytes.
 std::optional<std::string> ReadMachineString(platform::RegistryApi& registry, const std::string& path,
-                                             const std::string& name, std::uint32_t access, std::size_t maxBytes) {
+                                             const std::string& name, std::uint32_t access, std::size_t maxBytes,
+                                             bool expandSzAllowed) {
   auto key = registry.OpenKey(platform::RootKey::LocalMachine, path, access);
   if (!key.ok() || key.value == nullptr) return std::nullopt;
   auto value = key.value->QueryValue(name);
-  if (!value.ok() || value.value.type != win::kRegSz || value.value.data.size() > maxBytes) return std::nullopt;
+  const std::uint32_t type = value.value.type;
+  const bool text = type == win::kRegSz || (expandSzAllowed && type == win::kRegExpandSz);
+  if (!value.ok() || !text || value.value.data.size() > maxBytes) return std::nullopt;
   const std::string& data = value.value.data;
   return data.substr(0, data.find('\0'));
 }
@@ -269,7 +278,8 @@ std::optional<std::string> ReadMachineString(platform::RegistryApi& registry, co
 /// The product-name step: the registry's name replaces the words, then the processor's width is marked.
 std::string ProductNameWords(platform::RegistryApi& registry, const WindowsFacts& facts, std::string windowsName) {
   if (auto productName = ReadMachineString(registry, kCurrentVersionKey, "ProductName",
-                                           win::kKeyAllAccess | win::kKeyWow64_64Key, std::string::npos)) {
+                                           win::kKeyAllAccess | win::kKeyWow64_64Key, std::string::npos,
+                                           /*expandSzAllowed=*/true)) {
     windowsName = *productName;
   }
   if (facts.architecture == win::kProcessorArchitectureAmd64) windowsName += " 64-bit";
@@ -280,7 +290,8 @@ std::string ProductNameWords(platform::RegistryApi& registry, const WindowsFacts
 /// The product-options step for the plain record: the edition from the "ProductType" value.
 std::string ProductOptionsWords(platform::RegistryApi& registry) {
   auto productType =
-      ReadMachineString(registry, kProductOptionsKey, "ProductType", win::kKeyQueryValue, kProductTypeBufferSize);
+      ReadMachineString(registry, kProductOptionsKey, "ProductType", win::kKeyQueryValue, kProductTypeBufferSize,
+                        /*expandSzAllowed=*/false);
   if (!productType) return {};
   for (char& c : *productType) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -345,8 +356,8 @@ bool IdentifyWindows(platform::Platform& platform, std::minstd_rand& random, std
 
   switch (facts->version.platformId) {
     case win::kVerPlatformWin32Windows:
-      WindowsName = std::string("Microsoft Windows ") + (facts->Major() == 4 ? FirstMatch(kWindows9xRows, *facts)
-                                                                              : "Unknown 9x");
+      WindowsName =
+          std::string("Microsoft Windows ") + (facts->Major() == 4 ? FirstMatch(kWindows9xRows, *facts) : "Unknown 9x");
       VersionText = VersionNumbers(*facts, facts->Minor() & 0xFF);
       ServicePackText = facts->version.csdVersion;
       return true;

@@ -85,7 +85,7 @@ TEST(RunConsoleCommand, EveryLineEndsInCrLfWhateverEndedItInTheFile) {
 TEST(RunConsoleCommand, OemBytesComeBackInTheAnsiCodePage) {
   fakes::FakeWindows fake;
   fakes::InterpreterPrints(fake, "\x8F\xE0\xA8\xA2\xA5\xE2\r\n");  // "Привет" in code page 866
-  EXPECT_EQ(Capture(fake), "\xCF\xF0\xE8\xE2\xE5\xF2\r\n");           // and in code page 1251
+  EXPECT_EQ(Capture(fake), "\xCF\xF0\xE8\xE2\xE5\xF2\r\n");        // and in code page 1251
 }
 
 TEST(RunConsoleCommand, AnUnsetOrEmptyComSpecStartsNothingAndGivesEmptyText) {

@@ -186,7 +186,7 @@ TEST(IdentifyWindows, ThePlainRecordTakesTheEditionFromProductOptions) {
       {1, "LanmanNT", "Microsoft Windows NT Server"},
       {1, "ServerNT", "Microsoft Windows NT Advanced Server"},
       {1, "Terminal", "Microsoft Windows NT Unknown"},
-      {2, "WinNT", "Microsoft Windows NT "},   // REG_EXPAND_SZ
+      {2, "WinNT", "Microsoft Windows NT "},  // REG_EXPAND_SZ
       {1, padded, "Microsoft Windows NT "},   // longer than the 256-byte buffer
   };
   for (const Case& c : cases) {
@@ -252,16 +252,15 @@ TEST(IdentifyWindows, Version62AndUnlistedMajorsReadTheOutputOfVer) {
        " 6.2.9200"},
       {"Server 2012", 6, 2, kServer, "Microsoft Windows [Version 6.2.9200]", "Microsoft Windows Server 2012  64-bit",
        " 6.2.9200"},
-      {"8.1", 6, 2, kWorkstation, "Microsoft Windows [Version 6.3.9600]", "Microsoft Windows 8.1  64-bit",
-       " 6.3.9600"},
+      {"8.1", 6, 2, kWorkstation, "Microsoft Windows [Version 6.3.9600]", "Microsoft Windows 8.1  64-bit", " 6.3.9600"},
       {"Server 2012 R2", 6, 2, kServer, "[Version 6.3.9600]", "Microsoft Windows Server 2012 R2  64-bit", " 6.3.9600"},
-      {"10", 6, 2, kWorkstation, "\r\nMicrosoft Windows [Version 10.0.19045.3570]\r\n",
-       "Microsoft Windows 10  64-bit", " 10.0.19045.3570"},
+      {"10", 6, 2, kWorkstation, "\r\nMicrosoft Windows [Version 10.0.19045.3570]\r\n", "Microsoft Windows 10  64-bit",
+       " 10.0.19045.3570"},
       {"Server 10", 6, 2, kServer, "[Version 10.0.17763]", "Microsoft Windows Server 10  64-bit", " 10.0.17763"},
       {"10 without brackets", 6, 2, kWorkstation, "\r\nMicrosoft Windows 10.0.18362\r\n",
        "Microsoft Windows 10  64-bit", "6.2.9200"},
-      {"number rule on 6.2", 6, 2, kWorkstation, "Microsoft Windows [Version 6.4.9841]",
-       "Microsoft Windows 6  64-bit", "6.4.9841"},
+      {"number rule on 6.2", 6, 2, kWorkstation, "Microsoft Windows [Version 6.4.9841]", "Microsoft Windows 6  64-bit",
+       "6.4.9841"},
       {"number rule on major 11", 11, 0, kWorkstation, "Microsoft Windows [Version 11.0.1]",
        "Microsoft Windows 11 Unknown Workstation", "11.0.1"},
       {"number rule on a server", 7, 0, kServer, "Version 7.0.5]", "Microsoft Windows Server 7 Unknown Server",
