@@ -1,0 +1,213 @@
+// Windows identification and console capture over the real adapters in the 64-bit Wine prefix: the
+// start-up's registry accessor sees the 64-bit view, a missing or unset interpreter, and (in the copy
+// of this program that Wine runs as Windows 10) the "ver" path with no temporary file left behind.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "environment/session.h"
+#include "platform/win32/files.h"
+#include "platform/win32/registry.h"
+#include "platform/win32/system.h"
+#include "sysinfo/console_command.h"
+#include "sysinfo/windows_identification.h"
+#include "win32/win32_test_support.h"
+
+namespace velora {
+namespace {
+
+constexpr const char* kTestKey = "Software\\VeloraSysinfoTest";
+// Set by the CTest entry that runs this program with Wine's Windows version set to Windows 10.
+constexpr const char* kExpectWindows62Variable = "VELORA_EXPECT_WINDOWS_6_2";
+
+/// The real system adapter, except that the command lines of started processes are recorded.
+class ProcessRecordingSystem final : public platform::SystemApi {
+ public:
+  std::vector<std::string> commandLines;
+
+  platform::WinError RunProcessAndWait(const std::string& commandLine, std::uint32_t creationFlags,
+                                       int showWindow) override {
+    commandLines.push_back(commandLine);
+    return real_.RunProcessAndWait(commandLine, creationFlags, showWindow);
+  }
+  bool SetDefaultDllDirectories(std::uint32_t flags) override { return real_.SetDefaultDllDirectories(flags); }
+  std::uint32_t GetUserDefaultLCID() override { return real_.GetUserDefaultLCID(); }
+  std::optional<std::int64_t> QueryPerformanceCounter() override { return real_.QueryPerformanceCounter(); }
+  std::uint32_t GetTickCount() override { return real_.GetTickCount(); }
+  void Sleep(std::uint32_t milliseconds) override { real_.Sleep(milliseconds); }
+  std::optional<platform::OsVersionInfo> VersionFacts(platform::VersionRecord record) override {
+    return real_.VersionFacts(record);
+  }
+  std::uint16_t GetProcessorArchitecture() override { return real_.GetProcessorArchitecture(); }
+  std::optional<std::string> EnvironmentVariable(const std::string& name) override {
+    return real_.EnvironmentVariable(name);
+  }
+  std::string SystemDirectory() override { return real_.SystemDirectory(); }
+  std::string WindowsDirectory() override { return real_.WindowsDirectory(); }
+  bool IsUserAnAdmin() override { return real_.IsUserAnAdmin(); }
+  platform::WinResult<platform::KernelObjectPtr> CreateNamedMapping(const std::string& name,
+                                                                    std::uint32_t sizeLow) override {
+    return real_.CreateNamedMapping(name, sizeLow);
+  }
+  std::intptr_t ShellOpen(const std::string& verb, const std::string& file, const std::string& parameters,
+                          const std::string& directory, int show) override {
+    return real_.ShellOpen(verb, file, parameters, directory, show);
+  }
+  platform::WinResult<std::string> ModuleFileName() override { return real_.ModuleFileName(); }
+  platform::WinResult<std::string> LoadModuleResource(const std::string& name, const std::string& type) override {
+    return real_.LoadModuleResource(name, type);
+  }
+  std::uintptr_t GetExeType(const std::string& path) override { return real_.GetExeType(path); }
+  std::unique_ptr<platform::FileVersionInfo> LoadFileVersionInfo(const std::string& path) override {
+    return real_.LoadFileVersionInfo(path);
+  }
+  platform::WinResult<std::string> Sha256Hex(std::string_view bytes) override { return real_.Sha256Hex(bytes); }
+
+ private:
+  win32::Win32System real_;
+};
+
+/// Sets (or, with nullopt, removes) an environment variable of this process and restores it afterwards.
+class EnvironmentOverride {
+ public:
+  EnvironmentOverride(const char* name, std::optional<std::string> value) : name_(name) {
+    char buffer[32768];
+    const DWORD length = GetEnvironmentVariableA(name, buffer, sizeof buffer);
+    if (length > 0 && length < sizeof buffer) saved_ = std::string(buffer, length);
+    SetEnvironmentVariableA(name, value ? value->c_str() : nullptr);
+  }
+  ~EnvironmentOverride() { SetEnvironmentVariableA(name_, saved_ ? saved_->c_str() : nullptr); }
+  EnvironmentOverride(const EnvironmentOverride&) = delete;
+  EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> saved_;
+};
+
+std::string TempFolder() {
+  char buffer[MAX_PATH] = {};
+  GetEnvironmentVariableA("Temp", buffer, sizeof buffer);
+  std::string folder = buffer;
+  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
+/// The names in %Temp% that look like the capture's temporary files: 8 lower-case letters.
+std::set<std::string> TempFileCandidates() {
+  std::set<std::string> names;
+  WIN32_FIND_DATAA entry{};
+  HANDLE find = FindFirstFileA((TempFolder() + "????????").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = entry.cFileName;
+    bool letters = name.size() == 8;
+    for (char c : name) letters = letters && c >= 'a' && c <= 'z';
+    if (letters) names.insert(name);
+  } while (FindNextFileA(find, &entry));
+  FindClose(find);
+  return names;
+}
+
+bool RunsAsWindows62() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  return GetVersionExA(&info) && info.dwMajorVersion == 6 && info.dwMinorVersion == 2;
+}
+
+class SysinfoOnWine : public ::testing::Test {
+ protected:
+  win32::Win32Registry registry_;
+  win32::Win32Files files_;
+  wine_tests::RecordingUi ui_;
+  ProcessRecordingSystem system_;
+  wine_tests::NoProgressWindow progress_;
+  platform::Platform platform_{registry_, files_, ui_, system_, progress_};
+  std::minstd_rand random_{GetTickCount()};
+};
+
+TEST_F(SysinfoOnWine, StartUpInThe64BitPrefixReadsThe64BitRegistryView) {
+  if (RunsAsWindows62()) GTEST_SKIP() << "the default prefix reports Windows 7";
+  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kTestKey, KEY_WOW64_32KEY, /*Reserved=*/0);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kTestKey, /*Reserved=*/0, /*lpClass=*/nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_ALL_ACCESS | KEY_WOW64_64KEY, /*lpSecurityAttributes=*/nullptr, &key,
+                            /*lpdwDisposition=*/nullptr),
+            ERROR_SUCCESS);
+  const char marker[] = "written in the 64-bit view";
+  RegSetValueExA(key, "Marker", /*Reserved=*/0, REG_SZ, reinterpret_cast<const BYTE*>(marker), sizeof marker);
+  RegCloseKey(key);
+
+  Session session(platform_, {});
+  EXPECT_TRUE(session.IsWindows64);
+  EXPECT_EQ(session.Startup.Registry.Access(), 0x000F013Fu);
+  session.Startup.Registry.SetRoot(platform::RootKey::LocalMachine);
+  ASSERT_TRUE(session.Startup.Registry.OpenKey(kTestKey, /*create=*/false));
+  EXPECT_EQ(session.Startup.Registry.ReadString("Marker"), marker);
+  session.Startup.Registry.CloseKey();
+
+  // A 32-bit program's plain open is redirected to WOW6432Node and does not see it.
+  HKEY plain = nullptr;
+  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kTestKey, /*ulOptions=*/0, KEY_READ, &plain), ERROR_FILE_NOT_FOUND);
+  if (plain != nullptr) RegCloseKey(plain);
+  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kTestKey, KEY_WOW64_64KEY, /*Reserved=*/0);
+}
+
+TEST_F(SysinfoOnWine, TheDefaultPrefixIsNamedAs64BitWindows7WithoutRunningVer) {
+  if (RunsAsWindows62()) GTEST_SKIP() << "the default prefix reports Windows 7";
+  bool isWindows64 = false;
+  const std::string name = GetWindowsName(platform_, random_, /*includeVersion=*/true, isWindows64);
+  EXPECT_TRUE(isWindows64);
+  EXPECT_NE(name.find(" 64-bit 6.1.7601"), std::string::npos) << name;
+  EXPECT_TRUE(system_.commandLines.empty());
+}
+
+TEST_F(SysinfoOnWine, AnInterpreterThatCannotStartGivesOneEmptyLineAndLeavesNoFile) {
+  EnvironmentOverride comSpec("ComSpec", "C:\\windows\\system32\\no-such-interpreter.exe");
+  const std::set<std::string> before = TempFileCandidates();
+  EXPECT_EQ(RunConsoleCommand(platform_, random_, "ver"), "\r\n");
+  EXPECT_EQ(system_.commandLines.size(), 1u);
+  EXPECT_EQ(TempFileCandidates(), before);
+}
+
+TEST_F(SysinfoOnWine, AnUnsetComSpecGivesEmptyTextAndStartsNothing) {
+  EnvironmentOverride comSpec("ComSpec", std::nullopt);
+  EXPECT_EQ(RunConsoleCommand(platform_, random_, "ver"), "");
+  EXPECT_TRUE(system_.commandLines.empty());
+}
+
+TEST_F(SysinfoOnWine, TheRealInterpreterPrintsTheVersionLineAfterAnEmptyOne) {
+  const std::string out = RunConsoleCommand(platform_, random_, "ver");
+  EXPECT_EQ(out.rfind("\r\nMicrosoft Windows ", 0), 0u) << out;
+  EXPECT_EQ(out.substr(out.size() - 2), "\r\n");
+}
+
+// Runs in the copy of this program that Wine reports Windows 10 to (as 6.2, for want of a manifest
+// entry); skipped elsewhere.
+TEST_F(SysinfoOnWine, Windows10ReportedAs62IsNamedThroughVerAnd64Bit) {
+  if (!RunsAsWindows62()) {
+    if (std::getenv(kExpectWindows62Variable) != nullptr) FAIL() << "Wine does not report Windows 6.2 here";
+    GTEST_SKIP() << "needs Wine's Windows version set to Windows 10";
+  }
+  const std::set<std::string> before = TempFileCandidates();
+  std::string windowsName, versionText, servicePackText;
+  ASSERT_TRUE(IdentifyWindows(platform_, random_, windowsName, versionText, servicePackText));
+  ASSERT_EQ(system_.commandLines.size(), 1u);
+  EXPECT_NE(system_.commandLines[0].find(" /c ver > \"" + TempFolder()), std::string::npos) << system_.commandLines[0];
+  EXPECT_NE(windowsName.find(" 64-bit"), std::string::npos) << windowsName;
+
+  bool isWindows64 = false;
+  GetWindowsName(platform_, random_, /*includeVersion=*/false, isWindows64);
+  EXPECT_TRUE(isWindows64);
+  EXPECT_NE(RunConsoleCommand(platform_, random_, "ver").find(" 10.0"), std::string::npos);
+  EXPECT_EQ(TempFileCandidates(), before);
+}
+
+}  // namespace
+}  // namespace velora
