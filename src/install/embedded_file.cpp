@@ -107,16 +107,17 @@ platform::MessageBoxRequest OlderFileQuestion(Session& session, const std::strin
   } else if (session.Startup.UseRussian) {
     box.function = platform::MessageBoxFunction::MessageBoxExA;
     box.caption = "Резонный вопрос";
-    box.text = "Устанавливаемый файл " + destinationPath + "\r\n" + "более старой версии, чем уже установленный.\r\n\r\n" +
+    box.text = "Устанавливаемый файл " + destinationPath + "\r\n" +
+               "более старой версии, чем уже установленный.\r\n\r\n" +
                "Действительно ли Вы хотите заменить уже имеющийся\r\n" + "файл версии " + versions.installedText +
                " на более старый версии " + versions.newText + "?";
     box.languageId = win::kLangRussianNeutral;
   } else {
     box.function = platform::MessageBoxFunction::MessageBoxA;
     box.caption = "Sound question";
-    box.text = destinationPath + " file installing is of older version\r\n" + "than the same already installed.\r\n\r\n" +
-               "Do you really want to replace existing\r\n" + "new file version " + versions.installedText +
-               " with an older file version " + versions.newText + "?";
+    box.text = destinationPath + " file installing is of older version\r\n" +
+               "than the same already installed.\r\n\r\n" + "Do you really want to replace existing\r\n" +
+               "new file version " + versions.installedText + " with an older file version " + versions.newText + "?";
   }
   return box;
 }

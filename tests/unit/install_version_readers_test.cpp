@@ -162,7 +162,7 @@ TEST(MakeTempNameTest, PutsATildeInFrontOfTheFileName) {
   EXPECT_EQ(MakeTempName("vlfw.3bs"), "~vlfw.3bs");
   EXPECT_EQ(MakeTempName("C:\\a\\b!c\\x.lng"), "C:\\a\\b!c\\~x.lng");
   EXPECT_EQ(MakeTempName("C:/P/vlfw.3bs"), "~C:/P/vlfw.3bs");  // only "\" separates
-  EXPECT_EQ(MakeTempName("C:\\P\\"), "C:\\~P\\");  // a trailing "\" is not looked at
+  EXPECT_EQ(MakeTempName("C:\\P\\"), "C:\\~P\\");              // a trailing "\" is not looked at
   EXPECT_EQ(MakeTempName("\\x"), "\\~x");
   EXPECT_EQ(MakeTempName(""), "~");
 }

@@ -43,7 +43,9 @@ class RecordingUi final : public platform::UiApi {
 class RecordingProgress final : public platform::ProgressWindowApi {
  public:
   std::vector<std::string> calls;
-  void Show(const std::string& title, const std::string& text) override { calls.push_back("show|" + title + "|" + text); }
+  void Show(const std::string& title, const std::string& text) override {
+    calls.push_back("show|" + title + "|" + text);
+  }
   void Hide() override { calls.push_back("hide"); }
   void SetTitle(const std::string&) override {}
   void SetText(const std::string&) override {}
