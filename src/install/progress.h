@@ -1,4 +1,5 @@
-// The progress window's four operations as the installing code calls them.
+// The progress window's four operations as the installing code calls them; the window itself, its
+// thread and its placement belong to the platform's progress window.
 #pragma once
 
 #include <string>
@@ -7,9 +8,13 @@ namespace velora {
 
 class Session;
 
+/// Shows the window with a title and a text; the first call creates it.
 void ShowProgress(Session& session, const std::string& title, const std::string& text);
+/// Hides the window; nothing happens before it was first shown.
 void HideProgress(Session& session);
+/// Sets the window's title.
 void SetProgressTitle(Session& session, const std::string& title);
+/// Sets the window's text line.
 void SetProgressText(Session& session, const std::string& text);
 
 }  // namespace velora

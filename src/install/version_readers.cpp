@@ -1,0 +1,114 @@
+#include "install/version_readers.h"
+
+#include <cstdio>
+#include <optional>
+
+#include "environment/failure.h"
+#include "environment/fixed_error.h"
+#include "environment/session.h"
+#include "install/existing_file.h"
+#include "language/language_file_reader.h"
+
+namespace velora {
+namespace {
+
+// count little-endian bytes at offset, opened without sharing; 0 when the file is missing, held by
+// another process or too short.
+std::int32_t ReadLittleEndianAt(Session& session, const std::string& path, std::uint64_t offset, std::size_t count) {
+  auto opened = session.platform.files.Open(path, win::kGenericRead, win::kFileShareNone, win::kOpenExisting);
+  if (!opened.ok()) return 0;
+  platform::OpenFile& file = *opened.value;
+  if (file.Seek(offset) != win::kErrorSuccess) return 0;
+  const auto bytes = file.Read(count);
+  if (!bytes.ok() || bytes.value.size() != count) return 0;
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < count; ++i) value |= std::uint32_t{static_cast<unsigned char>(bytes.value[i])} << (8 * i);
+  return static_cast<std::int32_t>(value);
+}
+
+// The number before the first "." of a dotted version, which is then cut off up to and including the
+// dot; nothing when there is no dot after the first character or the text before it is no integer.
+std::optional<std::int32_t> TakeComponent(std::string& version) {
+  const std::size_t dot = version.find('.');
+  if (dot == std::string::npos || dot == 0) return std::nullopt;
+  const auto value = TryParseLangInteger(std::string_view(version).substr(0, dot));
+  version.erase(0, dot + 1);
+  return value;
+}
+
+}  // namespace
+
+std::int32_t ReadPakVersion(Session& session, const std::string& path) {
+  return ReadLittleEndianAt(session, path, /*offset=*/6, /*count=*/2);
+}
+
+std::int32_t ReadCokVersion(Session& session, const std::string& path) {
+  return ReadLittleEndianAt(session, path, /*offset=*/5, /*count=*/2);
+}
+
+std::int32_t Read3bsVersion(Session& session, const std::string& path) {
+  return ReadLittleEndianAt(session, path, /*offset=*/6, /*count=*/1);
+}
+
+std::int32_t ReadLngVersion(Session& session, const std::string& path) {
+  if (!IsExistingFile(session.platform.files, path)) return 0;
+  try {
+    auto opened = session.platform.files.Open(path, win::kGenericRead, win::kFileShareRead, win::kOpenExisting);
+    if (!opened.ok()) throw Failure("cannot open " + path, opened.error);
+    LanguageFileReader reader(ChunksOf(*opened.value));
+    // Without a "langver" header the file's last line stands in for the value line.
+    const EntrySearch search = SearchEntry(reader, "langver");
+    if (search.state == EntrySearchState::HeaderIsLastLine) throw Failure("no value line in " + path);
+    const auto version = TryParseLangInteger(search.line);
+    if (!version) throw Failure("not an integer: " + search.line);
+    return *version;
+  } catch (const Failure&) {
+    ShowFixedError(session, "Can't handle the language support file " + path,
+                   "Не удаётся работать с файлом языковой поддержки " + path);
+    return 0;
+  }
+}
+
+std::string ReadExeFileVersion(Session& session, const std::string& path) {
+  platform::SystemApi& system = session.platform.system;
+  if (system.GetExeType(path) == 0) return {};
+  const auto info = system.LoadFileVersionInfo(path);
+  if (!info) return {};
+  const auto translations = info->QueryTranslations();
+  if (!translations || translations->empty()) return {};
+  // Only the first translation is asked for its "FileVersion".
+  const std::uint32_t first = translations->front();
+  char subBlock[64];
+  std::snprintf(subBlock, sizeof subBlock, "\\StringFileInfo\\%.4x%.4x\\FileVersion",
+                static_cast<unsigned>(first & 0xFFFF), static_cast<unsigned>(first >> 16));
+  return info->QueryString(subBlock).value_or(std::string());
+}
+
+bool IsOlderVersion(std::string newVersion, std::string installedVersion) {
+  // The installed text is taken apart first: a component missing or malformed there means "not older",
+  // one missing or malformed in the new text means "older", so that the user is asked.
+  bool installedIsGreater = false;
+  for (int component = 0; component < 3; ++component) {
+    const auto installed = TakeComponent(installedVersion);
+    if (!installed) return installedIsGreater;
+    const auto fresh = TakeComponent(newVersion);
+    if (!fresh) return true;
+    installedIsGreater = *installed > *fresh;
+    if (*installed != *fresh) return installedIsGreater;
+  }
+  const auto installed = TryParseLangInteger(installedVersion);
+  if (!installed) return false;
+  const auto fresh = TryParseLangInteger(newVersion);
+  if (!fresh) return true;
+  return *installed > *fresh;
+}
+
+std::string MakeTempName(const std::string& path) {
+  // The search starts at the second-to-last character: a trailing "\" does not count.
+  for (std::size_t i = path.size() < 2 ? 0 : path.size() - 1; i-- > 0;) {
+    if (path[i] == '\\') return path.substr(0, i + 1) + "~" + path.substr(i + 1);
+  }
+  return "~" + path;
+}
+
+}  // namespace velora

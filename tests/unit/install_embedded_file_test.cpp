@@ -1,0 +1,226 @@
+// Writing a resource of the program to disk: the replacement through the "~" copy, the version check
+// per file kind, the question before an older file replaces a newer one in its three variants, and
+// failures at every write, flush and move.
+#include <gtest/gtest.h>
+
+#include "install/embedded_file.h"
+#include "language/language_loader.h"
+#include "support/test_session.h"
+
+namespace velora {
+namespace {
+
+constexpr const char* kFolder = "C:\\Velora\\";
+constexpr const char* kData = "C:\\Velora\\vlfw.3bs";
+constexpr const char* kTemp = "C:\\Velora\\~vlfw.3bs";
+
+// A data file head with its version byte at offset 6, padded to size.
+std::string DataFile(unsigned char version, std::size_t size = 64) {
+  std::string bytes = std::string("vlfw") + '\x00' + '\x01' + static_cast<char>(version);
+  bytes.resize(size, '\x5A');
+  return bytes;
+}
+
+class InstallTest : public ::testing::Test {
+ protected:
+  InstallOutcome Install(const std::string& kind = "3bs", const std::string& path = kData, bool check = true) {
+    return InstallEmbeddedFile(*session, "vlfw", kind, path, check);
+  }
+  std::string Contents(const std::string& path) const { return fake.files.Contents(path).value_or("<missing>"); }
+  void ExpectNoQuestion() const {
+    for (const auto& box : fake.ui.boxes) EXPECT_NE(box.style, win::kQuestionBoxStyle) << box.text;
+  }
+
+  fakes::FakeWindows fake;
+  std::unique_ptr<Session> session = fakes::MakeTestSession(fake);
+  const std::string newData = DataFile(4);
+};
+
+TEST_F(InstallTest, WithoutCheckAnExistingFileIsReplacedThroughAFlushedTemporaryCopy) {
+  fake.system.AddResource("VLFW", "3BS", newData);
+  fake.files.AddFile(kData, DataFile(9));
+  EXPECT_EQ(Install("3bs", kData, /*check=*/false), InstallOutcome::Written);
+  EXPECT_EQ(Contents(kData), newData);
+  EXPECT_EQ(fake.files.AllFiles(), std::vector<std::string>{kData});
+  EXPECT_TRUE(fake.ui.boxes.empty());
+  EXPECT_TRUE(fake.progress.calls.empty());
+  const auto& create = fake.files.Creates().front();
+  EXPECT_EQ(create.path, kTemp);
+  EXPECT_EQ(create.access, win::kGenericWrite);
+  EXPECT_EQ(create.disposition, win::kCreateAlways);
+  EXPECT_EQ(fake.journal.back(), std::string("MoveFileEx ") + kTemp + " -> " + kData);
+  EXPECT_EQ(fake.files.OpenHandleCount(), 0);
+}
+
+TEST_F(InstallTest, ANewFileAStaleTemporaryCopyAndALargeResourceAreWrittenWhole) {
+  std::string large(2146760, '\0');
+  for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>(i * 7 + i / 251);
+  fake.system.AddResource("vlfw", "3bs", large);
+  fake.files.AddFolder(kFolder);
+  fake.files.AddFile(kTemp, "left by an earlier run, longer than nothing");
+  EXPECT_EQ(Install(), InstallOutcome::Written);
+  EXPECT_TRUE(Contents(kData) == large);
+  EXPECT_EQ(fake.files.AllFiles(), std::vector<std::string>{kData});
+  EXPECT_TRUE(fake.ui.boxes.empty());
+}
+
+TEST_F(InstallTest, EqualOrNewerVersionsAndUncomparedKindsReplaceWithoutAQuestion) {
+  fake.system.AddResource("VLFW", "3BS", newData);
+  fake.files.AddFile(kData, DataFile(4));
+  EXPECT_EQ(Install(), InstallOutcome::Written);
+  fake.files.AddFile(kData, DataFile(3));
+  EXPECT_EQ(Install(), InstallOutcome::Written);
+  // The kind is compared by exact letter case: "3BS" finds the resource but no reader.
+  fake.files.AddFile(kData, DataFile(200));
+  EXPECT_EQ(Install("3BS"), InstallOutcome::Written);
+  EXPECT_EQ(Contents(kData), newData);
+  EXPECT_TRUE(fake.ui.boxes.empty());
+  EXPECT_TRUE(fake.progress.calls.empty());
+}
+
+TEST_F(InstallTest, AnOlderFileDeclinedLeavesTheInstalledOneAndRemovesTheCopy) {
+  fake.system.AddResource("VLFW", "3BS", newData);
+  const std::string installed = DataFile(5);
+  fake.files.AddFile(kData, installed);
+  EXPECT_EQ(Install(), InstallOutcome::Declined);
+  EXPECT_EQ(Contents(kData), installed);
+  EXPECT_EQ(fake.files.AllFiles(), std::vector<std::string>{kData});
+  ASSERT_EQ(fake.ui.boxes.size(), 1u);
+  EXPECT_EQ(fake.progress.calls, (std::vector<std::string>{"hide", "show||"}));
+}
+
+TEST_F(InstallTest, AnOlderFileAcceptedReplacesTheInstalledOne) {
+  fake.system.AddResource("VLFW", "3BS", newData);
+  fake.files.AddFile(kData, DataFile(5));
+  fake.ui.answers = {win::kIdYes};
+  EXPECT_EQ(Install(), InstallOutcome::Written);
+  EXPECT_EQ(Contents(kData), newData);
+  EXPECT_EQ(fake.files.AllFiles(), std::vector<std::string>{kData});
+  EXPECT_EQ(fake.progress.calls, (std::vector<std::string>{"hide", "show||"}));
+}
+
+TEST_F(InstallTest, EnglishQuestionNamesThePathAndTheInstalledVersionFirst) {
+  fake.system.AddResource("VLFW", "3BS", newData);
+  fake.files.AddFile(kData, DataFile(5));
+  Install();
+  ASSERT_EQ(fake.ui.boxes.size(), 1u);
+  const platform::MessageBoxRequest expected{
+      platform::MessageBoxFunction::MessageBoxA,
+      "C:\\Velora\\vlfw.3bs file installing is of older version\r\nthan the same already installed.\r\n\r\n"
+      "Do you really want to replace existing\r\nnew file version 5 with an older file version 4?",
+      "Sound question", 0x00042024, 0};
+  EXPECT_EQ(fake.ui.boxes[0], expected);
+}
+
+TEST_F(InstallTest, RussianQuestionGoesThroughMessageBoxExWithLanguage0x19) {
+  session = fakes::MakeTestSession(fake, {.russian = true});
+  fake.system.AddResource("VLFW", "3BS", newData);
+  fake.files.AddFile(kData, DataFile(5));
+  Install();
+  ASSERT_EQ(fake.ui.boxes.size(), 1u);
+  const platform::MessageBoxRequest expected{
+      platform::MessageBoxFunction::MessageBoxExA,
+      "Устанавливаемый файл C:\\Velora\\vlfw.3bs\r\nболее старой версии, чем уже установленный.\r\n\r\n"
+      "Действительно ли Вы хотите заменить уже имеющийся\r\nфайл версии 5 на более старый версии 4?",
+      "Резонный вопрос", 0x00042024, 0x0019};
+  EXPECT_EQ(fake.ui.boxes[0], expected);
+}
+
+TEST_F(InstallTest, WithALanguageFileTheQuestionComesFromItWithTheLowBitsOfLangId) {
+  fake.files.AddFile("C:\\Velora\\language\\english.lng",
+                     "[langname]\r\nEnglish\r\n\r\n[langver]\r\n1\r\n\r\n[langcode]\r\n66569\r\n\r\n"
+                     "[langcharset]\r\n0\r\n\r\n[soundquest]\r\nReally?\r\n\r\n"
+                     "[olderfilever]\r\nFile %1 is older\r\nthan the installed one. Replace it?\r\n\r\n");
+  session->Environment.ProductFolder = kFolder;
+  ASSERT_TRUE(LoadLanguage(*session));
+  fake.system.AddResource("VLFW", "3BS", newData);
+  fake.files.AddFile(kData, DataFile(5));
+  Install();
+  ASSERT_EQ(fake.ui.boxes.size(), 1u);
+  const platform::MessageBoxRequest expected{
+      platform::MessageBoxFunction::MessageBoxExA,
+      "File C:\\Velora\\vlfw.3bs is older\r\nthan the installed one. Replace it?", "Really?", 0x00042024, 0x0409};
+  EXPECT_EQ(fake.ui.boxes[0], expected);
+}
+
+TEST_F(InstallTest, LanguageFilesAreComparedUnlessTheirPathHoldsAnExclamationMark) {
+  fake.system.AddResource("english", "lng", "[langver]\r\n2\r\n");
+  const std::string installed = "[langver]\r\n3\r\n";
+  fake.files.AddFile("C:\\Velora\\language\\english.lng", installed);
+  fake.files.AddFile("C:\\Velora\\lang!old\\english.lng", installed);
+  EXPECT_EQ(InstallEmbeddedFile(*session, "english", "lng", "C:\\Velora\\language\\english.lng", true),
+            InstallOutcome::Declined);
+  EXPECT_EQ(InstallEmbeddedFile(*session, "english", "lng", "C:\\Velora\\lang!old\\english.lng", true),
+            InstallOutcome::Written);
+  EXPECT_EQ(fake.ui.boxes.size(), 1u);
+  EXPECT_EQ(Contents("C:\\Velora\\language\\english.lng"), installed);
+  EXPECT_EQ(Contents("C:\\Velora\\lang!old\\english.lng"), "[langver]\r\n2\r\n");
+}
+
+TEST_F(InstallTest, ProgramsAreComparedByFileVersionAndAnUnversionedInstalledOneIsReplaced) {
+  const std::string exe = "C:\\Velora\\velora.exe";
+  fake.system.AddResource("velora", "exe", "MZ new");
+  fake.files.AddFile(exe, "MZ installed");
+  fake.system.exeTypes = {{"c:\\velora\\velora.exe", 0x4550}, {"c:\\velora\\~velora.exe", 0x4550}};
+  EXPECT_EQ(InstallEmbeddedFile(*session, "velora", "exe", exe, true), InstallOutcome::Written);
+  ExpectNoQuestion();
+
+  const auto versioned = [](std::string version) {
+    return fakes::FakeVersionResource{std::vector<std::uint32_t>{0x04B00409},
+                                      {{"\\StringFileInfo\\040904b0\\FileVersion", std::move(version)}}};
+  };
+  fake.system.versionResources = {{"c:\\velora\\velora.exe", versioned("1.2.10.0")},
+                                  {"c:\\velora\\~velora.exe", versioned("1.2.3.4")}};
+  EXPECT_EQ(InstallEmbeddedFile(*session, "velora", "exe", exe, true), InstallOutcome::Declined);
+  ASSERT_EQ(fake.ui.boxes.size(), 1u);
+  EXPECT_NE(fake.ui.boxes[0].text.find("new file version 1.2.10.0 with an older file version 1.2.3.4?"),
+            std::string::npos);
+}
+
+struct InjectedFailure {
+  fakes::FileOp op;
+  const char* path;
+  int skip;
+};
+
+class InstallFailureTest : public InstallTest, public ::testing::WithParamInterface<InjectedFailure> {};
+
+TEST_P(InstallFailureTest, LeavesTheInstalledFileAsItWasRemovesTheCopyAndReports) {
+  const InjectedFailure failure = GetParam();
+  fake.system.AddResource("VLFW", "3BS", DataFile(4, 200000));  // written in several chunks
+  const std::string installed = DataFile(5);
+  fake.files.AddFile(kData, installed);
+  fake.files.InjectFailure(failure.op, failure.path, win::kErrorDiskFull, failure.skip);
+  fake.ui.answers = {win::kIdYes};
+  EXPECT_EQ(Install(), InstallOutcome::Failed);
+  EXPECT_EQ(Contents(kData), installed);
+  EXPECT_EQ(fake.files.AllFiles(), std::vector<std::string>{kData});
+  ASSERT_FALSE(fake.ui.boxes.empty());
+  EXPECT_EQ(fake.ui.boxes.back().text, std::string("Can't install file ") + kData);
+  EXPECT_EQ(fake.ui.boxes.back().style, win::kErrorBoxStyle);
+  EXPECT_EQ(fake.files.OpenHandleCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStep, InstallFailureTest,
+                         ::testing::Values(InjectedFailure{fakes::FileOp::Open, kTemp, 0},
+                                           InjectedFailure{fakes::FileOp::Write, kTemp, 0},
+                                           InjectedFailure{fakes::FileOp::Write, kTemp, 2},
+                                           InjectedFailure{fakes::FileOp::Flush, kTemp, 0},
+                                           InjectedFailure{fakes::FileOp::Move, kTemp, 0}));
+
+TEST_F(InstallTest, AMissingResourceOrFolderIsReportedAndTouchesNothing) {
+  session = fakes::MakeTestSession(fake, {.russian = true});
+  fake.files.AddFile(kData, DataFile(5));
+  EXPECT_EQ(Install(), InstallOutcome::Failed);
+  EXPECT_EQ(fake.files.AllFiles(), std::vector<std::string>{kData});
+  EXPECT_TRUE(fake.files.Creates().empty());
+  fake.system.AddResource("VLFW", "3BS", newData);
+  EXPECT_EQ(Install("3bs", "C:\\Nowhere\\vlfw.3bs"), InstallOutcome::Failed);
+  ASSERT_EQ(fake.ui.boxes.size(), 2u);
+  EXPECT_EQ(fake.ui.boxes[0].text, std::string("Не удается установить файл ") + kData);
+  EXPECT_EQ(fake.ui.boxes[1].text, "Не удается установить файл C:\\Nowhere\\vlfw.3bs");
+  EXPECT_EQ(fake.files.AllFiles(), std::vector<std::string>{kData});
+}
+
+}  // namespace
+}  // namespace velora
