@@ -183,6 +183,14 @@ struct InjectedFailure {
   int skip;
 };
 
+// Names the cases by step, so that CTest's names stay the same from one run to the next.
+std::string Describe(const InjectedFailure& failure) {
+  const char* names[] = {"Open", "Read", "Write", "Flush", "Seek", "Delete", "Move", "Find", "SetCurrentFolder"};
+  return names[static_cast<int>(failure.op)] + std::to_string(failure.skip);
+}
+std::string StepName(const ::testing::TestParamInfo<InjectedFailure>& info) { return Describe(info.param); }
+void PrintTo(const InjectedFailure& failure, std::ostream* out) { *out << Describe(failure); }
+
 class InstallFailureTest : public InstallTest, public ::testing::WithParamInterface<InjectedFailure> {};
 
 TEST_P(InstallFailureTest, LeavesTheInstalledFileAsItWasRemovesTheCopyAndReports) {
@@ -206,7 +214,8 @@ INSTANTIATE_TEST_SUITE_P(EveryStep, InstallFailureTest,
                                            InjectedFailure{fakes::FileOp::Write, kTemp, 0},
                                            InjectedFailure{fakes::FileOp::Write, kTemp, 2},
                                            InjectedFailure{fakes::FileOp::Flush, kTemp, 0},
-                                           InjectedFailure{fakes::FileOp::Move, kTemp, 0}));
+                                           InjectedFailure{fakes::FileOp::Move, kTemp, 0}),
+                         StepName);
 
 TEST_F(InstallTest, AMissingResourceOrFolderIsReportedAndTouchesNothing) {
   session = fakes::MakeTestSession(fake, {.russian = true});
