@@ -7,6 +7,9 @@
 namespace velora::e2e {
 namespace {
 
+// The robot reports texts in UTF-8; the build turns plain literals into Windows-1251, u8 ones it does not.
+std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+
 TEST_F(UpdaterTest, RussianUserSeesTheRussianLanguageFile) {
   ASSERT_EQ(GetUserDefaultLCID(), 1049u) << "run with LC_ALL=ru_RU.UTF-8";
   Installation install(DefaultInstall(0));
@@ -15,14 +18,14 @@ TEST_F(UpdaterTest, RussianUserSeesTheRussianLanguageFile) {
   const RobotResult result = RunUpdater({Answer::Yes, Answer::No});
 
   ASSERT_EQ(result.boxes.size(), 2u);
-  EXPECT_EQ(result.boxes[0].caption, "Вопрос");
+  EXPECT_EQ(result.boxes[0].caption, Utf8(u8"Вопрос"));
   EXPECT_EQ(result.boxes[0].text,
-            "Будет установлено обновление \"Обновление данных \"Велоры\"\".\r\n"
-            "Оно содержит Библиотека данных \"Велора\" 1.\r\nПродолжить?");
-  EXPECT_EQ(result.boxes[1].caption, "Обновление данных \"Велоры\"");
+            Utf8(u8"Будет установлено обновление \"Обновление данных \"Велоры\"\".\r\n"
+            u8"Оно содержит Библиотека данных \"Велора\" 1.\r\nПродолжить?"));
+  EXPECT_EQ(result.boxes[1].caption, Utf8(u8"Обновление данных \"Велоры\""));
   EXPECT_EQ(result.boxes[1].text,
-            "Обновление данных \"Велоры\" (Библиотека данных \"Велора\" 1) успешно установлено.\r\n\r\n"
-            "Запустить программу \"Велора\" сейчас?");
+            Utf8(u8"Обновление данных \"Велоры\" (Библиотека данных \"Велора\" 1) успешно установлено.\r\n\r\n"
+            u8"Запустить программу \"Велора\" сейчас?"));
   EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten));
   ExpectDataFile(/*written=*/true, before);
   ExpectSizeRecorded(RegistryView::Bits64);
@@ -34,9 +37,9 @@ TEST_F(UpdaterTest, RussianUserWithoutAnInstalledProductGetsTheRussianFixedText)
   Installation install(spec);
   const RobotResult result = RunUpdater({});
   ASSERT_EQ(result.boxes.size(), 1u);
-  EXPECT_EQ(result.boxes[0].caption, "Обновление программы \"Велора\"");
+  EXPECT_EQ(result.boxes[0].caption, Utf8(u8"Обновление программы \"Велора\""));
   EXPECT_EQ(result.boxes[0].text,
-            "Нет установленной программы \"Велора\"!\r\nПожалуйста, сначала установите её.");
+            Utf8(u8"Нет установленной программы \"Велора\"!\r\nПожалуйста, сначала установите её."));
 }
 
 }  // namespace

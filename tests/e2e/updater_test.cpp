@@ -12,8 +12,8 @@ using Buttons = std::vector<Answer>;
 
 TEST_F(UpdaterTest, MainFlowClosesTheProductAsksWritesRecordsAndStartsIt) {
   Installation install(DefaultInstall(0));
-  auto product = StartStandIn(kProductFolder);
   const std::string before = *ReadFileBytes(install.path(kDataFileName));
+  auto product = StartStandIn(kProductFolder);
 
   const RobotResult result = RunUpdater({Answer::Yes, Answer::Yes});
 
@@ -41,7 +41,11 @@ TEST_F(UpdaterTest, MainFlowClosesTheProductAsksWritesRecordsAndStartsIt) {
   bool quit = false;
   for (const auto& line : log) quit = quit || line.find(" quit") != std::string::npos;
   EXPECT_TRUE(quit);
-  EXPECT_NE(log.back().find("cwd=C:\\Program Files\\Velora"), std::string::npos) << log.back();
+  std::string lastStart;
+  for (const auto& line : log) {
+    if (line.find(" start cmd=") != std::string::npos) lastStart = line;
+  }
+  EXPECT_NE(lastStart.find("cwd=C:\\Program Files\\Velora"), std::string::npos) << lastStart;
   HWND restarted = FindWindowA("TVeloraMainForm", nullptr);
   if (restarted != nullptr) PostMessageA(restarted, WM_QUIT, 0, 0);
 }
@@ -85,8 +89,8 @@ TEST_F(UpdaterTest, QuietModeAsksNothingWritesAndStartsOnlyWithRunapp) {
   }
   {
     Installation install(DefaultInstall(0));
-    auto product = StartStandIn(kProductFolder);
     const std::string before = *ReadFileBytes(install.path(kDataFileName));
+    auto product = StartStandIn(kProductFolder);
     const RobotResult result = RunUpdater({}, L"modest RunApp");
     EXPECT_TRUE(result.boxes.empty());
     EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten));
@@ -102,8 +106,8 @@ TEST_F(UpdaterTest, AProductThatNeverLetsItsFileGoIsReportedAfterSeventeenTries)
   InstallSpec spec = DefaultInstall(0);
   spec.standInIni = "hold=vlfw.3bs\r\nrelease_on_quit=0\r\n";
   Installation install(spec);
-  auto product = StartStandIn(kProductFolder);
   const std::string before = *ReadFileBytes(install.path(kDataFileName));
+  auto product = StartStandIn(kProductFolder);
 
   const RobotResult result = RunUpdater({});
   ASSERT_EQ(result.boxes.size(), 1u);

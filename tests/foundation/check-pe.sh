@@ -3,7 +3,8 @@
 set -euo pipefail
 exe=${1:?exe}
 header=$(i686-w64-mingw32-objdump -p "$exe")
-echo "$header" | grep -q '^Magic[[:space:]]*010b' || { echo "not PE32" >&2; exit 1; }
-echo "$header" | grep -Eq '^Subsystem[[:space:]]*00000002' || { echo "not a GUI subsystem program" >&2; exit 1; }
-i686-w64-mingw32-objdump -f "$exe" | grep -q 'architecture: i386' || { echo "not i386" >&2; exit 1; }
+file_header=$(i686-w64-mingw32-objdump -f "$exe")
+grep -Eq '^Magic[[:space:]]+010b' <<<"$header" || { echo "not PE32" >&2; exit 1; }
+grep -Eq '^Subsystem[[:space:]]+00000002' <<<"$header" || { echo "not a GUI subsystem program" >&2; exit 1; }
+grep -q 'architecture: i386' <<<"$file_header" || { echo "not i386" >&2; exit 1; }
 echo "$exe: PE32, GUI, i386"

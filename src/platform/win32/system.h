@@ -10,7 +10,8 @@ namespace velora::win32 {
 /// Loads a DLL by its full path in the system folder, never through the search order.
 unique_hmodule LoadSystemLibrary(const char* name);
 
-class Win32System final : public platform::SystemApi {
+// Not final: Wine tests point ModuleFileName at a file of their choosing.
+class Win32System : public platform::SystemApi {
  public:
   bool SetDefaultDllDirectories(std::uint32_t flags) override;
   std::uint32_t GetUserDefaultLCID() override;
