@@ -26,30 +26,15 @@ scripts/wine-env.sh ensure "$prefix"
 eval "$(scripts/wine-env.sh print "$prefix")"
 trap 'scripts/wine-env.sh down "$prefix"' EXIT
 
+repo=$PWD
 winpath() { winepath -w "$1" 2>/dev/null; }
-uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velora'
-estimated_size() {
-  wine reg query "$uninstall_key" /v EstimatedSize /reg:64 2>/dev/null | tr -d '\r' |
-    awk '/EstimatedSize/ { printf "%d KiB", strtonum($3) }'
-}
-data_version() { [ -f "$1" ] && od -An -tu1 -j5 -N1 "$1" | tr -d ' ' || echo "none"; }
+# shellcheck source=scripts/lib/product-install.sh
+. scripts/lib/product-install.sh
 
-# The demo installation.
+# The demo installation, with the product running and holding its data file.
 product="$prefix/drive_c/Program Files/Velora"
-rm -rf "$product"
-mkdir -p "$product/language"
-cp "$(find "$build/tests/e2e" -name velora.exe -print -quit)" "$product/velora.exe"
-for lng in english.lng russian.lng; do cp "$(find "$build/tests/e2e" -name "$lng" -print -quit)" "$product/language/"; done
-bash scripts/make-payload.sh "$product/vlfw.3bs" 2146760 0
-printf 'hold=vlfw.3bs\nrelease_on_quit=1\n' >"$product/velora-standin.ini"
-: >"$product/velora-standin.log"
-wine reg add "$uninstall_key" /v UninstallString /d 'C:\Program Files\Velora\uninst.exe' /f /reg:64 >/dev/null
-wine reg add "$uninstall_key" /v EstimatedSize /t REG_DWORD /d 1 /f /reg:64 >/dev/null
-wine reg delete 'HKCU\Software\Orvane\Velora' /f >/dev/null 2>&1 || true
-
-# The product is running and holds its data file.
-(cd "$product" && setsid wine velora.exe </dev/null >/dev/null 2>&1 &)
-for _ in $(seq 100); do grep -q '^start' "$product/velora-standin.log" 2>/dev/null && break; sleep 0.1; done
+set_up_product "$product"
+start_product "$product"
 
 version_before=$(data_version "$product/vlfw.3bs")
 size_before=$(estimated_size)
@@ -63,7 +48,7 @@ else
   rm -rf "$shots"; mkdir -p "$shots"
   robot=$(find "$build/tests/e2e" -name box_robot.exe -print -quit)
   set +e
-  wine "$robot" --answers yes,yes,yes --timeout 60000 --log "$(winpath "$demo/robot.log")" \
+  wine "$robot" --answers yes,yes --timeout 60000 --log "$(winpath "$demo/robot.log")" \
     --shots "$(winpath "$shots")" -- "$updater"
   exit_code=$?
   set -e
@@ -74,8 +59,8 @@ fi
 sleep 1
 
 closed=no; started=no
-grep -q '^quit' "$product/velora-standin.log" && closed=yes
-[ "$(grep -c '^start' "$product/velora-standin.log")" -ge 2 ] && started=yes
+grep -q ' quit' "$product/velora-standin.log" && closed=yes
+[ "$(grep -c ' start cmd=' "$product/velora-standin.log")" -ge 2 ] && started=yes
 
 cat <<REPORT
 
