@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "driver/integrity_check.h"
+#include "environment/ascii_case.h"
 #include "environment/failure.h"
 #include "environment/fixed_error.h"
 #include "environment/install_environment.h"
@@ -21,13 +22,6 @@ constexpr const char* kLastRunFolderValue = "TheLastRunFolder";
 constexpr const char* kEstimatedSizeValue = "EstimatedSize";
 constexpr int kInstalledFileTries = 17;
 constexpr std::uint32_t kInstalledFileRetryMs = 256;
-
-std::string AsciiLower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 void ShowRegistryError(Session& session) {
   ShowFixedError(session, "No access to system registry", "Нет доступа к системному реестру");
@@ -213,7 +207,7 @@ class UpdateSequence {
   // Step 14. A failed write is not followed by the completion question, which would report it as done.
   int Finish(InstallOutcome outcome) {
     if (quietMode_) {
-      if (session_.Arguments.size() > 1 && AsciiLower(session_.Arguments[1]) == "runapp") StartProduct(session_);
+      if (session_.Arguments.size() > 1 && LowerAscii(session_.Arguments[1]) == "runapp") StartProduct(session_);
     } else if (outcome == InstallOutcome::Written && AskToRun()) {
       StartProduct(session_);
     }

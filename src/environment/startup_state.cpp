@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "environment/ascii_case.h"
 #include "platform/win_constants.h"
 #include "sysinfo/windows_identification.h"
 
@@ -15,13 +16,6 @@ constexpr std::array<std::uint32_t, 7> kRussianLocales{1026, 1049, 1058, 1059, 1
 std::uint32_t RandomSeed(platform::SystemApi& system) {
   if (auto counter = system.QueryPerformanceCounter()) return static_cast<std::uint32_t>(*counter);
   return system.GetTickCount();
-}
-
-std::string AsciiLower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
 }
 
 }  // namespace
@@ -41,7 +35,7 @@ StartupState RunStartup(platform::Platform& platform, const std::vector<std::str
       .UserLocale = userLocale,
       .UseRussian = UseRussianFor(userLocale),
       .Registry = RegistryAccessor(platform.registry, registryAccess),
-      .StartMode = arguments.empty() ? std::string() : AsciiLower(arguments.front()),
+      .StartMode = arguments.empty() ? std::string() : LowerAscii(arguments.front()),
       .Random = random,
   };
   state.Registry.SetRoot(platform::RootKey::CurrentUser);

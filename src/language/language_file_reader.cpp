@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "environment/ascii_case.h"
 #include "environment/failure.h"
 
 namespace velora {
@@ -11,8 +12,6 @@ constexpr std::size_t kChunkSize = 16 * 1024;
 constexpr char kEndOfFile = 26;  // Ctrl-Z: the file ends here whatever follows
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool IsLineEndOrSpecial(char c) { return c == '\n' || c == '\r' || c == kEndOfFile; }
 

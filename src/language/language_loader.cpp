@@ -3,6 +3,7 @@
 #include <optional>
 #include <string_view>
 
+#include "environment/ascii_case.h"
 #include "environment/failure.h"
 #include "environment/fixed_error.h"
 #include "environment/product_key.h"
@@ -15,13 +16,6 @@ namespace {
 
 constexpr const char* kRussianFile = "russian.lng";
 constexpr const char* kEnglishFile = "english.lng";
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 const std::string& FileName(const Session& session, std::int32_t index) {
   return session.Language.LangFiles[static_cast<std::size_t>(index)];

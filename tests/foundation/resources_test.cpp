@@ -8,16 +8,11 @@
 #include <string>
 
 #include "payload_info.h"
+#include "support/wine_path.h"
 
 namespace {
 
-// Build paths are Unix paths; Wine reaches them through drive Z:.
-std::string WinePath(std::string unixPath) {
-  for (char& c : unixPath) {
-    if (c == '/') c = '\\';
-  }
-  return "Z:" + unixPath;
-}
+using velora::wine_tests::WinePath;
 
 std::string ReadHostFile(const std::string& path) {
   std::ifstream in(WinePath(path), std::ios::binary);

@@ -19,9 +19,12 @@
 #include "platform/win32/files.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/system.h"
+#include "support/wine_path.h"
 
 namespace velora {
 namespace {
+
+using wine_tests::WinePath;
 
 class RecordingUi final : public platform::UiApi {
  public:
@@ -50,14 +53,6 @@ class RecordingProgress final : public platform::ProgressWindowApi {
   void SetTitle(const std::string&) override {}
   void SetText(const std::string&) override {}
 };
-
-// A Unix path of the build as Wine's drive Z: shows it.
-std::string WinePath(std::string unixPath) {
-  for (char& c : unixPath) {
-    if (c == '/') c = '\\';
-  }
-  return "Z:" + unixPath;
-}
 
 std::string ReadAll(const std::string& path) {
   std::ifstream file(path, std::ios::binary);

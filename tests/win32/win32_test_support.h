@@ -7,16 +7,9 @@
 
 #include "platform/platform.h"
 #include "platform/win32/ui.h"
+#include "support/wine_path.h"
 
 namespace velora::wine_tests {
-
-/// A Unix build path as Wine reaches it, through drive Z:.
-inline std::string WinePath(std::string unixPath) {
-  for (char& c : unixPath) {
-    if (c == '/') c = '\\';
-  }
-  return "Z:" + unixPath;
-}
 
 /// The real user-interface adapter, except that message boxes are recorded and answered with IDOK.
 class RecordingUi final : public platform::UiApi {

@@ -89,13 +89,6 @@ std::string FileName(const std::string& path) { return path.substr(path.find_las
 
 }  // namespace
 
-std::string WinePath(std::string unixPath) {
-  for (char& c : unixPath) {
-    if (c == '/') c = '\\';
-  }
-  return "Z:" + unixPath;
-}
-
 std::string DataFileBytes(int version, DWORD size) {
   std::string bytes = {'v', 'l', 'f', 'w', '\x02', static_cast<char>(version), '\x00', '\x08'};
   for (DWORD i = static_cast<DWORD>(bytes.size()); i < size; ++i) bytes.push_back(static_cast<char>(i * 7 + 3));

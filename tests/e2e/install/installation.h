@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/win32/unique_handle.h"
+#include "support/wine_path.h"
 
 namespace velora::e2e {
 
@@ -32,8 +33,7 @@ struct InstallSpec {
   std::optional<std::string> langFile{};       // HKCU LangFile
 };
 
-// Unix build path -> the same file through Wine's drive Z:.
-std::string WinePath(std::string unixPath);
+using wine_tests::WinePath;
 
 // "vlfw" 02 <version> 00 08, then a filler pattern up to size bytes.
 std::string DataFileBytes(int version, DWORD size);
