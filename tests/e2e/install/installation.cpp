@@ -98,7 +98,23 @@ std::string DataFileBytes(int version, DWORD size) {
 
 void RemoveFolder(const std::string& folder) { RemoveFolderTree(folder); }
 
+void StopStandIns() {
+  // A product the updater restarted, or one a failed test left running, would hold the mapping, the
+  // window class and the data file of the next test.
+  for (int tries = 0; tries < 20; ++tries) {
+    HWND window = FindWindowA("TVeloraMainForm", /*lpWindowName=*/nullptr);
+    if (window == nullptr) return;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    unique_handle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, /*bInheritHandle=*/FALSE, processId));
+    if (!process) return;
+    TerminateProcess(process.get(), /*uExitCode=*/0);
+    WaitForSingleObject(process.get(), 5000);
+  }
+}
+
 void RemoveInstallation(const std::string& folder) {
+  StopStandIns();
   RemoveFolder(folder);
   DeleteUninstallEntry(RegistryView::Bits64);
   DeleteUninstallEntry(RegistryView::Bits32);
@@ -204,9 +220,11 @@ unique_handle StartStandIn(const std::string& folder) {
   }
   unique_handle thread(info.hThread);
   unique_handle process(info.hProcess);
-  // The window is the last thing the stand-in sets up; wait for it or for the process to end.
-  while (FindWindowA("TVeloraMainForm", /*lpWindowName=*/nullptr) == nullptr &&
-         WaitForSingleObject(process.get(), 20) == WAIT_TIMEOUT) {
+  // The window is the last thing the stand-in sets up; wait for it (ten seconds at most) or for the
+  // process to end.
+  for (int waited = 0; FindWindowA("TVeloraMainForm", /*lpWindowName=*/nullptr) == nullptr && waited < 10000;
+       waited += 20) {
+    if (WaitForSingleObject(process.get(), 20) != WAIT_TIMEOUT) break;
   }
   return process;
 }

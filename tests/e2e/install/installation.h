@@ -54,7 +54,11 @@ class Installation {
   InstallSpec spec_;
 };
 
-// Removes the folder with everything below it, then both uninstall entries and the user key.
+// Ends every running stand-in product.
+void StopStandIns();
+
+// Ends running stand-ins, removes the folder with everything below it, both uninstall entries and the
+// user key.
 void RemoveInstallation(const std::string& folder);
 void RemoveFolder(const std::string& folder);  // folder ends in a backslash
 
