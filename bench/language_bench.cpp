@@ -48,7 +48,7 @@ void LoadLanguageOverThirtyFiles(benchmark::State& state) {
   for (auto _ : state) {
     auto session = fakes::MakeTestSession(fake);
     session->Environment.ProductFolder = "C:\\Velora\\";
-    const bool loaded = LoadLanguage(*session);
+    const bool loaded = LoadLanguage(LanguageContextOf(*session));
     benchmark::DoNotOptimize(loaded);
     if (!loaded) state.SkipWithError("LoadLanguage failed");
     fake.journal.clear();

@@ -40,7 +40,7 @@ velora::ChunkSource Chunked(const std::string& bytes, std::size_t chunkSize) {
   return [&bytes, chunkSize, at = std::size_t{0}]() mutable {
     std::string chunk = bytes.substr(std::min(at, bytes.size()), chunkSize);
     at += chunk.size();
-    return chunk;
+    return velora::platform::Succeeded(std::move(chunk));
   };
 }
 
@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     Check(search.state == velora::EntrySearchState::Found && search.line == model[header + 1]);
     std::string text = search.line;
-    velora::AppendContinuationLines(searcher, text);
+    Check(velora::AppendContinuationLines(searcher, text) == 0);
     std::string expected = model[header + 1];
     for (std::size_t i = header + 2; i < model.size() && !velora::TrimBlanks(model[i]).empty(); ++i) {
       expected += "\r\n" + model[i];

@@ -71,3 +71,11 @@ What changed:
   product started:    $started
   updater exit code:  $exit_code
 REPORT
+
+# The updater's own log of this run, as support would read it.
+log=$(find "$prefix/drive_c/users" -path '*/Temp/VeloraUpdate.log' -print -quit 2>/dev/null || true)
+if [ -n "$log" ]; then
+  echo
+  echo "The updater's log ($log), last run:"
+  sed '1s/^\xEF\xBB\xBF//' "$log" | awk '/ VeloraUpdate [0-9]/ { run = "" } { run = run "  " $0 "\n" } END { printf "%s", run }'
+fi

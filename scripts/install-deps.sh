@@ -4,7 +4,10 @@ set -euo pipefail
 
 packages=(cmake g++ make libgtest-dev googletest libbenchmark-dev
           g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
-          wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick)
+          wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick osslsigncode openssl
+          clang lld llvm clang-tidy clang-format libclang-rt-14-dev)
+# clang, lld and llvm (llvm-ar for LTO archives): the windows-clang build and the fuzz targets;
+# libclang-rt-14-dev: libFuzzer and the sanitizer runtimes for clang; clang-tidy, clang-format: the habits.
 
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi

@@ -1,23 +1,65 @@
 #!/usr/bin/env bash
-# Everything from a clean clone: installs what is missing, builds both presets, and runs all three test
-# tiers (unit on the host; win32 and e2e under Wine) in one CTest run that ends with CTest's summary.
+# Everything from a clean clone, in order: installs what is missing; checks the formatting; runs
+# clang-tidy; builds and runs the unit tier under ASan + UBSan; builds the host and Windows presets and
+# the exe with clang; runs each fuzz target briefly; then runs all three test tiers (unit on the host;
+# win32 and e2e under Wine) in one CTest run that ends with CTest's summary. The checks before it are
+# listed in that run as tests labelled "ci", so the one summary covers them too. Prints each stage's time.
 set -euo pipefail
 cd "$(dirname "$(realpath "$0")")/.."
+fuzz_seconds=${VELORA_FUZZ_SECONDS:-20}
 
-scripts/install-deps.sh
+mkdir -p build/all/logs
+ci_tests=()
+timings=()
 
-cmake --preset host
-cmake --build --preset host
-cmake --preset windows
-cmake --build --preset windows
+# run_stage <name> <command...>: runs the command with its output in build/all/logs/<name>.log, prints
+# its time, and on failure the end of its log; returns the command's status.
+run_stage() {
+  local name=$1 log=$PWD/build/all/logs/$1.log start=$SECONDS status=0
+  shift
+  "$@" >"$log" 2>&1 || status=$?
+  timings+=("$(printf '%-16s %4d s' "$name" $((SECONDS - start)))$([ $status -eq 0 ] || echo '  FAILED')")
+  echo "== $name: $((SECONDS - start)) s$([ $status -eq 0 ] || echo ", failed ($status); the end of $log:")"
+  [ $status -eq 0 ] || tail -n 60 "$log"
+  return $status
+}
+
+# stage <name> <command...>: a step the tests need; its failure ends the run.
+stage() { run_stage "$@" || exit 1; }
+
+# check <name> <command...>: a check whose outcome becomes the CTest test ci.<name> (label "ci"), which
+# shows the check's log when it failed; the run goes on either way.
+check() {
+  local name=$1 status=0
+  run_stage "$@" || status=$?
+  ci_tests+=("add_test(ci.$name /bin/sh -c \"cat '$PWD/build/all/logs/$name.log'; exit $status\")"
+             "set_tests_properties(ci.$name PROPERTIES LABELS ci)")
+}
+
+stage install-deps scripts/install-deps.sh
+check format scripts/format.sh check
+stage configure-host cmake --preset host
+check tidy scripts/tidy.sh build/host
+check host-asan-unit bash -c 'cmake --preset host-asan && cmake --build --preset host-asan &&
+                              ctest --preset host-asan -j2 --timeout 600'
+stage build-host cmake --build --preset host
+stage build-windows bash -c 'cmake --preset windows && cmake --build --preset windows'
+check windows-clang bash -c 'cmake --preset windows-clang && cmake --build --preset windows-clang &&
+  bash tests/foundation/check-size.sh build/windows-clang/VeloraUpdate.exe build/windows-clang/embedded/payload.bin &&
+  bash tests/foundation/check-imports.sh build/windows-clang/VeloraUpdate.exe'
+check fuzz fuzz/run-fuzz.sh "$fuzz_seconds"
 
 prefix=build/windows/wineprefix
 trap 'scripts/wine-env.sh down "$prefix"' EXIT
 # Start the prefix's servers before CTest lists the Wine test programs, with their output sent away, so
 # that none of them holds CTest's output pipe.
-scripts/wine-env.sh ensure "$prefix"
+stage wine-prefix scripts/wine-env.sh ensure "$prefix"
 
-# One CTest run over both build trees, so that one summary covers all three labels.
-mkdir -p build/all
-printf 'subdirs("%s" "%s")\n' "$PWD/build/host" "$PWD/build/windows" >build/all/CTestTestfile.cmake
+echo "== stage times"
+printf '   %s\n' "${timings[@]}"
+# One CTest run over both build trees and the checks above, so that one summary covers all of them.
+{
+  printf 'subdirs("%s" "%s")\n' "$PWD/build/host" "$PWD/build/windows"
+  printf '%s\n' "${ci_tests[@]}"
+} >build/all/CTestTestfile.cmake
 ctest --test-dir build/all --output-on-failure --timeout 600 -j2

@@ -41,11 +41,15 @@ ensure() {
   fi
   . "$state"
   export DISPLAY
-  if [ ! -f "$prefix/system.reg" ]; then
+  # The persistent wineserver keeps the registry in memory and writes system.reg only later, so a marker
+  # of our own says the prefix is made; otherwise every test program's start would run wineboot again
+  # beside the tests already running in the prefix.
+  if [ ! -f "$prefix/.velora-prefix-made" ]; then
     echo "Creating Wine prefix $prefix" >&2
     wineboot -i </dev/null >/dev/null 2>&1 9>&-
     # Without a window manager Wine waits about 2 s whenever a window is hidden; unmanaged windows do not.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 9>&-
+    touch "$prefix/.velora-prefix-made"
   fi
   # A second "wineserver -p" for the same prefix sees the running one and exits at once.
   setsid wineserver -p </dev/null >/dev/null 2>&1 9>&- || true

@@ -1,16 +1,16 @@
+#include "driver/folder_size.h"
+
 #include <deque>
 
-#include "driver/update_sequence.h"
-#include "environment/product_key.h"
-#include "environment/session.h"
+#include "base/path_rule.h"
+#include "platform/win_constants.h"
 
 namespace velora {
 
-std::int32_t FolderSizeKb(Session& session, const std::string& folder) {
-  platform::FileApi& files = session.platform.files;
+std::int32_t FolderSizeKb(platform::FileApi& files, const std::string& folder) {
   if (folder.empty()) return -1;
-  const std::uint32_t attributes = files.Attributes(folder);
-  if (attributes == win::kInvalidFileAttributes || (attributes & win::kFileAttributeDirectory) == 0) return -1;
+  const auto attributes = files.Attributes(folder);
+  if (!attributes.ok() || (attributes.value & win::kFileAttributeDirectory) == 0) return -1;
 
   // Breadth-first, each folder once. Sizes are added in 64 bits, so folders over 4 GiB do not wrap.
   std::uint64_t totalBytes = 0;
@@ -22,8 +22,7 @@ std::int32_t FolderSizeKb(Session& session, const std::string& folder) {
     for (const auto& entry : files.FindFiles(current + "*.*").value) {
       if ((entry.attributes & win::kFileAttributeDirectory) == 0) {
         totalBytes += entry.size;
-      } else if (entry.name != "." && entry.name != ".." &&
-                 (entry.attributes & win::kFileAttributeReparsePoint) == 0) {
+      } else if (entry.name != "." && entry.name != ".." && (entry.attributes & win::kFileAttributeReparsePoint) == 0) {
         // Junctions and symbolic links are not entered: they may lead back into this tree or count
         // another folder's files as the product's.
         toVisit.push_back(current + entry.name);

@@ -1,6 +1,6 @@
 #include "driver/integrity_check.h"
 
-#include "environment/session.h"
+#include "driver/signing_layout.h"
 
 namespace velora {
 namespace {
@@ -20,17 +20,24 @@ std::optional<std::string> ReadWholeFile(platform::FileApi& files, const std::st
 
 }  // namespace
 
-IntegrityResult CheckOwnIntegrity(Session& session) {
-  auto ownPath = session.platform.system.ModuleFileName();
+IntegrityResult CheckOwnIntegrity(platform::Platform& platform) {
+  auto ownPath = platform.system.ModuleFileName();
   if (!ownPath.ok()) return IntegrityResult::Unreadable;
-  auto image = ReadWholeFile(session.platform.files, ownPath.value);
+  auto image = ReadWholeFile(platform.files, ownPath.value);
   if (!image) return IntegrityResult::Unreadable;
-  if (image->size() < kStampSize) return IntegrityResult::Damaged;
+  const auto layout = FindSigningLayout(*image);
+  // The stamp must lie wholly after the header fields that signing rewrites.
+  if (!layout || layout->signedContentEnd < layout->certificateEntryOffset + kCertificateEntrySize + kStampSize) {
+    return IntegrityResult::Damaged;
+  }
+  const std::size_t stampOffset = layout->signedContentEnd - kStampSize;
+  const std::string stamp = image->substr(stampOffset, kStampSize);
+  if (stamp.compare(0, kStampMarker.size(), kStampMarker) != 0) return IntegrityResult::Damaged;
 
-  const std::string_view whole(*image);
-  const std::string_view stamp = whole.substr(whole.size() - kStampSize);
-  if (stamp.substr(0, kStampMarker.size()) != kStampMarker) return IntegrityResult::Damaged;
-  auto digest = session.platform.system.Sha256Hex(whole.substr(0, whole.size() - kStampSize));
+  // Zero the rewritten fields in place rather than hashing pieces: the seam hashes one run of bytes.
+  image->replace(layout->checksumOffset, kChecksumSize, kChecksumSize, '\0');
+  image->replace(layout->certificateEntryOffset, kCertificateEntrySize, kCertificateEntrySize, '\0');
+  auto digest = platform.system.Sha256Hex(std::string_view(*image).substr(0, stampOffset));
   if (!digest.ok()) return IntegrityResult::Unreadable;
   return digest.value == stamp.substr(kStampMarker.size()) ? IntegrityResult::Intact : IntegrityResult::Damaged;
 }

@@ -2,14 +2,18 @@
 
 #include <optional>
 
+#include "base/ascii_case.h"
+#include "base/path_rule.h"
+#include "driver/folder_size.h"
 #include "driver/integrity_check.h"
-#include "environment/ascii_case.h"
-#include "environment/failure.h"
+#include "driver/product.h"
+#include "driver/run_log.h"
+#include "driver/session.h"
 #include "environment/fixed_error.h"
 #include "environment/install_environment.h"
 #include "environment/product_key.h"
-#include "environment/session.h"
 #include "install/embedded_file.h"
+#include "install/existing_file.h"
 #include "language/language_loader.h"
 #include "language/lookups.h"
 
@@ -24,162 +28,249 @@ constexpr int kInstalledFileTries = 17;
 constexpr std::uint32_t kInstalledFileRetryMs = 256;
 
 void ShowRegistryError(Session& session) {
-  ShowFixedError(session, "No access to system registry", "Нет доступа к системному реестру");
+  ShowFixedError(session.platform.ui, session.Startup, "No access to system registry",
+                 "Нет доступа к системному реестру");
 }
 
 /// The update, one step a method; each returns the exit code when the sequence ends there.
 class UpdateSequence {
  public:
-  UpdateSequence(Session& session, const DriverSettings& settings) : session_(session), settings_(settings) {}
+  UpdateSequence(Session& session, const DriverSettings& settings, RunLog& log)
+      : session_(session), language_(LanguageContextOf(session)), settings_(settings), log_(log) {}
 
   int Run() {
-    PrepareNames();
-    if (!DiscoverEnvironment(session_)) return kExitFailed;
-    if (!TakeLastRunFolder()) return kExitFailed;
-    if (!ProductIsInstalled()) return kExitFailed;
-    if (!LoadLanguage(session_)) return kExitFailed;
-    if (!session_.Environment.IsAdmin) {
-      ShowLangError(session_, GetLangLines(session_, "noright"));
+    const ProductNames names = PrepareNames();
+    if (!DiscoverEnvironment(session_.platform, session_.Startup, names, session_.Environment)) {
+      log_.Write("the registry cannot be read: no product folder");
       return kExitFailed;
     }
-    CloseRunningProduct();
-    if (!OwnFileIsIntact()) return kExitFailed;
+    log_.Write("product folder found: " + session_.Environment.ProductFolder);
+    if (!TakeLastRunFolder()) return kExitFailed;
+    if (!ProductIsInstalled()) return kExitFailed;
+    if (!LoadLanguage(language_)) {
+      log_.Write("no usable language file");
+      return kExitFailed;
+    }
+    LogLanguage();
+    if (!session_.Environment.IsAdmin) {
+      log_.Write("no administrator rights");
+      ShowLangError(language_, GetLangLines(language_, "noright"));
+      return kExitFailed;
+    }
     quietMode_ = session_.Startup.StartMode == "modest";
-    if (auto declined = AskBeforeInstalling()) return *declined;
-    const InstallOutcome outcome = InstallPayload();
-    if (!RecordFolderSize()) return kExitFailed;
-    return Finish(outcome);
+    runApp_ = quietMode_ && session_.Arguments.size() > 1 && LowerAscii(session_.Arguments[1]) == "runapp";
+    productToldToQuit_ = CloseRunningProduct();
+    const int exitCode = UpdateClosedProduct();
+    // With "runapp" the product runs afterwards: after every update that got as far as writing, and
+    // on every path that ends early once this program has told a running product to quit.
+    if (runApp_ && (reachedTheWrite_ || productToldToQuit_)) LogProductStart(StartProduct(session_));
+    return exitCode;
   }
 
  private:
-  // Steps 1 and 2: the data file's name parts and the names every box uses.
-  void PrepareNames() {
+  // The data file's name parts, and the product's names: discovery looks for the product by them, and
+  // they caption every box until a language file names the program.
+  ProductNames PrepareNames() {
     const std::string& fileName = settings_.PayloadFileName;
     const auto dot = fileName.rfind('.');
     payloadExt_ = dot == std::string::npos ? std::string() : fileName.substr(dot);
     payloadIs3bs_ = payloadExt_.find("3bs") != std::string::npos;
     StartupState& startup = session_.Startup;
     startup.PayloadVersionText = std::to_string(settings_.PayloadVersion);
-    startup.AppName = "Velora";
-    startup.ProgName = "Обновление программы \"Велора\"";
-    startup.EnglishProgName = "Velora update";
+    ProductNames names{
+        .AppName = "Velora", .ProgName = "Обновление программы \"Велора\"", .EnglishProgName = "Velora update"};
+    startup.AppName = names.AppName;
+    startup.ProgName = names.ProgName;
+    startup.EnglishProgName = names.EnglishProgName;
+    return names;
   }
 
-  // Step 4: the product's own record of its folder wins over what discovery found.
+  // The product's own record of its folder wins over what discovery found.
   bool TakeLastRunFolder() {
     RegistryAccessor& registry = session_.Startup.Registry;
     OpenKeyScope closeKey(registry);
-    if (!OpenProductKey(session_) || !registry.ValueExists(kLastRunFolderValue)) return true;
-    try {
-      std::string folder = registry.ReadString(kLastRunFolderValue);
-      AddBackslash(folder);
-      session_.Environment.ProductFolder = std::move(folder);
-      return true;
-    } catch (const Failure&) {
+    if (!OpenProductKey(registry, session_.Startup.AppName) || !registry.ValueExists(kLastRunFolderValue)) return true;
+    auto folder = registry.ReadString(kLastRunFolderValue);
+    if (!folder.ok()) {
+      log_.WriteFailure(std::string(kLastRunFolderValue) + " cannot be read as a folder", folder.error);
       ShowRegistryError(session_);
       return false;
     }
+    AddBackslash(folder.value);
+    session_.Environment.ProductFolder = std::move(folder.value);
+    log_.Write(std::string("product folder from ") + kLastRunFolderValue + ": " + session_.Environment.ProductFolder);
+    return true;
   }
 
-  // Step 5.
   bool ProductIsInstalled() {
-    const std::uint32_t attributes =
-        session_.platform.files.Attributes(session_.Environment.ProductFolder + kProductExecutable);
-    if (attributes != win::kInvalidFileAttributes && (attributes & win::kFileAttributeDirectory) == 0) return true;
-    ShowFixedError(session_, "There's no Velora installed.\r\nPlease install the program first.",
+    const std::string executable = session_.Environment.ProductFolder + kProductExecutable;
+    if (IsExistingFile(session_.platform.files, executable)) return true;
+    log_.Write("the product is not installed: no " + executable);
+    ShowFixedError(session_.platform.ui, session_.Startup,
+                   "There's no Velora installed.\r\nPlease install the program first.",
                    "Нет установленной программы \"Велора\"!\r\nПожалуйста, сначала установите её.");
     return false;
   }
 
-  // Step 8: ask a running product to quit; the sequence does not wait for it.
-  void CloseRunningProduct() {
-    if (!IsProductRunning(session_)) return;
-    const platform::WindowId window = session_.platform.ui.FindWindowByClass(kProductWindowClass);
-    if (window != 0) session_.platform.ui.PostToWindow(window, win::kWmQuit);
+  void LogLanguage() {
+    const LanguageTable& language = session_.Language;
+    if (language.CurrentLang >= 0 && static_cast<std::size_t>(language.CurrentLang) < language.LangFiles.size()) {
+      log_.Write("language file: " + language.LangFiles[static_cast<std::size_t>(language.CurrentLang)]);
+    }
   }
 
-  // Step 9.
+  // Asks a running product to quit; true when the request was posted. The sequence does not wait for
+  // the product here.
+  bool CloseRunningProduct() {
+    if (!IsProductRunning(session_)) {
+      log_.Write("the product is not running");
+      return false;
+    }
+    const auto window = session_.platform.ui.TryFindWindowByClass(kProductWindowClass);
+    if (!window) {
+      log_.Write(std::string("the product is running, but no window of class ") + kProductWindowClass + " was found");
+      return false;
+    }
+    if (const auto error = session_.platform.ui.PostToWindow(*window, win::kWmQuit); error != win::kErrorSuccess) {
+      log_.WriteFailure("the product is running, but WM_QUIT could not be posted to it", error);
+      return false;
+    }
+    log_.Write("the product is running: told it to quit");
+    return true;
+  }
+
+  // Everything from the integrity check to the completion question, once a running product was told
+  // to quit.
+  int UpdateClosedProduct() {
+    if (!OwnFileIsIntact()) return kExitFailed;
+    if (quietMode_) {
+      WaitForRunningProduct();
+    } else if (auto declined = AskBeforeInstalling()) {
+      return *declined;
+    }
+    reachedTheWrite_ = true;
+    const InstallOutcome outcome = InstallPayload();
+    if (!RecordFolderSize()) return kExitFailed;
+    return Finish(outcome);
+  }
+
   bool OwnFileIsIntact() {
-    switch (CheckOwnIntegrity(session_)) {
+    switch (CheckOwnIntegrity(session_.platform)) {
       case IntegrityResult::Intact:
+        log_.Write("this program's own file is intact");
         return true;
       case IntegrityResult::Damaged:
-        ShowLangError(session_, GetLangLines(session_, "badinstaller"));
+        log_.Write("this program's own file is damaged");
+        ShowLangError(language_, GetLangLines(language_, "badinstaller"));
         return false;
       case IntegrityResult::Unreadable:
-        ShowLangError(session_, GetLangLines(session_, "verificationfail"));
+        log_.Write("this program's own file cannot be read");
+        ShowLangError(language_, GetLangLines(language_, "verificationfail"));
         return false;
     }
     return false;
   }
 
-  // Steps 10 and 11: the version pre-check and the questions; an exit code when the user declines or
-  // the installed file stays locked.
+  std::string InstalledPath() const { return session_.Environment.ProductFolder + settings_.PayloadFileName; }
+
+  // Quiet mode asks nothing, but a product told to quit may need a moment to let go of its data file:
+  // the same tries as before the version comparison, then the write goes ahead either way and reports
+  // its own failure.
+  void WaitForRunningProduct() {
+    if (!productToldToQuit_ || !IsExistingFile(session_.platform.files, InstalledPath())) return;
+    int tries = 0;
+    if (OpenInstalledFileAlone(tries)) {
+      log_.Write("the product let go of the data file after " + std::to_string(tries) + " tries");
+    } else {
+      log_.Write("the data file is still held after " + std::to_string(tries) + " tries; writing all the same");
+    }
+  }
+
+  // The version pre-check and the questions; an exit code when the user declines or the installed file
+  // stays locked.
   std::optional<int> AskBeforeInstalling() {
-    if (quietMode_) return std::nullopt;
-    const std::string installedPath = session_.Environment.ProductFolder + settings_.PayloadFileName;
-    if (session_.platform.files.Attributes(installedPath) != win::kInvalidFileAttributes) {
-      auto installedVersion = ReadInstalledVersion(installedPath);
+    const std::string installedPath = InstalledPath();
+    // Only a file is the installed data file: a folder of that name has no version to read, and the
+    // write reports that it cannot replace it.
+    if (IsExistingFile(session_.platform.files, installedPath)) {
+      auto installedVersion = ReadInstalledVersion();
       if (!installedVersion) {
-        ShowLangError(session_, GetLangLinesFmt(session_, "filecantopen", {installedPath}));
+        log_.Write("the installed data file is still held after " + std::to_string(kInstalledFileTries) + " tries");
+        ShowLangError(language_, GetLangLinesFmt(language_, "filecantopen", {installedPath}));
         return kExitFailed;
       }
+      log_.Write("installed data file version " + std::to_string(*installedVersion) + ", this update's version " +
+                 session_.Startup.PayloadVersionText);
       if (settings_.PayloadVersion < *installedVersion &&
-          !AskQuestion(GetLangText(session_, "soundquest"),
-                       GetLangLinesFmt(session_, "olderfilever", {settings_.PayloadFileName}))) {
+          !AskQuestion(GetLangText(language_, "soundquest"),
+                       GetLangLinesFmt(language_, "olderfilever", {settings_.PayloadFileName}))) {
         return kExitDeclined;
       }
+    } else {
+      log_.Write("no installed data file: " + installedPath);
     }
-    const std::string caption = GetLangText(session_, "liveupdatecaption");
-    const std::string payloadName = GetLangText(session_, settings_.PayloadDisplayKey) + " " +
-                                    session_.Startup.PayloadVersionText;
-    if (!AskQuestion(GetLangText(session_, "soundquest"),
-                     GetLangLinesFmt(session_, "installask", {caption, payloadName}))) {
+    const std::string caption = GetLangText(language_, "liveupdatecaption");
+    const std::string payloadName =
+        GetLangText(language_, settings_.PayloadDisplayKey) + " " + session_.Startup.PayloadVersionText;
+    if (!AskQuestion(GetLangText(language_, "soundquest"),
+                     GetLangLinesFmt(language_, "installask", {caption, payloadName}))) {
       return kExitDeclined;
     }
     return std::nullopt;
   }
 
-  // The installed file's version from its head, once no other process holds it open; nullopt when it
-  // stayed locked through every try.
-  std::optional<std::int32_t> ReadInstalledVersion(const std::string& path) {
-    platform::OpenFilePtr file;
-    for (int tries = 0; tries < kInstalledFileTries && !file; ++tries) {
+  // The installed data file opened with no sharing at all, which succeeds only once no other process
+  // holds it; up to kInstalledFileTries tries, kInstalledFileRetryMs apart. tries: how many were made.
+  platform::OpenFilePtr OpenInstalledFileAlone(int& tries) {
+    const std::string path = InstalledPath();
+    for (tries = 1; tries <= kInstalledFileTries; ++tries) {
       auto opened = session_.platform.files.Open(path, win::kGenericRead, win::kFileShareNone, win::kOpenExisting);
-      if (opened.ok()) {
-        file = std::move(opened.value);
-      } else {
-        session_.platform.system.Sleep(kInstalledFileRetryMs);
-      }
+      if (opened.ok()) return std::move(opened.value);
+      session_.platform.system.Sleep(kInstalledFileRetryMs);
     }
+    tries = kInstalledFileTries;
+    return nullptr;
+  }
+
+  // The installed file's version from its head; nullopt when it stayed locked through every attempt.
+  std::optional<std::int32_t> ReadInstalledVersion() {
+    int tries = 0;
+    platform::OpenFilePtr file = OpenInstalledFileAlone(tries);
     if (!file) return std::nullopt;
     // The tag, and for a "3bs" file one byte more; then the version byte. A short file reads as 0.
-    file->Read(payloadIs3bs_ ? 5 : 4);
+    static_cast<void>(file->Read(payloadIs3bs_ ? 5 : 4));  // skipped; a failed read shows in the next one
     const auto versionByte = file->Read(1);
-    std::int32_t version = versionByte.ok() && versionByte.value.size() == 1
-                               ? static_cast<unsigned char>(versionByte.value[0])
-                               : 0;
+    std::int32_t version =
+        versionByte.ok() && versionByte.value.size() == 1 ? static_cast<unsigned char>(versionByte.value[0]) : 0;
     if (!payloadIs3bs_) version -= 32;
     return version;
   }
 
+  // Only IDYES is Yes: a box that cannot be shown counts as No.
   bool AskQuestion(const std::string& caption, const std::string& text) {
     platform::MessageBoxRequest box{platform::MessageBoxFunction::MessageBoxExA, text, caption, win::kQuestionBoxStyle,
                                     static_cast<std::uint16_t>(session_.Language.LangId & 0xFFFF)};
-    return session_.platform.ui.ShowMessageBox(box) == win::kIdYes;
+    const auto answer = session_.platform.ui.ShowMessageBox(box);
+    return answer.ok() && answer.value == win::kIdYes;
   }
 
-  // Step 12.
   InstallOutcome InstallPayload() {
     const std::string& fileName = settings_.PayloadFileName;
     const std::string baseName = fileName.substr(0, fileName.size() - payloadExt_.size());
     const std::string kind = payloadExt_.empty() ? std::string() : payloadExt_.substr(1);
-    return InstallEmbeddedFile(session_, baseName, kind, session_.Environment.ProductFolder + baseName + "." + kind,
-                               /*checkVersions=*/false);
+    const std::string destination = session_.Environment.ProductFolder + baseName + "." + kind;
+    const InstallResult installed =
+        InstallEmbeddedFile(language_, baseName, kind, destination, /*checkVersions=*/false);
+    if (installed.outcome == InstallOutcome::Written) {
+      log_.Write("data file written: " + destination);
+    } else {
+      log_.WriteFailure("data file not written: " + destination, installed.error);
+    }
+    return installed.outcome;
   }
 
-  // Step 13: "EstimatedSize" in the uninstall entry where discovery found the product. No entry there
-  // (found through "ProgramFilesDir" or "TheLastRunFolder"): nothing is written and no key is created.
+  // "EstimatedSize" in the uninstall entry where discovery found the product. No entry there (found
+  // through "ProgramFilesDir" or "TheLastRunFolder"): nothing is written and no key is created.
   bool RecordFolderSize() {
     const InstallEnvironment& environment = session_.Environment;
     const std::string entry = environment.UninstallKeyPathWow.empty()
@@ -188,28 +279,35 @@ class UpdateSequence {
     RegistryAccessor& registry = session_.Startup.Registry;
     registry.SetRoot(platform::RootKey::LocalMachine);
     OpenKeyScope closeKey(registry);
-    if (!registry.OpenKey(entry, /*create=*/false)) {
-      if (registry.LastOpenError() == win::kErrorFileNotFound) return true;
+    if (const auto error = registry.OpenKey(entry, /*create=*/false); error != win::kErrorSuccess) {
+      if (error == win::kErrorFileNotFound) {
+        log_.Write("no uninstall entry HKLM\\" + entry + ": the size is not recorded");
+        return true;
+      }
+      log_.WriteFailure("the uninstall entry HKLM\\" + entry + " cannot be opened", error);
       ShowRegistryError(session_);
       return false;
     }
-    const std::int32_t sizeKb = FolderSizeKb(session_, environment.ProductFolder);
-    if (sizeKb == -1) return true;
-    try {
-      registry.WriteInteger(kEstimatedSizeValue, static_cast<std::uint32_t>(sizeKb));
+    const std::int32_t sizeKb = FolderSizeKb(session_.platform.files, environment.ProductFolder);
+    if (sizeKb == -1) {
+      log_.Write("the product folder cannot be measured: the size is not recorded");
       return true;
-    } catch (const Failure&) {
+    }
+    if (const auto error = registry.WriteInteger(kEstimatedSizeValue, static_cast<std::uint32_t>(sizeKb));
+        error != win::kErrorSuccess) {
+      log_.WriteFailure(std::string(kEstimatedSizeValue) + " cannot be written to HKLM\\" + entry, error);
       ShowRegistryError(session_);
       return false;
     }
+    log_.Write(std::string(kEstimatedSizeValue) + " " + std::to_string(sizeKb) + " KiB recorded in HKLM\\" + entry);
+    return true;
   }
 
-  // Step 14. A failed write is not followed by the completion question, which would report it as done.
+  // A failed write is not followed by the completion question, which would report it as done. In quiet
+  // mode the product is started by Run.
   int Finish(InstallOutcome outcome) {
-    if (quietMode_) {
-      if (session_.Arguments.size() > 1 && LowerAscii(session_.Arguments[1]) == "runapp") StartProduct(session_);
-    } else if (outcome == InstallOutcome::Written && AskToRun()) {
-      StartProduct(session_);
+    if (!quietMode_ && outcome == InstallOutcome::Written) {
+      if (AskToRun()) LogProductStart(StartProduct(session_));
     }
     switch (outcome) {
       case InstallOutcome::Written:
@@ -223,23 +321,47 @@ class UpdateSequence {
   }
 
   bool AskToRun() {
-    const std::string caption = GetLangText(session_, "liveupdatecaption");
-    const std::string done = GetLangTextFmt(
-        session_, "installdone",
-        {caption + " (" + GetLangText(session_, settings_.PayloadDisplayKey) + " " +
-         session_.Startup.PayloadVersionText + ")"});
-    return AskQuestion(caption, done + "\r\n\r\n" + GetLangText(session_, "asktorun"));
+    const std::string caption = GetLangText(language_, "liveupdatecaption");
+    const std::string done = GetLangTextFmt(language_, "installdone",
+                                            {caption + " (" + GetLangText(language_, settings_.PayloadDisplayKey) +
+                                             " " + session_.Startup.PayloadVersionText + ")"});
+    return AskQuestion(caption, done + "\r\n\r\n" + GetLangText(language_, "asktorun"));
+  }
+
+  void LogProductStart(const ProductStart& start) {
+    if (start.asSignedInUser) {
+      log_.Write("the product was started as the signed-in user");
+      return;
+    }
+    if (start.fallbackError != win::kErrorSuccess) {
+      log_.WriteFailure("the product cannot be started as the signed-in user: " + start.fallbackReason,
+                        start.fallbackError);
+    } else {
+      log_.Write("the product cannot be started as the signed-in user: " + start.fallbackReason);
+    }
+    if (start.shellExecuteError != win::kErrorSuccess) {
+      log_.WriteFailure("the product cannot be started with ShellExecuteA", start.shellExecuteError);
+    } else {
+      log_.Write("the product was started with ShellExecuteA");
+    }
   }
 
   Session& session_;
+  const LanguageContext language_;  ///< the session as the language support and the installation see it
   const DriverSettings& settings_;
+  RunLog& log_;
   std::string payloadExt_;
   bool payloadIs3bs_ = false;
   bool quietMode_ = false;
+  bool runApp_ = false;
+  bool productToldToQuit_ = false;
+  bool reachedTheWrite_ = false;
 };
 
 }  // namespace
 
-int RunUpdate(Session& session, const DriverSettings& settings) { return UpdateSequence(session, settings).Run(); }
+int RunUpdate(Session& session, const DriverSettings& settings, RunLog& log) {
+  return UpdateSequence(session, settings, log).Run();
+}
 
 }  // namespace velora

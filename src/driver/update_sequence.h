@@ -8,6 +8,7 @@
 namespace velora {
 
 class Session;
+class RunLog;
 
 /// What the entry point tells the sequence about the embedded data file.
 struct DriverSettings {
@@ -21,16 +22,7 @@ inline constexpr int kExitWritten = 0;
 inline constexpr int kExitDeclined = 1602;
 inline constexpr int kExitFailed = 1603;
 
-/// Runs the whole update once and returns the process's exit code.
-int RunUpdate(Session& session, const DriverSettings& settings);
-
-/// True when a copy of the product holds its shared-memory object.
-bool IsProductRunning(Session& session);
-
-/// Total size in KiB of all files under folder, or -1 when folder is empty or no folder.
-std::int32_t FolderSizeKb(Session& session, const std::string& folder);
-
-/// Starts ProductFolder + AppName + ".exe" with that folder current; failures are not reported.
-void StartProduct(Session& session);
+/// Runs the whole update once, writing what happens to log, and returns the process's exit code.
+int RunUpdate(Session& session, const DriverSettings& settings, RunLog& log);
 
 }  // namespace velora

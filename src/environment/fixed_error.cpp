@@ -1,11 +1,11 @@
 #include "environment/fixed_error.h"
 
-#include "environment/session.h"
+#include "platform/win_constants.h"
 
 namespace velora {
 
-void ShowFixedError(Session& session, const std::string& englishText, const std::string& russianText) {
-  const StartupState& startup = session.Startup;
+void ShowFixedError(platform::UiApi& ui, const StartupState& startup, const std::string& englishText,
+                    const std::string& russianText) {
   platform::MessageBoxRequest box;
   box.style = win::kErrorBoxStyle;
   if (startup.UseRussian) {
@@ -18,7 +18,8 @@ void ShowFixedError(Session& session, const std::string& englishText, const std:
     box.text = englishText;
     box.caption = startup.EnglishProgName;
   }
-  session.platform.ui.ShowMessageBox(box);
+  // An error box that cannot be shown leaves nothing else to tell the user; the exit code still says it.
+  static_cast<void>(ui.ShowMessageBox(box));
 }
 
 }  // namespace velora

@@ -4,12 +4,14 @@
 
 #include <string>
 
-namespace velora {
+#include "environment/startup_state.h"
+#include "platform/ui_api.h"
 
-class Session;
+namespace velora {
 
 /// Russian text in MessageBoxExA (language 0x0019, caption ProgName) under UseRussian, else the English
 /// text in MessageBoxA (caption EnglishProgName); style MB_OK | MB_ICONERROR | MB_SERVICE_NOTIFICATION.
-void ShowFixedError(Session& session, const std::string& englishText, const std::string& russianText);
+void ShowFixedError(platform::UiApi& ui, const StartupState& startup, const std::string& englishText,
+                    const std::string& russianText);
 
 }  // namespace velora

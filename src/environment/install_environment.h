@@ -4,9 +4,10 @@
 
 #include <string>
 
-namespace velora {
+#include "environment/startup_state.h"
+#include "platform/platform.h"
 
-class Session;
+namespace velora {
 
 struct InstallEnvironment {
   std::string SystemFolder;
@@ -28,8 +29,19 @@ struct InstallEnvironment {
   bool IsAdmin = true;
 };
 
-/// Fills session.Environment; false (after the "No access to system registry" box) when the registry
-/// could not be read.
-bool DiscoverEnvironment(Session& session);
+/// The folder of the "Temp" environment variable with its trailing "\"; empty when it is not set.
+std::string FindTempFolder(platform::SystemApi& system);
+
+/// The names the product's folders, keys and program groups are found by.
+struct ProductNames {
+  std::string AppName;          ///< the product's key and uninstall entry, and its folder under Program Files
+  std::string ProgName;         ///< the Russian program group
+  std::string EnglishProgName;  ///< the English program group
+};
+
+/// Fills environment for the product names; false (after the "No access to system registry" box) when
+/// the registry could not be read. Reads through the start-up state's registry accessor.
+[[nodiscard]] bool DiscoverEnvironment(platform::Platform& platform, StartupState& startup, const ProductNames& names,
+                                       InstallEnvironment& environment);
 
 }  // namespace velora

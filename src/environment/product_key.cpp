@@ -1,19 +1,12 @@
 #include "environment/product_key.h"
 
-#include "environment/session.h"
-
 namespace velora {
 
-bool OpenProductKey(Session& session) {
-  RegistryAccessor& registry = session.Startup.Registry;
+bool OpenProductKey(RegistryAccessor& registry, const std::string& appName) {
   registry.SetRoot(platform::RootKey::CurrentUser);
   // A key that can be neither opened nor created still counts: reads then simply find no values.
-  registry.OpenKey(kVendorKeyPath + session.Startup.AppName, /*create=*/true);
+  static_cast<void>(registry.OpenKey(kVendorKeyPath + appName, /*create=*/true));
   return true;
-}
-
-void AddBackslash(std::string& path) {
-  if (!path.empty() && path.back() != '\\') path += '\\';
 }
 
 }  // namespace velora

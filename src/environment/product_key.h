@@ -1,21 +1,17 @@
-// The product's own per-user key, HKEY_CURRENT_USER\Software\Orvane\<AppName>, and the path rule
-// every folder path follows.
+// The product's own per-user key, HKEY_CURRENT_USER\Software\Orvane\<AppName>.
 #pragma once
 
 #include <string>
 
-namespace velora {
+#include "environment/registry_accessor.h"
 
-class Session;
+namespace velora {
 
 inline constexpr const char* kVendorKeyPath = "Software\\Orvane\\";
 inline constexpr const char* kWindowsKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\";
 
-/// Leaves the product key open (created when absent) in the session's registry accessor; the caller
-/// reads and closes it. False only when the accessor raised an error.
-bool OpenProductKey(Session& session);
-
-/// Appends "\" to a path that is not empty and does not end in one.
-void AddBackslash(std::string& path);
+/// Leaves the key of the product appName open (created when absent) in the registry accessor; the caller
+/// reads and closes it. Always true: a key that cannot be opened simply has no values.
+bool OpenProductKey(RegistryAccessor& registry, const std::string& appName);
 
 }  // namespace velora

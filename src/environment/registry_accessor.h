@@ -19,17 +19,16 @@ class RegistryAccessor {
   void SetRoot(platform::RootKey root) { root_ = root; }
 
   /// Opens path under the root (creating it when create is set), closing any key open before.
-  /// Returns false when the key could not be opened or created.
-  bool OpenKey(const std::string& path, bool create);
-  /// Windows' error from the last OpenKey (0 after a success).
-  platform::WinError LastOpenError() const { return lastOpenError_; }
+  /// Windows' error when the key could not be opened or created.
+  [[nodiscard]] platform::WinError OpenKey(const std::string& path, bool create);
   /// True when a key is open and holds the value.
   bool ValueExists(const std::string& name);
-  /// A string value (REG_SZ or REG_EXPAND_SZ) up to its first zero; throws Failure when no key is
-  /// open, the value is absent or it is of another type.
-  std::string ReadString(const std::string& name);
-  /// Writes a REG_DWORD; throws Failure when no key is open or the write fails.
-  void WriteInteger(const std::string& name, std::uint32_t value);
+  /// A string value (REG_SZ or REG_EXPAND_SZ) up to its first zero. kErrorInvalidHandle when no key
+  /// is open, Windows' error when the value cannot be read, kErrorUnsupportedType when it is of
+  /// another type.
+  platform::WinResult<std::string> ReadString(const std::string& name);
+  /// Writes a REG_DWORD; kErrorInvalidHandle when no key is open, else Windows' error of the write.
+  [[nodiscard]] platform::WinError WriteInteger(const std::string& name, std::uint32_t value);
   void CloseKey() { key_.reset(); }
   bool HasOpenKey() const { return key_ != nullptr; }
 
@@ -38,7 +37,6 @@ class RegistryAccessor {
   std::uint32_t access_;
   platform::RootKey root_ = platform::RootKey::CurrentUser;
   platform::RegistryKeyPtr key_;
-  platform::WinError lastOpenError_ = 0;
 };
 
 /// Closes the accessor's key when the scope ends, whichever way it ends.

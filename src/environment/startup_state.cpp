@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "environment/ascii_case.h"
+#include "base/ascii_case.h"
 #include "platform/win_constants.h"
 #include "sysinfo/windows_identification.h"
 
@@ -14,7 +14,7 @@ namespace {
 constexpr std::array<std::uint32_t, 7> kRussianLocales{1026, 1049, 1058, 1059, 1087, 1092, 2073};
 
 std::uint32_t RandomSeed(platform::SystemApi& system) {
-  if (auto counter = system.QueryPerformanceCounter()) return static_cast<std::uint32_t>(*counter);
+  if (auto counter = system.QueryPerformanceCounter(); counter.ok()) return static_cast<std::uint32_t>(counter.value);
   return system.GetTickCount();
 }
 
@@ -28,13 +28,14 @@ StartupState RunStartup(platform::Platform& platform, const std::vector<std::str
   // The generator comes first: the Windows identification may name a temporary file with it.
   std::minstd_rand random(RandomSeed(platform.system));
   const std::uint32_t userLocale = platform.system.GetUserDefaultLCID();
-  GetWindowsName(platform, random, /*includeVersion=*/false, isWindows64);
+  std::string windowsName = GetWindowsName(platform, random, /*includeVersion=*/false, isWindows64);
   const std::uint32_t registryAccess = isWindows64 ? (win::kKeyAllAccess | win::kKeyWow64_64Key) : win::kKeyAllAccess;
 
   StartupState state{
       .UserLocale = userLocale,
       .UseRussian = UseRussianFor(userLocale),
       .Registry = RegistryAccessor(platform.registry, registryAccess),
+      .WindowsName = std::move(windowsName),
       .StartMode = arguments.empty() ? std::string() : LowerAscii(arguments.front()),
       .Random = random,
   };

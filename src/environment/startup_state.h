@@ -17,7 +17,8 @@ struct StartupState {
   std::uint32_t UserLocale = 0;
   bool UseRussian = false;  ///< fixed texts in Russian; "russian.lng" is the default language file
   RegistryAccessor Registry;
-  std::string StartMode;  ///< first command-line parameter, ASCII-lower-cased
+  std::string WindowsName;  ///< the running Windows as start-up named it, for the log
+  std::string StartMode;    ///< first command-line parameter, ASCII-lower-cased
   bool RstartMode = false;
   bool KnownStartMode = false;
   std::string AppName;
@@ -34,7 +35,6 @@ bool UseRussianFor(std::uint32_t locale);
 /// The start-up steps, in order: seed, locale, Windows identification (sets isWindows64), the registry
 /// accessor in the matching view, the start mode from the first of arguments (the command-line
 /// parameters after the program name).
-StartupState RunStartup(platform::Platform& platform, const std::vector<std::string>& arguments,
-                        bool& isWindows64);
+StartupState RunStartup(platform::Platform& platform, const std::vector<std::string>& arguments, bool& isWindows64);
 
 }  // namespace velora

@@ -4,9 +4,7 @@
 #include <array>
 #include <string_view>
 
-#include "environment/failure.h"
 #include "environment/fixed_error.h"
-#include "environment/session.h"
 #include "install/existing_file.h"
 #include "install/progress.h"
 #include "install/version_readers.h"
@@ -15,7 +13,7 @@
 namespace velora {
 namespace {
 
-constexpr std::size_t kWriteChunk = 64 * 1024;
+constexpr std::size_t kWriteChunk = std::size_t{64} * 1024;
 
 // The "~" copy beside the destination: written and flushed whole, and deleted again when it does not
 // end up as the destination.
@@ -25,28 +23,28 @@ class TemporaryCopy {
   TemporaryCopy(const TemporaryCopy&) = delete;
   TemporaryCopy& operator=(const TemporaryCopy&) = delete;
   ~TemporaryCopy() {
-    if (!moved_) files_.Delete(path_);  // a copy that cannot be deleted is left; nothing else depends on it
+    // A copy that cannot be deleted is left; nothing else depends on it.
+    if (!moved_) static_cast<void>(files_.Delete(path_));
   }
 
   const std::string& path() const { return path_; }
 
-  void Write(std::string_view bytes) {
+  /// Creates the copy, writes all the bytes and flushes them; the error of the step that failed.
+  [[nodiscard]] platform::WinError Write(std::string_view bytes) {
     auto opened = files_.Open(path_, win::kGenericWrite, win::kFileShareNone, win::kCreateAlways);
-    if (!opened.ok()) throw Failure("cannot create " + path_, opened.error);
+    if (!opened.ok()) return opened.error;
     for (std::size_t done = 0; done < bytes.size(); done += kWriteChunk) {
       const auto error = opened.value->Write(bytes.substr(done, kWriteChunk));
-      if (error != win::kErrorSuccess) throw Failure("cannot write " + path_, error);
+      if (error != win::kErrorSuccess) return error;
     }
-    if (const auto error = opened.value->Flush(); error != win::kErrorSuccess) {
-      throw Failure("cannot flush " + path_, error);
-    }
+    return opened.value->Flush();
   }  // closed here: the move below needs the file closed
 
   /// Replaces destination in one step; until then the installed file stays as it was.
-  void MoveOver(const std::string& destination) {
+  [[nodiscard]] platform::WinError MoveOver(const std::string& destination) {
     const auto error = files_.Move(path_, destination, win::kMoveFileReplaceExisting | win::kMoveFileWriteThrough);
-    if (error != win::kErrorSuccess) throw Failure("cannot replace " + destination, error);
-    moved_ = true;
+    moved_ = error == win::kErrorSuccess;
+    return error;
   }
 
  private:
@@ -61,14 +59,25 @@ struct VersionComparison {
   bool older = false;  ///< the installed copy's version is greater than the new one's
 };
 
-using NumericReader = std::int32_t (*)(Session&, const std::string&);
+using NumericReader = std::int32_t (*)(const LanguageContext&, const std::string&);
+
+// The readers of a version field need only the files.
+template <std::int32_t (*ReadField)(platform::FileApi&, const std::string&)>
+std::int32_t ReadFieldVersion(const LanguageContext& language, const std::string& path) {
+  return ReadField(language.platform.files, path);
+}
+
+// A language file that cannot be read is reported in the user's language.
+std::int32_t ReadLanguageFileVersion(const LanguageContext& language, const std::string& path) {
+  return ReadLngVersion(language.platform, language.startup, path);
+}
 
 NumericReader NumericReaderFor(const std::string& fileKind, const std::string& destinationPath) {
-  if (fileKind == "pak") return ReadPakVersion;
-  if (fileKind == "3bs") return Read3bsVersion;
-  if (fileKind == "cok") return ReadCokVersion;
+  if (fileKind == "pak") return ReadFieldVersion<ReadPakVersion>;
+  if (fileKind == "3bs") return ReadFieldVersion<Read3bsVersion>;
+  if (fileKind == "cok") return ReadFieldVersion<ReadCokVersion>;
   // Language files with "!" in their path are not compared.
-  if (fileKind == "lng" && destinationPath.find('!') == std::string::npos) return ReadLngVersion;
+  if (fileKind == "lng" && destinationPath.find('!') == std::string::npos) return ReadLanguageFileVersion;
   return nullptr;
 }
 
@@ -77,17 +86,17 @@ bool IsComparedKind(const std::string& fileKind) {
   return std::find(kinds.begin(), kinds.end(), fileKind) != kinds.end();
 }
 
-VersionComparison CompareVersions(Session& session, const std::string& fileKind, const std::string& newPath,
-                                  const std::string& installedPath) {
+VersionComparison CompareVersions(const LanguageContext& language, const std::string& fileKind,
+                                  const std::string& newPath, const std::string& installedPath) {
   VersionComparison versions;
   if (fileKind == "exe") {
-    versions.newText = ReadExeFileVersion(session, newPath);
-    versions.installedText = ReadExeFileVersion(session, installedPath);
+    versions.newText = ReadExeFileVersion(language.platform.system, newPath);
+    versions.installedText = ReadExeFileVersion(language.platform.system, installedPath);
     versions.older = !versions.installedText.empty() && versions.installedText != versions.newText &&
                      IsOlderVersion(versions.newText, versions.installedText);
   } else if (NumericReader read = NumericReaderFor(fileKind, installedPath)) {
-    const std::int32_t fresh = read(session, newPath);
-    const std::int32_t installed = read(session, installedPath);
+    const std::int32_t fresh = read(language, newPath);
+    const std::int32_t installed = read(language, installedPath);
     versions.newText = std::to_string(fresh);
     versions.installedText = std::to_string(installed);
     versions.older = installed > fresh;
@@ -95,16 +104,16 @@ VersionComparison CompareVersions(Session& session, const std::string& fileKind,
   return versions;
 }
 
-platform::MessageBoxRequest OlderFileQuestion(Session& session, const std::string& destinationPath,
+platform::MessageBoxRequest OlderFileQuestion(const LanguageContext& language, const std::string& destinationPath,
                                               const VersionComparison& versions) {
   platform::MessageBoxRequest box;
   box.style = win::kQuestionBoxStyle;
-  if (session.Language.CurrentLang >= 0) {
+  if (language.table.CurrentLang >= 0) {
     box.function = platform::MessageBoxFunction::MessageBoxExA;
-    box.caption = GetLangText(session, "soundquest");
-    box.text = GetLangLinesFmt(session, "olderfilever", {destinationPath});
-    box.languageId = static_cast<std::uint16_t>(session.Language.LangId & 0xFFFF);
-  } else if (session.Startup.UseRussian) {
+    box.caption = GetLangText(language, "soundquest");
+    box.text = GetLangLinesFmt(language, "olderfilever", {destinationPath});
+    box.languageId = static_cast<std::uint16_t>(language.table.LangId & 0xFFFF);
+  } else if (language.startup.UseRussian) {
     box.function = platform::MessageBoxFunction::MessageBoxExA;
     box.caption = "Резонный вопрос";
     box.text = "Устанавливаемый файл " + destinationPath + "\r\n" +
@@ -123,44 +132,51 @@ platform::MessageBoxRequest OlderFileQuestion(Session& session, const std::strin
 }
 
 // Asks before an older file replaces a newer one, with the progress window out of the way meanwhile.
-bool UserAcceptsOlderFile(Session& session, const std::string& destinationPath, const VersionComparison& versions) {
-  HideProgress(session);
-  return session.platform.ui.ShowMessageBox(OlderFileQuestion(session, destinationPath, versions)) == win::kIdYes;
+// A box that cannot be shown is no answer: the newer file stays.
+bool UserAcceptsOlderFile(const LanguageContext& language, const std::string& destinationPath,
+                          const VersionComparison& versions) {
+  HideProgress(language.platform.progress);
+  const auto answer = language.platform.ui.ShowMessageBox(OlderFileQuestion(language, destinationPath, versions));
+  return answer.ok() && answer.value == win::kIdYes;
 }
 
-InstallOutcome Install(Session& session, const std::string& resourceName, const std::string& fileKind,
-                       const std::string& destinationPath, bool checkVersions) {
-  const auto resource = session.platform.system.LoadModuleResource(resourceName, fileKind);
-  if (!resource.ok()) throw Failure("no resource " + resourceName + " of type " + fileKind, resource.error);
-  platform::FileApi& files = session.platform.files;
+// The outcome, or the error of the step that failed; the temporary copy is gone again by the time this
+// returns unless it replaced the destination.
+platform::WinResult<InstallOutcome> Install(const LanguageContext& language, const std::string& resourceName,
+                                            const std::string& fileKind, const std::string& destinationPath,
+                                            bool checkVersions) {
+  const auto resource = language.platform.system.LoadModuleResource(resourceName, fileKind);
+  if (!resource.ok()) return platform::Failed<InstallOutcome>(resource.error);
+  platform::FileApi& files = language.platform.files;
   TemporaryCopy copy(files, MakeTempName(destinationPath));
-  copy.Write(resource.value);
+  if (const auto error = copy.Write(resource.value); error != win::kErrorSuccess) {
+    return platform::Failed<InstallOutcome>(error);
+  }
 
   VersionComparison versions;
   if (checkVersions && IsComparedKind(fileKind) && IsExistingFile(files, destinationPath)) {
-    versions = CompareVersions(session, fileKind, copy.path(), destinationPath);
+    versions = CompareVersions(language, fileKind, copy.path(), destinationPath);
   }
   InstallOutcome outcome = InstallOutcome::Written;
-  if (versions.older && !UserAcceptsOlderFile(session, destinationPath, versions)) {
+  if (versions.older && !UserAcceptsOlderFile(language, destinationPath, versions)) {
     outcome = InstallOutcome::Declined;
-  } else {
-    copy.MoveOver(destinationPath);
+  } else if (const auto error = copy.MoveOver(destinationPath); error != win::kErrorSuccess) {
+    return platform::Failed<InstallOutcome>(error);
   }
-  if (versions.older) ShowProgress(session, "", "");
-  return outcome;
+  if (versions.older) ShowProgress(language.platform.progress, "", "");
+  return platform::Succeeded(outcome);
 }
 
 }  // namespace
 
-InstallOutcome InstallEmbeddedFile(Session& session, const std::string& resourceName, const std::string& fileKind,
-                                   const std::string& destinationPath, bool checkVersions) {
-  try {
-    return Install(session, resourceName, fileKind, destinationPath, checkVersions);
-  } catch (const Failure&) {
-    // The temporary copy is gone by now; the installed file was never touched.
-    ShowFixedError(session, "Can't install file " + destinationPath, "Не удается установить файл " + destinationPath);
-    return InstallOutcome::Failed;
-  }
+InstallResult InstallEmbeddedFile(const LanguageContext& language, const std::string& resourceName,
+                                  const std::string& fileKind, const std::string& destinationPath, bool checkVersions) {
+  const auto installed = Install(language, resourceName, fileKind, destinationPath, checkVersions);
+  if (installed.ok()) return {installed.value};
+  // The temporary copy is gone by now; the installed file was never touched.
+  ShowFixedError(language.platform.ui, language.startup, "Can't install file " + destinationPath,
+                 "Не удается установить файл " + destinationPath);
+  return {InstallOutcome::Failed, installed.error};
 }
 
 }  // namespace velora

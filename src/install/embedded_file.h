@@ -5,16 +5,22 @@
 
 #include <string>
 
-namespace velora {
+#include "language/language_context.h"
+#include "platform/win_result.h"
 
-class Session;
+namespace velora {
 
 enum class InstallOutcome { Written, Declined, Failed };
 
+struct [[nodiscard]] InstallResult {
+  InstallOutcome outcome = InstallOutcome::Failed;
+  platform::WinError error = 0;  ///< Windows' error of the step that failed, when outcome is Failed
+};
+
 /// Failures are reported in the "Can't install file" box and returned as Failed; the installed file
-/// is then as it was.
-InstallOutcome InstallEmbeddedFile(Session& session, const std::string& resourceName,
-                                   const std::string& fileKind, const std::string& destinationPath,
-                                   bool checkVersions);
+/// is then as it was. The question before an older file replaces a newer one is asked in the current
+/// language, when one is loaded.
+InstallResult InstallEmbeddedFile(const LanguageContext& language, const std::string& resourceName,
+                                  const std::string& fileKind, const std::string& destinationPath, bool checkVersions);
 
 }  // namespace velora

@@ -11,8 +11,8 @@ namespace velora {
 
 /// True when GetFileAttributesA finds something at path that is not a folder.
 inline bool IsExistingFile(platform::FileApi& files, const std::string& path) {
-  const std::uint32_t attributes = files.Attributes(path);
-  return attributes != win::kInvalidFileAttributes && (attributes & win::kFileAttributeDirectory) == 0;
+  const auto attributes = files.Attributes(path);
+  return attributes.ok() && (attributes.value & win::kFileAttributeDirectory) == 0;
 }
 
 }  // namespace velora

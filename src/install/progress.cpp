@@ -1,17 +1,22 @@
 #include "install/progress.h"
 
-#include "environment/session.h"
-
 namespace velora {
 
-void ShowProgress(Session& session, const std::string& title, const std::string& text) {
-  session.platform.progress.Show(title, text);
+// The window only shows that work is going on: one that cannot be shown or changed never stops the
+// update, so the window's errors end here.
+
+void ShowProgress(platform::ProgressWindowApi& progress, const std::string& title, const std::string& text) {
+  static_cast<void>(progress.Show(title, text));
 }
 
-void HideProgress(Session& session) { session.platform.progress.Hide(); }
+void HideProgress(platform::ProgressWindowApi& progress) { static_cast<void>(progress.Hide()); }
 
-void SetProgressTitle(Session& session, const std::string& title) { session.platform.progress.SetTitle(title); }
+void SetProgressTitle(platform::ProgressWindowApi& progress, const std::string& title) {
+  static_cast<void>(progress.SetTitle(title));
+}
 
-void SetProgressText(Session& session, const std::string& text) { session.platform.progress.SetText(text); }
+void SetProgressText(platform::ProgressWindowApi& progress, const std::string& text) {
+  static_cast<void>(progress.SetText(text));
+}
 
 }  // namespace velora

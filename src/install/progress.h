@@ -4,17 +4,17 @@
 
 #include <string>
 
+#include "platform/progress_window_api.h"
+
 namespace velora {
 
-class Session;
-
 /// Shows the window with a title and a text; the first call creates it.
-void ShowProgress(Session& session, const std::string& title, const std::string& text);
+void ShowProgress(platform::ProgressWindowApi& progress, const std::string& title, const std::string& text);
 /// Hides the window; nothing happens before it was first shown.
-void HideProgress(Session& session);
+void HideProgress(platform::ProgressWindowApi& progress);
 /// Sets the window's title.
-void SetProgressTitle(Session& session, const std::string& title);
+void SetProgressTitle(platform::ProgressWindowApi& progress, const std::string& title);
 /// Sets the window's text line.
-void SetProgressText(Session& session, const std::string& text);
+void SetProgressText(platform::ProgressWindowApi& progress, const std::string& text);
 
 }  // namespace velora

@@ -1,11 +1,9 @@
 #include "install/version_readers.h"
 
-#include <cstdio>
 #include <optional>
 
-#include "environment/failure.h"
+#include "base/hex_text.h"
 #include "environment/fixed_error.h"
-#include "environment/session.h"
 #include "install/existing_file.h"
 #include "language/language_file_reader.h"
 
@@ -14,8 +12,9 @@ namespace {
 
 // count little-endian bytes at offset, opened without sharing; 0 when the file is missing, held by
 // another process or too short.
-std::int32_t ReadLittleEndianAt(Session& session, const std::string& path, std::uint64_t offset, std::size_t count) {
-  auto opened = session.platform.files.Open(path, win::kGenericRead, win::kFileShareNone, win::kOpenExisting);
+std::int32_t ReadLittleEndianAt(platform::FileApi& files, const std::string& path, std::uint64_t offset,
+                                std::size_t count) {
+  auto opened = files.Open(path, win::kGenericRead, win::kFileShareNone, win::kOpenExisting);
   if (!opened.ok()) return 0;
   platform::OpenFile& file = *opened.value;
   if (file.Seek(offset) != win::kErrorSuccess) return 0;
@@ -36,52 +35,53 @@ std::optional<std::int32_t> TakeComponent(std::string& version) {
   return value;
 }
 
+// The integer on a language file's "langver" value line; without a "langver" header the file's last
+// line stands in for it. nullopt when the file cannot be read, the header is its last line or the line
+// is no integer.
+std::optional<std::int32_t> TryReadLangVersionLine(platform::FileApi& files, const std::string& path) {
+  auto opened = files.Open(path, win::kGenericRead, win::kFileShareRead, win::kOpenExisting);
+  if (!opened.ok()) return std::nullopt;
+  LanguageFileReader reader(ChunksOf(*opened.value));
+  const EntrySearch search = SearchEntry(reader, "langver");
+  if (search.state == EntrySearchState::HeaderIsLastLine || search.state == EntrySearchState::ReadFailed) {
+    return std::nullopt;
+  }
+  return TryParseLangInteger(search.line);
+}
+
 }  // namespace
 
-std::int32_t ReadPakVersion(Session& session, const std::string& path) {
-  return ReadLittleEndianAt(session, path, /*offset=*/6, /*count=*/2);
+std::int32_t ReadPakVersion(platform::FileApi& files, const std::string& path) {
+  return ReadLittleEndianAt(files, path, /*offset=*/6, /*count=*/2);
 }
 
-std::int32_t ReadCokVersion(Session& session, const std::string& path) {
-  return ReadLittleEndianAt(session, path, /*offset=*/5, /*count=*/2);
+std::int32_t ReadCokVersion(platform::FileApi& files, const std::string& path) {
+  return ReadLittleEndianAt(files, path, /*offset=*/5, /*count=*/2);
 }
 
-std::int32_t Read3bsVersion(Session& session, const std::string& path) {
-  return ReadLittleEndianAt(session, path, /*offset=*/6, /*count=*/1);
+std::int32_t Read3bsVersion(platform::FileApi& files, const std::string& path) {
+  return ReadLittleEndianAt(files, path, /*offset=*/6, /*count=*/1);
 }
 
-std::int32_t ReadLngVersion(Session& session, const std::string& path) {
-  if (!IsExistingFile(session.platform.files, path)) return 0;
-  try {
-    auto opened = session.platform.files.Open(path, win::kGenericRead, win::kFileShareRead, win::kOpenExisting);
-    if (!opened.ok()) throw Failure("cannot open " + path, opened.error);
-    LanguageFileReader reader(ChunksOf(*opened.value));
-    // Without a "langver" header the file's last line stands in for the value line.
-    const EntrySearch search = SearchEntry(reader, "langver");
-    if (search.state == EntrySearchState::HeaderIsLastLine) throw Failure("no value line in " + path);
-    const auto version = TryParseLangInteger(search.line);
-    if (!version) throw Failure("not an integer: " + search.line);
-    return *version;
-  } catch (const Failure&) {
-    ShowFixedError(session, "Can't handle the language support file " + path,
-                   "Не удаётся работать с файлом языковой поддержки " + path);
-    return 0;
-  }
+std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& startup, const std::string& path) {
+  if (!IsExistingFile(platform.files, path)) return 0;
+  if (const auto version = TryReadLangVersionLine(platform.files, path)) return *version;
+  ShowFixedError(platform.ui, startup, "Can't handle the language support file " + path,
+                 "Не удаётся работать с файлом языковой поддержки " + path);
+  return 0;
 }
 
-std::string ReadExeFileVersion(Session& session, const std::string& path) {
-  platform::SystemApi& system = session.platform.system;
-  if (system.GetExeType(path) == 0) return {};
+std::string ReadExeFileVersion(platform::SystemApi& system, const std::string& path) {
+  if (!system.TryGetExeType(path)) return {};
   const auto info = system.LoadFileVersionInfo(path);
-  if (!info) return {};
-  const auto translations = info->QueryTranslations();
+  if (!info.ok() || info.value == nullptr) return {};
+  const auto translations = info.value->TryQueryTranslations();
   if (!translations || translations->empty()) return {};
-  // Only the first translation is asked for its "FileVersion".
+  // Only the first translation is asked for its "FileVersion": language, then code page, 4 hex digits each.
   const std::uint32_t first = translations->front();
-  char subBlock[64];
-  std::snprintf(subBlock, sizeof subBlock, "\\StringFileInfo\\%.4x%.4x\\FileVersion",
-                static_cast<unsigned>(first & 0xFFFF), static_cast<unsigned>(first >> 16));
-  return info->QueryString(subBlock).value_or(std::string());
+  const std::string subBlock = "\\StringFileInfo\\" + HexText(first & 0xFFFF, 4, HexLetters::Lower) +
+                               HexText(first >> 16, 4, HexLetters::Lower) + "\\FileVersion";
+  return info.value->TryQueryString(subBlock).value_or(std::string());
 }
 
 bool IsOlderVersion(std::string newVersion, std::string installedVersion) {

@@ -5,20 +5,23 @@
 #include <cstdint>
 #include <string>
 
+#include "environment/startup_state.h"
+#include "platform/platform.h"
+
 namespace velora {
 
-class Session;
-
-std::int32_t ReadPakVersion(Session& session, const std::string& path);  ///< 2 bytes at offset 6
-std::int32_t ReadCokVersion(Session& session, const std::string& path);  ///< 2 bytes at offset 5
-std::int32_t Read3bsVersion(Session& session, const std::string& path);  ///< 1 byte at offset 6
-/// The "langver" value line; 0 after the fixed-text box when it cannot be read or is no integer.
-std::int32_t ReadLngVersion(Session& session, const std::string& path);
+[[nodiscard]] std::int32_t ReadPakVersion(platform::FileApi& files, const std::string& path);  ///< 2 bytes at offset 6
+[[nodiscard]] std::int32_t ReadCokVersion(platform::FileApi& files, const std::string& path);  ///< 2 bytes at offset 5
+[[nodiscard]] std::int32_t Read3bsVersion(platform::FileApi& files, const std::string& path);  ///< 1 byte at offset 6
+/// The "langver" value line; 0 after the fixed-text box (shown with platform.ui in the user's language
+/// from startup) when it cannot be read or is no integer.
+[[nodiscard]] std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& startup,
+                                          const std::string& path);
 /// The "FileVersion" text of the first translation of the version resource; empty when there is none.
-std::string ReadExeFileVersion(Session& session, const std::string& path);
+[[nodiscard]] std::string ReadExeFileVersion(platform::SystemApi& system, const std::string& path);
 
 /// True when the installed a.b.c.d version is greater than the new one.
-bool IsOlderVersion(std::string newVersion, std::string installedVersion);
+[[nodiscard]] bool IsOlderVersion(std::string newVersion, std::string installedVersion);
 /// "~" in front of the file name: C:\P\vlfw.3bs gives C:\P\~vlfw.3bs.
 std::string MakeTempName(const std::string& path);
 

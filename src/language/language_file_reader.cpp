@@ -2,13 +2,13 @@
 
 #include <limits>
 
-#include "environment/ascii_case.h"
-#include "environment/failure.h"
+#include "base/ascii_case.h"
+#include "platform/win_constants.h"
 
 namespace velora {
 namespace {
 
-constexpr std::size_t kChunkSize = 16 * 1024;
+constexpr std::size_t kChunkSize = std::size_t{16} * 1024;
 constexpr char kEndOfFile = 26;  // Ctrl-Z: the file ends here whatever follows
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
@@ -18,17 +18,20 @@ bool IsLineEndOrSpecial(char c) { return c == '\n' || c == '\r' || c == kEndOfFi
 }  // namespace
 
 ChunkSource ChunksOf(platform::OpenFile& file) {
-  return [&file] {
-    auto chunk = file.Read(kChunkSize);
-    if (!chunk.ok()) throw Failure("cannot read the language file", chunk.error);
-    return std::move(chunk.value);
-  };
+  return [&file] { return file.Read(kChunkSize); };
 }
 
 bool LanguageFileReader::Refill() {
   if (ended_) return false;
-  buffer_ = source_();
+  auto chunk = source_();
   position_ = 0;
+  if (!chunk.ok()) {
+    readError_ = chunk.error;
+    ended_ = true;
+    buffer_.clear();
+    return false;
+  }
+  buffer_ = std::move(chunk.value);
   if (buffer_.empty()) ended_ = true;
   return !ended_;
 }
@@ -58,7 +61,8 @@ std::optional<std::string> LanguageFileReader::NextLine() {
     anyByte = true;
     // A CR is never part of a line: before an LF it belongs to the line end, elsewhere it is dropped.
   }
-  if (!anyByte) return std::nullopt;
+  // A line cut short by a failed read is no line.
+  if (!anyByte || readError_ != win::kErrorSuccess) return std::nullopt;
   return line;
 }
 
@@ -83,20 +87,24 @@ EntrySearch SearchEntry(LanguageFileReader& reader, std::string_view key) {
   while (auto line = reader.NextLine()) {
     if (IsHeaderOf(*line, key)) {
       auto value = reader.NextLine();
-      if (!value) return {EntrySearchState::HeaderIsLastLine, {}};
-      return {EntrySearchState::Found, std::move(*value)};
+      if (value) return {EntrySearchState::Found, std::move(*value)};
+      search = {EntrySearchState::HeaderIsLastLine, {}};
+      break;
     }
     search.line = std::move(*line);
   }
+  // A failed read ends the lines as the file's end would: what was found up to it cannot be trusted.
+  if (reader.ReadError() != win::kErrorSuccess) return {EntrySearchState::ReadFailed, {}};
   return search;
 }
 
-void AppendContinuationLines(LanguageFileReader& reader, std::string& text) {
+platform::WinError AppendContinuationLines(LanguageFileReader& reader, std::string& text) {
   while (auto line = reader.NextLine()) {
-    if (TrimBlanks(*line).empty()) return;
+    if (TrimBlanks(*line).empty()) return win::kErrorSuccess;
     text += "\r\n";
     text += *line;
   }
+  return reader.ReadError();
 }
 
 std::optional<std::int32_t> TryParseLangInteger(std::string_view text) {

@@ -14,10 +14,10 @@
 
 namespace velora {
 
-/// Each call returns the next bytes of the file, empty at its end; throws Failure when a read fails.
-using ChunkSource = std::function<std::string()>;
+/// Each call returns the next bytes of the file, empty at its end, or the error of a read that failed.
+using ChunkSource = std::function<platform::WinResult<std::string>()>;
 
-/// Reads an already open file from its current position in chunks; a failed ReadFile throws Failure.
+/// Reads an already open file from its current position in chunks; a failed ReadFile gives its error.
 ChunkSource ChunksOf(platform::OpenFile& file);
 
 /// Splits a language file into lines. Lines have no length limit and may hold any byte, NUL included.
@@ -25,8 +25,11 @@ class LanguageFileReader {
  public:
   explicit LanguageFileReader(ChunkSource source) : source_(std::move(source)) {}
 
-  /// The next line without its line end; nullopt once the file (or a byte 26) has ended.
-  std::optional<std::string> NextLine();
+  /// The next line without its line end; nullopt once the file (or a byte 26) has ended, or a read
+  /// failed (ReadError tells which).
+  [[nodiscard]] std::optional<std::string> NextLine();
+  /// The error of the read that ended the lines early; kErrorSuccess while every read succeeded.
+  platform::WinError ReadError() const { return readError_; }
 
  private:
   bool Refill();
@@ -35,6 +38,7 @@ class LanguageFileReader {
   std::string buffer_;
   std::size_t position_ = 0;
   bool ended_ = false;
+  platform::WinError readError_ = 0;
 };
 
 /// Trims blanks and control characters (every byte up to 32) from both ends.
@@ -49,6 +53,7 @@ enum class EntrySearchState {
   NoHeader,          ///< the file has no header of the key; line holds the file's last line (empty if none)
   HeaderIsLastLine,  ///< the header was the file's last line; line is empty
   Found,             ///< line holds the line after the first header of the key, unchanged
+  ReadFailed,        ///< a read failed before the search ended (the reader's ReadError); line is empty
 };
 
 struct EntrySearch {
@@ -68,10 +73,10 @@ struct EntrySearch {
 EntrySearch SearchEntry(LanguageFileReader& reader, std::string_view key);
 
 /// Appends, each after CR LF, the lines that follow up to the first one that is blank after trimming or
-/// the end of the file. text keeps what was appended when a read throws.
-void AppendContinuationLines(LanguageFileReader& reader, std::string& text);
+/// the end of the file. The error of a read that failed; text then keeps what was appended before it.
+[[nodiscard]] platform::WinError AppendContinuationLines(LanguageFileReader& reader, std::string& text);
 
 /// A whole decimal integer with an optional sign, in 32-bit range; nothing else (no blanks, no point).
-std::optional<std::int32_t> TryParseLangInteger(std::string_view text);
+[[nodiscard]] std::optional<std::int32_t> TryParseLangInteger(std::string_view text);
 
 }  // namespace velora

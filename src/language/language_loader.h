@@ -4,15 +4,15 @@
 
 #include <cstdint>
 
+#include "language/language_context.h"
+
 namespace velora {
 
-class Session;
-
 /// True when a language file is current; false after a fixed-text box naming the missing or faulty file.
-bool LoadLanguage(Session& session);
+[[nodiscard]] bool LoadLanguage(const LanguageContext& language);
 
 /// Makes entry index of LangFiles current and reads its header values; false (after the "contains
 /// errors" box) when its "langcharset" or first "langcode" line is not an integer.
-bool SelectLanguage(Session& session, std::int32_t index);
+[[nodiscard]] bool SelectLanguage(const LanguageContext& language, std::int32_t index);
 
 }  // namespace velora

@@ -1,8 +1,7 @@
 #include "language/lookups.h"
 
-#include "environment/failure.h"
 #include "environment/fixed_error.h"
-#include "environment/session.h"
+#include "language/language_context.h"
 #include "language/language_file_reader.h"
 
 namespace velora {
@@ -15,48 +14,59 @@ bool IsCatalogueIndex(const LanguageTable& table, std::int32_t index) {
   return index >= 0 && static_cast<std::size_t>(index) < table.LangFiles.size();
 }
 
-std::int32_t DefaultLang(const Session& session) {
-  return session.Startup.UseRussian ? session.Language.RussianLang : session.Language.EnglishLang;
+std::int32_t DefaultLang(const LanguageContext& language) {
+  return language.startup.UseRussian ? language.table.RussianLang : language.table.EnglishLang;
 }
 
 // Opened for reading only; other readers may share the file, writers may not.
-platform::OpenFilePtr OpenLanguageFile(Session& session, std::int32_t index) {
+platform::WinResult<platform::OpenFilePtr> OpenLanguageFile(const LanguageContext& language, std::int32_t index) {
   const std::string path =
-      session.Environment.ProductFolder + "language\\" + session.Language.LangFiles[static_cast<std::size_t>(index)];
-  auto opened = session.platform.files.Open(path, win::kGenericRead, win::kFileShareRead, win::kOpenExisting);
-  if (!opened.ok()) throw Failure("cannot open " + path, opened.error);
-  return std::move(opened.value);
+      language.productFolder + "language\\" + language.table.LangFiles[static_cast<std::size_t>(index)];
+  return language.platform.files.Open(path, win::kGenericRead, win::kFileShareRead, win::kOpenExisting);
+}
+
+// ReadEntry without the report: Failed when the file cannot be opened, rewound or read.
+EntryRead ReadEntryFromStart(const LanguageContext& language, std::int32_t index, platform::OpenFilePtr& file,
+                             const std::string& key, LookupKind kind, std::string& text) {
+  if (!file) {
+    auto opened = OpenLanguageFile(language, index);
+    if (!opened.ok()) return EntryRead::Failed;
+    file = std::move(opened.value);
+  }
+  if (file->Seek(0) != win::kErrorSuccess) return EntryRead::Failed;
+  LanguageFileReader reader(ChunksOf(*file));
+  const EntrySearch search = SearchEntry(reader, key);
+  if (search.state == EntrySearchState::ReadFailed) return EntryRead::Failed;
+  text = search.FirstValueLine();
+  if (text.empty()) return EntryRead::Absent;
+  if (kind == LookupKind::AllLines && AppendContinuationLines(reader, text) != win::kErrorSuccess) {
+    return EntryRead::Failed;
+  }
+  return EntryRead::Found;
 }
 
 // Reads the key's entry from the start of one file, opening file first when it is not open. A file that
 // cannot be opened or read is reported by name; text then keeps what was read before the failure.
-EntryRead ReadEntry(Session& session, std::int32_t index, platform::OpenFilePtr& file, const std::string& key,
-                    LookupKind kind, std::string& text) {
+EntryRead ReadEntry(const LanguageContext& language, std::int32_t index, platform::OpenFilePtr& file,
+                    const std::string& key, LookupKind kind, std::string& text) {
   text.clear();
-  try {
-    if (!file) file = OpenLanguageFile(session, index);
-    if (auto error = file->Seek(0); error != win::kErrorSuccess) throw Failure("cannot rewind", error);
-    LanguageFileReader reader(ChunksOf(*file));
-    text = SearchEntry(reader, key).FirstValueLine();
-    if (text.empty()) return EntryRead::Absent;
-    if (kind == LookupKind::AllLines) AppendContinuationLines(reader, text);
-    return EntryRead::Found;
-  } catch (const Failure&) {
-    ShowLangFileError(session, session.Language.LangFiles[static_cast<std::size_t>(index)]);
-    return EntryRead::Failed;
+  const EntryRead read = ReadEntryFromStart(language, index, file, key, kind, text);
+  if (read == EntryRead::Failed) {
+    ShowLangFileError(language, language.table.LangFiles[static_cast<std::size_t>(index)]);
   }
+  return read;
 }
 
 // The current file's entry, or the default file's when the current file has no value for the key.
-std::string Lookup(Session& session, const std::string& key, LookupKind kind) {
-  LanguageTable& table = session.Language;
+std::string Lookup(const LanguageContext& language, const std::string& key, LookupKind kind) {
+  LanguageTable& table = language.table;
   if (!IsCatalogueIndex(table, table.CurrentLang)) return {};
   std::string text;
-  if (ReadEntry(session, table.CurrentLang, table.CurrentFile, key, kind, text) != EntryRead::Absent) return text;
-  const std::int32_t defaultLang = DefaultLang(session);
+  if (ReadEntry(language, table.CurrentLang, table.CurrentFile, key, kind, text) != EntryRead::Absent) return text;
+  const std::int32_t defaultLang = DefaultLang(language);
   if (!IsCatalogueIndex(table, defaultLang)) return {};
   platform::OpenFilePtr defaultFile;  // open only for this lookup
-  ReadEntry(session, defaultLang, defaultFile, key, kind, text);
+  ReadEntry(language, defaultLang, defaultFile, key, kind, text);
   return text;
 }
 
@@ -78,30 +88,37 @@ std::string FillPlaceholders(std::string text, const std::vector<std::string>& a
 
 }  // namespace
 
-std::string GetLangText(Session& session, const std::string& key) { return Lookup(session, key, LookupKind::FirstLine); }
-
-std::string GetLangLines(Session& session, const std::string& key) { return Lookup(session, key, LookupKind::AllLines); }
-
-std::string GetLangTextFmt(Session& session, const std::string& key, const std::vector<std::string>& arguments) {
-  return FillPlaceholders(GetLangText(session, key), arguments);
+std::string GetLangText(const LanguageContext& language, const std::string& key) {
+  return Lookup(language, key, LookupKind::FirstLine);
 }
 
-std::string GetLangLinesFmt(Session& session, const std::string& key, const std::vector<std::string>& arguments) {
-  return FillPlaceholders(GetLangLines(session, key), arguments);
+std::string GetLangLines(const LanguageContext& language, const std::string& key) {
+  return Lookup(language, key, LookupKind::AllLines);
 }
 
-void ShowLangError(Session& session, const std::string& text) {
+std::string GetLangTextFmt(const LanguageContext& language, const std::string& key,
+                           const std::vector<std::string>& arguments) {
+  return FillPlaceholders(GetLangText(language, key), arguments);
+}
+
+std::string GetLangLinesFmt(const LanguageContext& language, const std::string& key,
+                            const std::vector<std::string>& arguments) {
+  return FillPlaceholders(GetLangLines(language, key), arguments);
+}
+
+void ShowLangError(const LanguageContext& language, const std::string& text) {
   platform::MessageBoxRequest box;
   box.function = platform::MessageBoxFunction::MessageBoxExA;
   box.text = text;
-  box.caption = session.Startup.ProgName;
+  box.caption = language.startup.ProgName;
   box.style = win::kErrorBoxStyle;
-  box.languageId = static_cast<std::uint16_t>(session.Language.LangId & 0xFFFF);
-  session.platform.ui.ShowMessageBox(box);
+  box.languageId = static_cast<std::uint16_t>(language.table.LangId & 0xFFFF);
+  // An error box that cannot be shown leaves nothing else to tell the user; the exit code still says it.
+  static_cast<void>(language.platform.ui.ShowMessageBox(box));
 }
 
-void ShowLangFileError(Session& session, const std::string& fileName) {
-  ShowFixedError(session, "Can't handle the language support file " + fileName,
+void ShowLangFileError(const LanguageContext& language, const std::string& fileName) {
+  ShowFixedError(language.platform.ui, language.startup, "Can't handle the language support file " + fileName,
                  "Не удаётся работать с файлом языковой поддержки " + fileName);
 }
 

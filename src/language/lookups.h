@@ -5,22 +5,24 @@
 #include <string>
 #include <vector>
 
+#include "language/language_context.h"
+
 namespace velora {
 
-class Session;
-
 /// The first value line of the key's entry, from the current file or else the default file; empty when absent.
-std::string GetLangText(Session& session, const std::string& key);
+std::string GetLangText(const LanguageContext& language, const std::string& key);
 /// All value lines of the key's entry, joined by CR LF, from the one file that has its first value line.
-std::string GetLangLines(Session& session, const std::string& key);
+std::string GetLangLines(const LanguageContext& language, const std::string& key);
 /// GetLangText with %1, %2, ... filled by the arguments in turn; a number without an argument stays.
-std::string GetLangTextFmt(Session& session, const std::string& key, const std::vector<std::string>& arguments);
+std::string GetLangTextFmt(const LanguageContext& language, const std::string& key,
+                           const std::vector<std::string>& arguments);
 /// GetLangLines with %1, %2, ... filled by the arguments in turn; a number without an argument stays.
-std::string GetLangLinesFmt(Session& session, const std::string& key, const std::vector<std::string>& arguments);
+std::string GetLangLinesFmt(const LanguageContext& language, const std::string& key,
+                            const std::vector<std::string>& arguments);
 
 /// Error box with a language-file text: MessageBoxExA, caption ProgName, the low 16 bits of LangId.
-void ShowLangError(Session& session, const std::string& text);
+void ShowLangError(const LanguageContext& language, const std::string& text);
 /// The bilingual fixed-text box naming a language file that cannot be read.
-void ShowLangFileError(Session& session, const std::string& fileName);
+void ShowLangFileError(const LanguageContext& language, const std::string& fileName);
 
 }  // namespace velora

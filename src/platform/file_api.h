@@ -12,17 +12,26 @@
 
 namespace velora::platform {
 
+/// What GetFileInformationByHandle tells about an open file.
+struct FileInformation {
+  std::uint32_t attributes = 0;
+  std::uint64_t size = 0;
+  std::uint32_t links = 0;  ///< hard links to the file
+};
+
 class OpenFile {
  public:
   virtual ~OpenFile() = default;  ///< CloseHandle
   /// ReadFile of up to count bytes; fewer (or none) at the end of the file.
   virtual WinResult<std::string> Read(std::size_t count) = 0;
   /// WriteFile of all the bytes; an error when fewer were written.
-  virtual WinError Write(std::string_view bytes) = 0;
+  [[nodiscard]] virtual WinError Write(std::string_view bytes) = 0;
   /// SetFilePointerEx from the start of the file.
-  virtual WinError Seek(std::uint64_t offset) = 0;
+  [[nodiscard]] virtual WinError Seek(std::uint64_t offset) = 0;
   /// FlushFileBuffers.
-  virtual WinError Flush() = 0;
+  [[nodiscard]] virtual WinError Flush() = 0;
+  /// GetFileInformationByHandle.
+  virtual WinResult<FileInformation> Information() = 0;
 };
 
 using OpenFilePtr = std::unique_ptr<OpenFile>;
@@ -38,19 +47,23 @@ class FileApi {
  public:
   virtual ~FileApi() = default;
   /// CreateFileA(path, access, share, no security attributes, disposition, FILE_ATTRIBUTE_NORMAL).
-  virtual WinResult<OpenFilePtr> Open(const std::string& path, std::uint32_t access,
-                                            std::uint32_t share, std::uint32_t disposition) = 0;
-  /// GetFileAttributesA; kInvalidFileAttributes when nothing is there.
-  virtual std::uint32_t Attributes(const std::string& path) = 0;
+  virtual WinResult<OpenFilePtr> Open(const std::string& path, std::uint32_t access, std::uint32_t share,
+                                      std::uint32_t disposition) = 0;
+  /// GetFileAttributesA; its error (kErrorFileNotFound, kErrorPathNotFound...) when nothing is there.
+  virtual WinResult<std::uint32_t> Attributes(const std::string& path) = 0;
   /// DeleteFileA.
-  virtual WinError Delete(const std::string& path) = 0;
+  [[nodiscard]] virtual WinError Delete(const std::string& path) = 0;
   /// MoveFileExA.
-  virtual WinError Move(const std::string& from, const std::string& to, std::uint32_t flags) = 0;
+  [[nodiscard]] virtual WinError Move(const std::string& from, const std::string& to, std::uint32_t flags) = 0;
   /// Every entry matching a wildcard pattern, in the order Windows lists them; an empty list (and
   /// kErrorFileNotFound or kErrorPathNotFound) when nothing matches.
   virtual WinResult<std::vector<DirectoryEntry>> FindFiles(const std::string& pattern) = 0;
   /// SetCurrentDirectoryA.
-  virtual WinError SetCurrentFolder(const std::string& path) = 0;
+  [[nodiscard]] virtual WinError SetCurrentFolder(const std::string& path) = 0;
+  /// CreateFileA as Open, with the flags and attributes given: FILE_FLAG_OPEN_REPARSE_POINT opens a
+  /// link itself instead of what it points to.
+  virtual WinResult<OpenFilePtr> OpenWithFlags(const std::string& path, std::uint32_t access, std::uint32_t share,
+                                               std::uint32_t disposition, std::uint32_t flagsAndAttributes) = 0;
 };
 
 }  // namespace velora::platform

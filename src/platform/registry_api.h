@@ -25,7 +25,7 @@ class RegistryKey {
   /// RegQueryValueExA, asking for the size first; kErrorFileNotFound when the value is absent.
   virtual WinResult<RegistryValue> QueryValue(const std::string& name) = 0;
   /// RegSetValueExA with REG_DWORD.
-  virtual WinError SetDwordValue(const std::string& name, std::uint32_t value) = 0;
+  [[nodiscard]] virtual WinError SetDwordValue(const std::string& name, std::uint32_t value) = 0;
 };
 
 using RegistryKeyPtr = std::unique_ptr<RegistryKey>;

@@ -38,64 +38,95 @@ using KernelObjectPtr = std::unique_ptr<KernelObject>;
 class FileVersionInfo {
  public:
   virtual ~FileVersionInfo() = default;
-  /// "\VarFileInfo\Translation": each entry's low 16 bits the language, high 16 bits the code page.
-  virtual std::optional<std::vector<std::uint32_t>> QueryTranslations() = 0;
-  /// A string value such as "\StringFileInfo\040904b0\FileVersion", up to its terminating zero.
-  virtual std::optional<std::string> QueryString(const std::string& subBlock) = 0;
+  /// "\VarFileInfo\Translation": each entry's low 16 bits the language, high 16 bits the code page;
+  /// nullopt when the resource has no such block.
+  [[nodiscard]] virtual std::optional<std::vector<std::uint32_t>> TryQueryTranslations() = 0;
+  /// A string value such as "\StringFileInfo\040904b0\FileVersion", up to its terminating zero;
+  /// nullopt when the resource has no such value.
+  [[nodiscard]] virtual std::optional<std::string> TryQueryString(const std::string& subBlock) = 0;
 };
+
+/// SYSTEMTIME as GetLocalTime fills it.
+struct LocalTime {
+  std::uint16_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, milliseconds = 0;
+};
+
+/// A primary token duplicated from another process's, able to start a program as that process's user.
+class ProcessToken {
+ public:
+  virtual ~ProcessToken() = default;  ///< CloseHandle
+  /// CreateProcessWithTokenW(token, no logon flags, application, commandLine, no creation flags, the
+  /// user's own environment, directory (the current one when empty), STARTUPINFO with
+  /// STARTF_USESHOWWINDOW and show). The new process's handles are closed at once.
+  [[nodiscard]] virtual WinError StartProcess(const std::string& application, const std::string& commandLine,
+                                              const std::string& directory, int show) = 0;
+};
+using ProcessTokenPtr = std::unique_ptr<ProcessToken>;
 
 class SystemApi {
  public:
   virtual ~SystemApi() = default;
 
-  /// SetDefaultDllDirectories, looked up in kernel32 at run time; false where it does not exist.
-  virtual bool SetDefaultDllDirectories(std::uint32_t flags) = 0;
+  /// SetDefaultDllDirectories, looked up in kernel32 at run time; kErrorProcNotFound where it does not exist.
+  [[nodiscard]] virtual WinError SetDefaultDllDirectories(std::uint32_t flags) = 0;
+  /// SetDllDirectoryA; an empty folder takes the current folder out of the DLL search order.
+  [[nodiscard]] virtual WinError SetDllFolder(const std::string& folder) = 0;
 
   virtual std::uint32_t GetUserDefaultLCID() = 0;
-  /// QueryPerformanceCounter; nullopt when there is no performance counter.
-  virtual std::optional<std::int64_t> QueryPerformanceCounter() = 0;
+  /// QueryPerformanceCounter; its error when there is no performance counter.
+  virtual WinResult<std::int64_t> QueryPerformanceCounter() = 0;
   virtual std::uint32_t GetTickCount() = 0;
   virtual void Sleep(std::uint32_t milliseconds) = 0;
 
-  /// GetVersionExA into a zeroed record of the given kind; nullopt when the call fails.
-  virtual std::optional<OsVersionInfo> VersionFacts(VersionRecord record) = 0;
+  /// GetVersionExA into a zeroed record of the given kind.
+  virtual WinResult<OsVersionInfo> VersionFacts(VersionRecord record) = 0;
   /// wProcessorArchitecture from GetNativeSystemInfo when kernel32 exports it, else GetSystemInfo.
   virtual std::uint16_t GetProcessorArchitecture() = 0;
 
-  /// GetEnvironmentVariableA, asking for the length first; nullopt when the variable is not set.
-  virtual std::optional<std::string> EnvironmentVariable(const std::string& name) = 0;
-  virtual std::string SystemDirectory() = 0;
-  virtual std::string WindowsDirectory() = 0;
+  /// GetEnvironmentVariableA, asking for the length first; kErrorEnvvarNotFound when the variable is not set.
+  virtual WinResult<std::string> EnvironmentVariable(const std::string& name) = 0;
+  virtual WinResult<std::string> SystemDirectory() = 0;
+  virtual WinResult<std::string> WindowsDirectory() = 0;
   /// IsUserAnAdmin (shell32).
   virtual bool IsUserAnAdmin() = 0;
 
   /// CreateProcessA(no application name, commandLine, ..., creationFlags, STARTUPINFO with
   /// STARTF_USESHOWWINDOW and showWindow), then waits for the process without a time limit.
-  virtual WinError RunProcessAndWait(const std::string& commandLine, std::uint32_t creationFlags,
-                                     int showWindow) = 0;
+  [[nodiscard]] virtual WinError RunProcessAndWait(const std::string& commandLine, std::uint32_t creationFlags,
+                                                   int showWindow) = 0;
 
   /// CreateFileMappingA(INVALID_HANDLE_VALUE, no security attributes, PAGE_READWRITE, 0, sizeLow, name).
   /// error is GetLastError right after the call: kErrorAlreadyExists comes with a valid handle.
   virtual WinResult<KernelObjectPtr> CreateNamedMapping(const std::string& name, std::uint32_t sizeLow) = 0;
 
-  /// ShellExecuteA(no owner window, verb, file, parameters, directory, show); its result as a number.
-  virtual std::intptr_t ShellOpen(const std::string& verb, const std::string& file,
-                                     const std::string& parameters, const std::string& directory,
-                                     int show) = 0;
+  /// ShellExecuteA(no owner window, verb, file, parameters, directory, show); its error when it returns
+  /// 32 or less.
+  [[nodiscard]] virtual WinError ShellOpen(const std::string& verb, const std::string& file,
+                                           const std::string& parameters, const std::string& directory, int show) = 0;
 
   /// GetModuleFileNameA of the program's own module, with a buffer that grows to fit.
   virtual WinResult<std::string> ModuleFileName() = 0;
   /// FindResourceA, LoadResource, LockResource and SizeofResource on the program's own module.
   virtual WinResult<std::string> LoadModuleResource(const std::string& name, const std::string& type) = 0;
 
-  /// SHGetFileInfoA with SHGFI_EXETYPE; 0 for no executable or no file.
-  virtual std::uintptr_t GetExeType(const std::string& path) = 0;
+  /// SHGetFileInfoA with SHGFI_EXETYPE; nullopt for no executable or no file.
+  [[nodiscard]] virtual std::optional<std::uintptr_t> TryGetExeType(const std::string& path) = 0;
   /// GetFileVersionInfoSizeA and GetFileVersionInfoA (version.dll, loaded from the system folder);
-  /// nullptr when the file has no version resource or it cannot be read.
-  virtual std::unique_ptr<FileVersionInfo> LoadFileVersionInfo(const std::string& path) = 0;
+  /// their error when the file has no version resource or it cannot be read.
+  virtual WinResult<std::unique_ptr<FileVersionInfo>> LoadFileVersionInfo(const std::string& path) = 0;
 
   /// SHA-256 of the bytes with the Windows crypto provider, as 64 lower-case hex digits.
   virtual WinResult<std::string> Sha256Hex(std::string_view bytes) = 0;
+
+  /// GetLocalTime.
+  virtual LocalTime GetLocalTime() = 0;
+  /// FormatMessageA's system text for an error code, without its line break; nullopt when there is none.
+  [[nodiscard]] virtual std::optional<std::string> TryErrorMessage(WinError error) = 0;
+  /// An ANSI-code-page text as UTF-8 (MultiByteToWideChar, then WideCharToMultiByte).
+  virtual WinResult<std::string> AnsiToUtf8(const std::string& ansiText) = 0;
+  /// OpenProcess(PROCESS_QUERY_INFORMATION), OpenProcessToken(TOKEN_DUPLICATE) and DuplicateTokenEx to a
+  /// primary token; the error of the first call that fails.
+  virtual WinResult<ProcessTokenPtr> OpenProcessPrimaryToken(std::uint32_t processId) = 0;
 };
 
 }  // namespace velora::platform

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/win_result.h"
@@ -27,16 +28,19 @@ using WindowId = std::uintptr_t;  ///< an HWND as a number; 0 is no window
 class UiApi {
  public:
   virtual ~UiApi() = default;
-  /// MessageBoxA or MessageBoxExA; returns the button pressed (IDYES, IDNO, IDOK...) or 0 on failure.
-  virtual int ShowMessageBox(const MessageBoxRequest& request) = 0;
-  /// FindWindowA(className, no title); 0 when there is none.
-  virtual WindowId FindWindowByClass(const std::string& className) = 0;
+  /// MessageBoxA or MessageBoxExA; the button pressed (IDYES, IDNO, IDOK...).
+  virtual WinResult<int> ShowMessageBox(const MessageBoxRequest& request) = 0;
+  /// FindWindowA(className, no title); nullopt when there is none.
+  [[nodiscard]] virtual std::optional<WindowId> TryFindWindowByClass(const std::string& className) = 0;
   /// PostMessageA(window, message, 0, 0).
-  virtual WinError PostToWindow(WindowId window, std::uint32_t message) = 0;
+  [[nodiscard]] virtual WinError PostToWindow(WindowId window, std::uint32_t message) = 0;
   /// GetSystemMetrics.
   virtual int GetSystemMetrics(int index) = 0;
   /// OemToCharA over the whole text; the result has the same length.
-  virtual std::string ConvertOemToAnsi(const std::string& oemText) = 0;
+  virtual WinResult<std::string> ConvertOemToAnsi(const std::string& oemText) = 0;
+  /// GetShellWindow and GetWindowThreadProcessId: the process of the signed-in user's desktop shell;
+  /// nullopt when there is no shell window (a service session, or no shell running).
+  [[nodiscard]] virtual std::optional<std::uint32_t> TryShellProcessId() = 0;
 };
 
 }  // namespace velora::platform

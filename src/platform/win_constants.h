@@ -20,11 +20,14 @@ constexpr std::uint32_t kErrorHandleEof = 38;
 constexpr std::uint32_t kErrorFileExists = 80;
 constexpr std::uint32_t kErrorInvalidParameter = 87;
 constexpr std::uint32_t kErrorDiskFull = 112;
+constexpr std::uint32_t kErrorProcNotFound = 127;
+constexpr std::uint32_t kErrorEnvvarNotFound = 203;
 constexpr std::uint32_t kErrorAlreadyExists = 183;
 constexpr std::uint32_t kErrorMoreData = 234;
 constexpr std::uint32_t kErrorNoMoreFiles = 18;
 constexpr std::uint32_t kErrorResourceTypeNotFound = 1813;
 constexpr std::uint32_t kErrorResourceNameNotFound = 1814;
+constexpr std::uint32_t kErrorUnsupportedType = 1630;  ///< as RegGetValueA reports a value of another type
 
 // Registry.
 constexpr std::uint32_t kKeyQueryValue = 0x0001;
@@ -43,8 +46,12 @@ constexpr std::uint32_t kFileShareNone = 0;
 constexpr std::uint32_t kFileShareRead = 0x1;
 constexpr std::uint32_t kFileShareWrite = 0x2;
 constexpr std::uint32_t kFileShareDelete = 0x4;
+constexpr std::uint32_t kFileAppendData = 0x0004;
+constexpr std::uint32_t kFileReadAttributes = 0x0080;
 constexpr std::uint32_t kCreateAlways = 2;
 constexpr std::uint32_t kOpenExisting = 3;
+constexpr std::uint32_t kOpenAlways = 4;
+constexpr std::uint32_t kFileFlagOpenReparsePoint = 0x00200000;
 constexpr std::uint32_t kFileAttributeHidden = 0x2;
 constexpr std::uint32_t kFileAttributeSystem = 0x4;
 constexpr std::uint32_t kFileAttributeDirectory = 0x10;

@@ -1,5 +1,6 @@
 // Result types of the seam. A seam call returns Windows' own error code, captured right after the call
-// (never a later GetLastError), together with its value when it has one.
+// (never a later GetLastError), together with its value when it has one. Both are [[nodiscard]]: a
+// caller that does not act on a failure says so at the call, with the reason.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +11,7 @@ namespace velora::platform {
 using WinError = std::uint32_t;  ///< a Windows system error code; 0 is ERROR_SUCCESS
 
 template <class T>
-struct WinResult {
+struct [[nodiscard]] WinResult {
   WinError error = 0;
   T value{};
 

@@ -1,6 +1,6 @@
 #include "sysinfo/console_command.h"
 
-#include "environment/product_key.h"
+#include "base/path_rule.h"
 #include "platform/win_constants.h"
 
 namespace velora {
@@ -47,29 +47,41 @@ std::string LinesWithCrLf(const std::string& bytes) {
   return text;
 }
 
+/// A program's path in quotes, as the first token of a command line. Unquoted, a path with blanks would
+/// let CreateProcess start "C:\Program.exe" for "C:\Program Files\..."; a file name holds no quote, so
+/// any in the variable are stray and dropped.
+std::string QuotedProgram(std::string path) {
+  std::erase(path, '"');
+  return "\"" + path + "\"";
+}
+
 }  // namespace
 
 std::string RunConsoleCommand(platform::Platform& platform, std::minstd_rand& random, const std::string& command) {
   // The seam asks for the length first, so an interpreter path of any length is read whole.
-  const std::optional<std::string> comSpec = platform.system.EnvironmentVariable("ComSpec");
-  if (!comSpec || comSpec->empty()) return {};
+  const auto comSpec = platform.system.EnvironmentVariable("ComSpec");
+  if (!comSpec.ok() || comSpec.value.empty()) return {};
 
-  std::string folder = platform.system.EnvironmentVariable("Temp").value_or("");
+  std::string folder = platform.system.EnvironmentVariable("Temp").value;  // empty when it is not set
   AddBackslash(folder);
   const std::string path = folder + RandomTempName(random);
-  const std::string commandLine = *comSpec + " /c " + command + " > \"" + path + "\"";
+  const std::string commandLine = QuotedProgram(comSpec.value) + " /c " + command + " > \"" + path + "\"";
 
   // Whether or not the interpreter started, the file is read (a missing one gives one empty line)
   // and removed, so that no temporary file outlives the call.
-  platform.system.RunProcessAndWait(commandLine, win::kCreateNewConsole | win::kCreateNewProcessGroup, win::kSwHide);
+  static_cast<void>(platform.system.RunProcessAndWait(commandLine, win::kCreateNewConsole | win::kCreateNewProcessGroup,
+                                                      win::kSwHide));
   const std::string output = LinesWithCrLf(ReadWholeFile(platform.files, path));
-  platform.files.Delete(path);
+  static_cast<void>(platform.files.Delete(path));  // a file that cannot be deleted cannot be helped
   return OemToAnsiText(platform.ui, output);
 }
 
 std::string OemToAnsiText(platform::UiApi& ui, const std::string& source) {
   if (source.empty()) return {};
-  return ui.ConvertOemToAnsi(source);
+  auto converted = ui.ConvertOemToAnsi(source);
+  // OemToCharBuffA does not fail on a buffer it was given; should it, the bytes are shown as they came.
+  if (converted.ok()) return std::move(converted.value);
+  return source;
 }
 
 }  // namespace velora

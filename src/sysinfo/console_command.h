@@ -11,8 +11,7 @@ namespace velora {
 
 /// The captured output, each line followed by CR LF; "\r\n" when nothing could be read; empty when
 /// "ComSpec" is not set.
-std::string RunConsoleCommand(platform::Platform& platform, std::minstd_rand& random,
-                              const std::string& command);
+std::string RunConsoleCommand(platform::Platform& platform, std::minstd_rand& random, const std::string& command);
 
 /// OemToCharA's conversion of the whole text; empty for an empty text.
 std::string OemToAnsiText(platform::UiApi& ui, const std::string& source);

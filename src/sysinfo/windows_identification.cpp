@@ -1,8 +1,8 @@
 #include "sysinfo/windows_identification.h"
 
-#include <cstdio>
 #include <optional>
 
+#include "base/hex_text.h"
 #include "platform/win_constants.h"
 #include "sysinfo/console_command.h"
 
@@ -191,9 +191,7 @@ constexpr Row kEditionRows[] = {
 std::string EditionWords(const WindowsFacts& facts) {
   std::string words = FirstMatch(kEditionRows, facts);
   if (words.empty()) {  // a 5.2 server type on an architecture the rows do not list
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(facts.architecture));
-    words = std::string("Unknown on Architecture 0x") + hex;
+    words = "Unknown on Architecture 0x" + HexText(facts.architecture, 1, HexLetters::Upper);
   }
   return words;
 }
@@ -242,11 +240,11 @@ WordsFromVer ReadVerOutput(const std::string& out, bool workstation, bool useMar
 
 std::optional<WindowsFacts> GatherFacts(platform::Platform& platform) {
   WindowsFacts facts;
-  if (auto extended = platform.system.VersionFacts(platform::VersionRecord::Extended)) {
-    facts.version = *extended;
+  if (auto extended = platform.system.VersionFacts(platform::VersionRecord::Extended); extended.ok()) {
+    facts.version = extended.value;
     facts.extended = true;
-  } else if (auto plain = platform.system.VersionFacts(platform::VersionRecord::Plain)) {
-    facts.version = *plain;
+  } else if (auto plain = platform.system.VersionFacts(platform::VersionRecord::Plain); plain.ok()) {
+    facts.version = plain.value;
     facts.version.suiteMask = 0;  // the plain record has neither field
     facts.version.productType = 0;
   } else {

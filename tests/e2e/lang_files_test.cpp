@@ -19,10 +19,10 @@ std::string Entry(const std::string& file, const std::string& key) {
   return file.substr(start, file.find("\r\n\r\n", start) - start);
 }
 
-constexpr const char* kKeys[] = {"langname", "langver", "langcode", "langcharset", "progname", "ProgDescr0",
-                                 "noright", "filecantopen", "soundquest", "olderfilever", "liveupdatecaption",
-                                 "darovovevi", "installask", "installdone", "asktorun", "badinstaller",
-                                 "verificationfail"};
+constexpr const char* kKeys[] = {"langname",          "langver",         "langcode",     "langcharset", "progname",
+                                 "ProgDescr0",        "noright",         "filecantopen", "soundquest",  "olderfilever",
+                                 "liveupdatecaption", "darovovevi",      "installask",   "installdone", "asktorun",
+                                 "badinstaller",      "verificationfail"};
 
 TEST(LanguageFiles, CarryEveryKeyWithCrLfLineEnds) {
   for (const char* name : {"english.lng", "russian.lng"}) {

@@ -90,8 +90,8 @@ TEST(BoxRobotCommandLine, WritesTheLogAndExitsWithTheProgramsCode) {
   DeleteFileA(log.c_str());
   RobotRun run;  // the robot under the robot: the outer one sees no boxes of its own child
   run.exePath = FromUtf8(WinePath(VELORA_BOX_ROBOT_EXE));
-  run.arguments = L"--answers yes,ok --log \"" + FromUtf8(log) + L"\" -- \"" +
-                  FromUtf8(WinePath(VELORA_BOX_DEMO_EXE)) + L"\"";
+  run.arguments =
+      L"--answers yes,ok --log \"" + FromUtf8(log) + L"\" -- \"" + FromUtf8(WinePath(VELORA_BOX_DEMO_EXE)) + L"\"";
   run.timeLimitMs = 60000;
   const RobotResult outer = RunUnderRobot(run);
   EXPECT_TRUE(outer.boxes.empty());

@@ -25,6 +25,31 @@ inline std::string EmbeddedDataFile() {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+/// The updater's log: "TEMP" of this process, which the robot passes on to the updater.
+inline std::string UpdaterLogPath() {
+  char folder[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableA("TEMP", folder, MAX_PATH);
+  std::string path(folder, length < MAX_PATH ? length : 0);
+  if (!path.empty() && path.back() != '\\') path += '\\';
+  return path + "VeloraUpdate.log";
+}
+
+/// The log's lines without their date and time ("2026-12-08 09:05:07.042 ", 24 characters).
+inline std::vector<std::string> UpdaterLogLines() {
+  std::vector<std::string> lines;
+  std::ifstream in(UpdaterLogPath(), std::ios::binary);
+  std::string all{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::size_t at = all.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+  while (at < all.size()) {
+    std::size_t end = all.find("\r\n", at);
+    if (end == std::string::npos) end = all.size();
+    const std::string line = all.substr(at, end - at);
+    lines.push_back(line.size() > 24 ? line.substr(24) : line);
+    at = end + 2;
+  }
+  return lines;
+}
+
 inline std::string LanguageFile(const char* name) { return WinePath(std::string(VELORA_E2E_LANG_DIR) + "/" + name); }
 
 /// The default installation: the stand-in holding its data file and letting it go on WM_QUIT, both
@@ -67,14 +92,51 @@ class UpdaterTest : public ::testing::Test {
   }
 
   /// "EstimatedSize" in the entry where the product was found equals the folder's size in KiB.
-  void ExpectSizeRecorded(RegistryView view) {
-    EXPECT_EQ(ReadEstimatedSize(view), FolderSizeKiB(kProductFolder));
+  void ExpectSizeRecorded(RegistryView view) { EXPECT_EQ(ReadEstimatedSize(view), FolderSizeKiB(kProductFolder)); }
+
+  /// A copy of exe with one byte of its embedded data file flipped (the program still runs, only its
+  /// content differs) shows the damaged-updater box, fails and changes nothing.
+  void ExpectACopyWithOneFlippedByteInstallsNothing(const std::string& exe) {
+    Installation install(DefaultInstall(0));
+    const std::string before = *ReadFileBytes(install.path(kDataFileName));
+    std::string image = *ReadFileBytes(exe);
+    const auto payload = image.find(std::string("vlfw\x02", 5));
+    ASSERT_NE(payload, std::string::npos);
+    image[payload + 1000] ^= 0x01;
+    const std::string copy = std::string(kProductFolder) + "..\\VeloraUpdate-damaged.exe";
+    { std::ofstream(copy, std::ios::binary) << image; }
+
+    const RobotResult result = RunUpdater({}, L"", copy);
+    DeleteFileA(copy.c_str());
+    ASSERT_EQ(result.boxes.size(), 1u);
+    EXPECT_EQ(result.boxes[0].text, "The update file is damaged.\r\nDownload the update again.");
+    EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitFailed));
+    ExpectDataFile(/*written=*/false, before);
+    EXPECT_EQ(ReadEstimatedSize(RegistryView::Bits64), 1u);
   }
 
   int StartsLogged() const {
     int starts = 0;
     for (const auto& line : StandInLogLines(kProductFolder)) starts += line.find(" start cmd=") != std::string::npos;
     return starts;
+  }
+
+  /// The stand-in's last "start" line: its command line and its current folder.
+  std::string LastStartLogged() const {
+    std::string lastStart;
+    for (const auto& line : StandInLogLines(kProductFolder)) {
+      if (line.find(" start cmd=") != std::string::npos) lastStart = line;
+    }
+    return lastStart;
+  }
+
+  /// Waits up to timeoutMs for the stand-in to have started `count` times.
+  bool WaitForStarts(int count, DWORD timeoutMs = 10000) const {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
+      if (StartsLogged() >= count) return true;
+      Sleep(100);
+    }
+    return StartsLogged() >= count;
   }
 
   const std::string embedded_ = EmbeddedDataFile();

@@ -2,6 +2,8 @@
 // boxes carry its captions.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "updater_fixture.h"
 
 namespace velora::e2e {
@@ -12,6 +14,7 @@ std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(tex
 
 TEST_F(UpdaterTest, RussianUserSeesTheRussianLanguageFile) {
   ASSERT_EQ(GetUserDefaultLCID(), 1049u) << "run with LC_ALL=ru_RU.UTF-8";
+  DeleteFileA(UpdaterLogPath().c_str());
   Installation install(DefaultInstall(0));
   const std::string before = *ReadFileBytes(install.path(kDataFileName));
 
@@ -19,16 +22,23 @@ TEST_F(UpdaterTest, RussianUserSeesTheRussianLanguageFile) {
 
   ASSERT_EQ(result.boxes.size(), 2u);
   EXPECT_EQ(result.boxes[0].caption, Utf8(u8"Вопрос"));
-  EXPECT_EQ(result.boxes[0].text,
-            Utf8(u8"Будет установлено обновление \"Обновление данных \"Велоры\"\".\r\n"
-            u8"Оно содержит Библиотека данных \"Велора\" 1.\r\nПродолжить?"));
+  EXPECT_EQ(result.boxes[0].text, Utf8(u8"Будет установлено обновление \"Обновление данных \"Велоры\"\".\r\n"
+                                       u8"Оно содержит Библиотека данных \"Велора\" 1.\r\nПродолжить?"));
   EXPECT_EQ(result.boxes[1].caption, Utf8(u8"Обновление данных \"Велоры\""));
   EXPECT_EQ(result.boxes[1].text,
             Utf8(u8"Обновление данных \"Велоры\" (Библиотека данных \"Велора\" 1) успешно установлено.\r\n\r\n"
-            u8"Запустить программу \"Велора\" сейчас?"));
+                 u8"Запустить программу \"Велора\" сейчас?"));
   EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten));
   ExpectDataFile(/*written=*/true, before);
   ExpectSizeRecorded(RegistryView::Bits64);
+
+  // The log holds the Russian texts as UTF-8, readable whatever the reader's code page.
+  const auto log = UpdaterLogLines();
+  EXPECT_NE(std::find(log.begin(), log.end(),
+                      Utf8(u8"box \"Вопрос\": Будет установлено обновление \"Обновление данных \"Велоры\"\". / "
+                           u8"Оно содержит Библиотека данных \"Велора\" 1. / Продолжить? -> Yes")),
+            log.end());
+  EXPECT_EQ(log.back(), "exit code 0");
 }
 
 TEST_F(UpdaterTest, RussianUserWithoutAnInstalledProductGetsTheRussianFixedText) {

@@ -111,8 +111,9 @@ TEST_F(UpdaterTest, AProductThatNeverLetsItsFileGoIsReportedAfterSeventeenTries)
 
   const RobotResult result = RunUpdater({});
   ASSERT_EQ(result.boxes.size(), 1u);
-  EXPECT_EQ(result.boxes[0].text, "The file C:\\Program Files\\Velora\\vlfw.3bs cannot be opened. Close the Velora "
-                                  "program and run the update again.");
+  EXPECT_EQ(result.boxes[0].text,
+            "The file C:\\Program Files\\Velora\\vlfw.3bs cannot be opened. Close the Velora "
+            "program and run the update again.");
   // 17 tries 256 ms apart: about 4.4 s after the updater started.
   EXPECT_GE(result.boxes[0].appearedAtMs, 4000u);
   EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitFailed));
@@ -156,24 +157,48 @@ TEST_F(UpdaterTest, AnEntryOnlyInTheThirtyTwoBitViewGetsTheSize) {
   EXPECT_FALSE(UninstallEntryExists(RegistryView::Bits64));
 }
 
-TEST_F(UpdaterTest, ACopyWithOneFlippedByteInstallsNothing) {
-  Installation install(DefaultInstall(0));
+TEST_F(UpdaterTest, AnEntryWhoseCommandNamesNoFolderStillHoldsTheProductOverAStaleThirtyTwoBitEntry) {
+  InstallSpec spec = DefaultInstall(0);
+  spec.uninstallString = "MsiExec.exe /X{6F1A2C3B-0D4E-4F50-9A6B-7C8D9E0F1A2B}";
+  Installation install(spec);  // the folder comes from Program Files
+  AddUninstallEntry(RegistryView::Bits32, "D:\\Old\\Velora\\uninst.exe", 7);
   const std::string before = *ReadFileBytes(install.path(kDataFileName));
-  std::string image = *ReadFileBytes(WinePath(VELORA_UPDATER_EXE));
-  // A byte of the embedded data file: the program still runs, only its content differs.
-  const auto payload = image.find(std::string("vlfw\x02", 5));
-  ASSERT_NE(payload, std::string::npos);
-  image[payload + 1000] ^= 0x01;
-  const std::string copy = std::string(kProductFolder) + "..\\VeloraUpdate-damaged.exe";
-  { std::ofstream(copy, std::ios::binary) << image; }
+  const RobotResult result = RunUpdater({Answer::Yes, Answer::No});
+  EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten));
+  ExpectDataFile(/*written=*/true, before);
+  ExpectSizeRecorded(RegistryView::Bits64);
+  EXPECT_EQ(ReadEstimatedSize(RegistryView::Bits32), 7u);
+}
 
-  const RobotResult result = RunUpdater({}, L"", copy);
-  DeleteFileA(copy.c_str());
-  ASSERT_EQ(result.boxes.size(), 1u);
-  EXPECT_EQ(result.boxes[0].text, "The update file is damaged.\r\nDownload the update again.");
+TEST_F(UpdaterTest, AFolderNamedLikeTheDataFileIsNotReadButReportedByTheWrite) {
+  Installation install(DefaultInstall(std::nullopt));
+  ASSERT_TRUE(CreateDirectoryA(install.path(kDataFileName).c_str(), /*lpSecurityAttributes=*/nullptr));
+  const RobotResult result = RunUpdater({Answer::Yes});
+  ASSERT_EQ(result.boxes.size(), 2u);
+  EXPECT_EQ(result.boxes[0].caption, "Question");
+  EXPECT_EQ(result.boxes[1].text, "Can't install file C:\\Program Files\\Velora\\vlfw.3bs");
+  EXPECT_LT(result.boxes[0].appearedAtMs, 4000u);  // no 17 tries at a folder
   EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitFailed));
-  ExpectDataFile(/*written=*/false, before);
-  EXPECT_EQ(ReadEstimatedSize(RegistryView::Bits64), 1u);
+  EXPECT_FALSE(TildeFileExists(kProductFolder));
+  EXPECT_EQ(GetFileAttributesA(install.path(kDataFileName).c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+            static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+}
+
+TEST_F(UpdaterTest, AQuotedUninstallCommandNamesTheProductFolder) {
+  InstallSpec spec = DefaultInstall(0);
+  spec.folder = "C:\\Apps\\Velora\\";
+  spec.uninstallString = "\"C:\\Apps\\Velora\\uninst.exe\" /S";
+  Installation install(spec);
+  const std::string before = *ReadFileBytes(install.path(kDataFileName));
+  const RobotResult result = RunUpdater({Answer::Yes, Answer::No});
+  EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten));
+  EXPECT_TRUE(ReadFileBytes(install.path(kDataFileName)) == embedded_);
+  EXPECT_FALSE(TildeFileExists(install.folder()));
+  EXPECT_EQ(ReadEstimatedSize(RegistryView::Bits64), FolderSizeKiB(install.folder()));
+}
+
+TEST_F(UpdaterTest, ACopyWithOneFlippedByteInstallsNothing) {
+  ExpectACopyWithOneFlippedByteInstallsNothing(WinePath(VELORA_UPDATER_EXE));
 }
 
 // Wine reports version 6.2 to a program set to Windows 10 without supportedOS entries, as Windows does;

@@ -35,11 +35,14 @@ bool Matches(const std::string& mask, const std::string& name) {
   return m == mask.size();
 }
 
+bool Writes(std::uint32_t access) { return (access & (win::kGenericWrite | win::kFileAppendData)) != 0; }
+
 }  // namespace
 
 class FakeOpenFile final : public platform::OpenFile {
  public:
-  FakeOpenFile(FakeFiles& files, int handle, std::string key) : files_(files), handle_(handle), key_(std::move(key)) {}
+  FakeOpenFile(FakeFiles& files, int handle, std::string key, bool append)
+      : files_(files), handle_(handle), key_(std::move(key)), append_(append) {}
   ~FakeOpenFile() override {
     auto& handles = files_.handles_;
     handles.erase(std::remove_if(handles.begin(), handles.end(), [this](const auto& h) { return h.id == handle_; }),
@@ -62,6 +65,7 @@ class FakeOpenFile final : public platform::OpenFile {
     auto file = files_.files_.find(key_);
     if (file == files_.files_.end()) return win::kErrorInvalidHandle;
     std::string& content = file->second.bytes;
+    if (append_) position_ = content.size();  // FILE_APPEND_DATA without write access: always at the end
     if (content.size() < position_ + bytes.size()) content.resize(position_ + bytes.size());
     content.replace(position_, bytes.size(), bytes);
     position_ += bytes.size();
@@ -75,14 +79,26 @@ class FakeOpenFile final : public platform::OpenFile {
   }
 
   platform::WinError Flush() override {
+    const auto file = files_.files_.find(key_);
+    files_.journal_.push_back("FlushFileBuffers " + (file == files_.files_.end() ? key_ : file->second.displayPath));
     if (auto error = files_.Injected(FileOp::Flush, key_)) return *error;
     return win::kErrorSuccess;
+  }
+
+  platform::WinResult<platform::FileInformation> Information() override {
+    if (auto error = files_.Injected(FileOp::Information, key_))
+      return platform::Failed<platform::FileInformation>(*error);
+    auto file = files_.files_.find(key_);
+    if (file == files_.files_.end()) return platform::Failed<platform::FileInformation>(win::kErrorInvalidHandle);
+    const auto& node = file->second;
+    return platform::Succeeded(platform::FileInformation{node.attributes, node.bytes.size(), node.links});
   }
 
  private:
   FakeFiles& files_;
   int handle_;
   std::string key_;
+  bool append_;
   std::size_t position_ = 0;
 };
 
@@ -123,9 +139,9 @@ bool FakeFiles::SharingAllows(const std::string& key, std::uint32_t access, std:
   for (const auto& held : handles_) {
     if (held.path != key) continue;
     if ((access & win::kGenericRead) && !(held.share & win::kFileShareRead)) return false;
-    if ((access & win::kGenericWrite) && !(held.share & win::kFileShareWrite)) return false;
+    if (Writes(access) && !(held.share & win::kFileShareWrite)) return false;
     if ((held.access & win::kGenericRead) && !(share & win::kFileShareRead)) return false;
-    if ((held.access & win::kGenericWrite) && !(share & win::kFileShareWrite)) return false;
+    if (Writes(held.access) && !(share & win::kFileShareWrite)) return false;
   }
   return true;
 }
@@ -146,6 +162,8 @@ void FakeFiles::AddFile(const std::string& path, std::string bytes, std::uint32_
   if (!ParentExists(key)) AddFolder(Parent(key));
   files_[key] = Node{path, std::move(bytes), attributes};
 }
+
+void FakeFiles::SetLinkCount(const std::string& path, std::uint32_t links) { files_.at(Key(path)).links = links; }
 
 void FakeFiles::Remove(const std::string& path) { files_.erase(Key(path)); }
 
@@ -184,38 +202,47 @@ std::vector<std::string> FakeFiles::AllFiles() const {
 }
 
 int FakeFiles::OpenHandleCount() const {
-  return static_cast<int>(std::count_if(handles_.begin(), handles_.end(), [](const auto& h) { return h.id != kExternalHandle; }));
+  return static_cast<int>(
+      std::count_if(handles_.begin(), handles_.end(), [](const auto& h) { return h.id != kExternalHandle; }));
 }
 
 platform::WinResult<platform::OpenFilePtr> FakeFiles::Open(const std::string& path, std::uint32_t access,
                                                            std::uint32_t share, std::uint32_t disposition) {
+  return OpenWithFlags(path, access, share, disposition, win::kFileAttributeNormal);
+}
+
+platform::WinResult<platform::OpenFilePtr> FakeFiles::OpenWithFlags(const std::string& path, std::uint32_t access,
+                                                                    std::uint32_t share, std::uint32_t disposition,
+                                                                    std::uint32_t flagsAndAttributes) {
   journal_.push_back("CreateFile " + path);
-  creates_.push_back({path, access, share, disposition});
+  creates_.push_back({path, access, share, disposition, flagsAndAttributes});
   const std::string key = Key(path);
   if (auto error = Injected(FileOp::Open, key)) return platform::Failed<platform::OpenFilePtr>(*error);
   if (folders_.count(key) != 0) return platform::Failed<platform::OpenFilePtr>(win::kErrorAccessDenied);
   const bool exists = files_.count(key) != 0;
   if (disposition == win::kOpenExisting && !exists) {
-    return platform::Failed<platform::OpenFilePtr>(ParentExists(key) ? win::kErrorFileNotFound : win::kErrorPathNotFound);
+    return platform::Failed<platform::OpenFilePtr>(ParentExists(key) ? win::kErrorFileNotFound
+                                                                     : win::kErrorPathNotFound);
   }
   if (!ParentExists(key)) return platform::Failed<platform::OpenFilePtr>(win::kErrorPathNotFound);
   if (!SharingAllows(key, access, share)) return platform::Failed<platform::OpenFilePtr>(win::kErrorSharingViolation);
-  if (disposition == win::kCreateAlways) {
+  if (disposition == win::kCreateAlways || disposition == win::kOpenAlways) {
     auto& node = files_[key];
     if (node.displayPath.empty()) node = Node{path, {}, win::kFileAttributeArchive};
-    node.bytes.clear();
+    if (disposition == win::kCreateAlways) node.bytes.clear();
   }
   const int id = nextHandle_++;
   handles_.push_back({id, key, access, share});
-  return platform::Succeeded<platform::OpenFilePtr>(std::make_unique<FakeOpenFile>(*this, id, key));
+  const bool append = (access & win::kFileAppendData) != 0 && (access & win::kGenericWrite) == 0;
+  return platform::Succeeded<platform::OpenFilePtr>(std::make_unique<FakeOpenFile>(*this, id, key, append));
 }
 
-std::uint32_t FakeFiles::Attributes(const std::string& path) {
+platform::WinResult<std::uint32_t> FakeFiles::Attributes(const std::string& path) {
   const std::string key = Key(path);
-  if (auto file = files_.find(key); file != files_.end()) return file->second.attributes;
-  if (auto folder = folders_.find(key); folder != folders_.end()) return folder->second.attributes;
-  if (IsDriveRoot(key)) return win::kFileAttributeDirectory;
-  return win::kInvalidFileAttributes;
+  if (auto file = files_.find(key); file != files_.end()) return platform::Succeeded(file->second.attributes);
+  if (auto folder = folders_.find(key); folder != folders_.end()) return platform::Succeeded(folder->second.attributes);
+  if (IsDriveRoot(key)) return platform::Succeeded(win::kFileAttributeDirectory);
+  return platform::Failed<std::uint32_t>(ParentExists(key) ? win::kErrorFileNotFound : win::kErrorPathNotFound);
 }
 
 platform::WinError FakeFiles::Delete(const std::string& path) {
@@ -232,11 +259,16 @@ platform::WinError FakeFiles::Delete(const std::string& path) {
 
 platform::WinError FakeFiles::Move(const std::string& from, const std::string& to, std::uint32_t flags) {
   journal_.push_back("MoveFileEx " + from + " -> " + to);
+  moves_.push_back({from, to, flags});
   const std::string source = Key(from);
   const std::string target = Key(to);
   if (auto error = Injected(FileOp::Move, source)) return *error;
   if (files_.count(source) == 0) return win::kErrorFileNotFound;
   if (!ParentExists(target)) return win::kErrorPathNotFound;
+  // A folder is never replaced by a file, whatever the flags say.
+  if (folders_.count(target) != 0) {
+    return flags & win::kMoveFileReplaceExisting ? win::kErrorAccessDenied : win::kErrorAlreadyExists;
+  }
   if (files_.count(target) != 0 && !(flags & win::kMoveFileReplaceExisting)) return win::kErrorAlreadyExists;
   for (const auto& held : handles_) {
     if ((held.path == source || held.path == target) && !(held.share & win::kFileShareDelete)) {

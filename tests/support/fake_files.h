@@ -14,7 +14,7 @@
 
 namespace velora::fakes {
 
-enum class FileOp { Open, Read, Write, Flush, Seek, Delete, Move, Find, SetCurrentFolder };
+enum class FileOp { Open, Read, Write, Flush, Seek, Delete, Move, Find, SetCurrentFolder, Information };
 
 class FakeFiles final : public platform::FileApi {
  public:
@@ -29,6 +29,12 @@ class FakeFiles final : public platform::FileApi {
     std::uint32_t access;
     std::uint32_t share;
     std::uint32_t disposition;
+    std::uint32_t flagsAndAttributes;
+  };
+  struct MoveRecord {
+    std::string from;
+    std::string to;
+    std::uint32_t flags;
   };
 
   explicit FakeFiles(Journal& journal) : journal_(journal) {}
@@ -37,6 +43,8 @@ class FakeFiles final : public platform::FileApi {
   void AddFolder(const std::string& path, std::uint32_t attributes = 0);
   /// Adds a file, creating its folders.
   void AddFile(const std::string& path, std::string bytes, std::uint32_t attributes = 0x20);
+  /// Gives a file more hard links (names elsewhere that share its contents).
+  void SetLinkCount(const std::string& path, std::uint32_t links);
   void Remove(const std::string& path);
   /// Another process holds the file open with the given share mode (0: no sharing at all).
   void LockExternally(const std::string& path, std::uint32_t share = 0);
@@ -52,15 +60,19 @@ class FakeFiles final : public platform::FileApi {
   std::vector<std::string> AllFiles() const;
   int OpenHandleCount() const;
   const std::vector<CreateRecord>& Creates() const { return creates_; }
+  const std::vector<MoveRecord>& Moves() const { return moves_; }
   const std::string& CurrentFolder() const { return currentFolder_; }
 
   platform::WinResult<platform::OpenFilePtr> Open(const std::string& path, std::uint32_t access, std::uint32_t share,
                                                   std::uint32_t disposition) override;
-  std::uint32_t Attributes(const std::string& path) override;
+  platform::WinResult<std::uint32_t> Attributes(const std::string& path) override;
   platform::WinError Delete(const std::string& path) override;
   platform::WinError Move(const std::string& from, const std::string& to, std::uint32_t flags) override;
   platform::WinResult<std::vector<platform::DirectoryEntry>> FindFiles(const std::string& pattern) override;
   platform::WinError SetCurrentFolder(const std::string& path) override;
+  platform::WinResult<platform::OpenFilePtr> OpenWithFlags(const std::string& path, std::uint32_t access,
+                                                           std::uint32_t share, std::uint32_t disposition,
+                                                           std::uint32_t flagsAndAttributes) override;
 
  private:
   friend class FakeOpenFile;
@@ -68,6 +80,7 @@ class FakeFiles final : public platform::FileApi {
     std::string displayPath;
     std::string bytes;
     std::uint32_t attributes = 0;
+    std::uint32_t links = 1;
   };
   struct Injection {
     FileOp op;
@@ -88,6 +101,7 @@ class FakeFiles final : public platform::FileApi {
   std::vector<Handle> handles_;
   std::vector<Injection> injections_;
   std::vector<CreateRecord> creates_;
+  std::vector<MoveRecord> moves_;
   std::string currentFolder_ = "C:\\";
   int nextHandle_ = 1;
 };

@@ -57,10 +57,9 @@ std::string FakeRegistry::Id(platform::RootKey root, const std::string& path) {
 
 std::string FakeRegistry::ViewId(platform::RootKey root, const std::string& path, std::uint32_t access) const {
   std::string lower = Lower(TrimSlashes(path));
-  const bool redirected = windows64 && root == platform::RootKey::LocalMachine &&
-                          (access & win::kKeyWow64_64Key) == 0 &&
-                          (lower == "software" || lower.rfind("software\\", 0) == 0) &&
-                          lower.rfind("software\\wow6432node", 0) != 0;
+  const bool redirected =
+      windows64 && root == platform::RootKey::LocalMachine && (access & win::kKeyWow64_64Key) == 0 &&
+      (lower == "software" || lower.rfind("software\\", 0) == 0) && lower.rfind("software\\wow6432node", 0) != 0;
   if (redirected) lower = lower == "software" ? "software\\wow6432node" : "software\\wow6432node\\" + lower.substr(9);
   return Id(root, lower);
 }
@@ -119,7 +118,8 @@ std::optional<std::uint32_t> FakeRegistry::Dword(platform::RootKey root, const s
   auto value = Value(root, path, name);
   if (!value || value->type != win::kRegDword || value->data.size() != 4) return std::nullopt;
   std::uint32_t result = 0;
-  for (int i = 0; i < 4; ++i) result |= static_cast<std::uint32_t>(static_cast<unsigned char>(value->data[i])) << (8 * i);
+  for (int i = 0; i < 4; ++i)
+    result |= static_cast<std::uint32_t>(static_cast<unsigned char>(value->data[i])) << (8 * i);
   return result;
 }
 
@@ -141,12 +141,12 @@ platform::WinResult<platform::RegistryKeyPtr> FakeRegistry::Open(platform::RootK
 }
 
 platform::WinResult<platform::RegistryKeyPtr> FakeRegistry::OpenKey(platform::RootKey root, const std::string& path,
-                                                                   std::uint32_t access) {
+                                                                    std::uint32_t access) {
   return Open(root, path, access, false);
 }
 
 platform::WinResult<platform::RegistryKeyPtr> FakeRegistry::CreateKey(platform::RootKey root, const std::string& path,
-                                                                     std::uint32_t access) {
+                                                                      std::uint32_t access) {
   return Open(root, path, access, true);
 }
 

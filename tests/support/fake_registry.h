@@ -50,9 +50,9 @@ class FakeRegistry final : public platform::RegistryApi {
   bool windows64 = true;
 
   platform::WinResult<platform::RegistryKeyPtr> OpenKey(platform::RootKey root, const std::string& path,
-                                                       std::uint32_t access) override;
+                                                        std::uint32_t access) override;
   platform::WinResult<platform::RegistryKeyPtr> CreateKey(platform::RootKey root, const std::string& path,
-                                                         std::uint32_t access) override;
+                                                          std::uint32_t access) override;
 
  private:
   friend class FakeKey;

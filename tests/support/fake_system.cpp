@@ -17,18 +17,25 @@ std::string Upper(std::string text) {
 
 class FakeMapping final : public platform::KernelObject {
  public:
-  explicit FakeMapping(int& open) : open_(open) { ++open_; }
-  ~FakeMapping() override { --open_; }
+  FakeMapping(Journal& journal, std::string name, int& open) : journal_(journal), name_(std::move(name)), open_(open) {
+    ++open_;
+  }
+  ~FakeMapping() override {
+    journal_.push_back("CloseHandle " + name_);
+    --open_;
+  }
 
  private:
+  Journal& journal_;
+  std::string name_;
   int& open_;
 };
 
 class FakeVersionInfo final : public platform::FileVersionInfo {
  public:
   explicit FakeVersionInfo(FakeVersionResource resource) : resource_(std::move(resource)) {}
-  std::optional<std::vector<std::uint32_t>> QueryTranslations() override { return resource_.translations; }
-  std::optional<std::string> QueryString(const std::string& subBlock) override {
+  std::optional<std::vector<std::uint32_t>> TryQueryTranslations() override { return resource_.translations; }
+  std::optional<std::string> TryQueryString(const std::string& subBlock) override {
     auto found = resource_.strings.find(subBlock);
     if (found == resource_.strings.end()) return std::nullopt;
     return found->second;
@@ -38,6 +45,24 @@ class FakeVersionInfo final : public platform::FileVersionInfo {
   FakeVersionResource resource_;
 };
 
+class FakeToken final : public platform::ProcessToken {
+ public:
+  FakeToken(FakeSystem& system, std::uint32_t processId) : system_(system), processId_(processId) {
+    ++system_.tokensOpen;
+  }
+  ~FakeToken() override { --system_.tokensOpen; }
+
+  platform::WinError StartProcess(const std::string& application, const std::string& commandLine,
+                                  const std::string& directory, int show) override {
+    system_.tokenStarts.push_back({processId_, application, commandLine, directory, show});
+    return system_.tokenStartFailure.value_or(win::kErrorSuccess);
+  }
+
+ private:
+  FakeSystem& system_;
+  std::uint32_t processId_;
+};
+
 }  // namespace
 
 std::string FakeSystem::DigestOf(std::string_view bytes) {
@@ -45,7 +70,7 @@ std::string FakeSystem::DigestOf(std::string_view bytes) {
   char part[17];
   for (std::size_t seed = 0; seed < 4; ++seed) {
     std::size_t h = std::hash<std::string_view>{}(bytes) ^ (seed * 0x9E3779B97F4A7C15ULL);
-    h = std::hash<std::size_t>{}(h) * 0xBF58476D1CE4E5B9ULL + seed;
+    h = std::hash<std::size_t>{}(h)*0xBF58476D1CE4E5B9ULL + seed;
     std::snprintf(part, sizeof part, "%016zx", h);
     hex += part;
   }
@@ -56,10 +81,16 @@ void FakeSystem::AddResource(const std::string& name, const std::string& type, s
   resources[{Upper(name), Upper(type)}] = std::move(bytes);
 }
 
-bool FakeSystem::SetDefaultDllDirectories(std::uint32_t flags) {
+platform::WinError FakeSystem::SetDefaultDllDirectories(std::uint32_t flags) {
   journal_.push_back("SetDefaultDllDirectories");
   dllDirectoryFlags.push_back(flags);
-  return dllDirectoriesAvailable;
+  return dllDirectoriesAvailable ? win::kErrorSuccess : win::kErrorProcNotFound;
+}
+
+platform::WinError FakeSystem::SetDllFolder(const std::string& folder) {
+  journal_.push_back("SetDllDirectory \"" + folder + "\"");
+  dllFolders.push_back(folder);
+  return win::kErrorSuccess;
 }
 
 std::uint32_t FakeSystem::GetUserDefaultLCID() {
@@ -67,9 +98,10 @@ std::uint32_t FakeSystem::GetUserDefaultLCID() {
   return userLocale;
 }
 
-std::optional<std::int64_t> FakeSystem::QueryPerformanceCounter() {
+platform::WinResult<std::int64_t> FakeSystem::QueryPerformanceCounter() {
   journal_.push_back("QueryPerformanceCounter");
-  return performanceCounter;
+  if (!performanceCounter) return platform::Failed<std::int64_t>(win::kErrorInvalidParameter);
+  return platform::Succeeded(*performanceCounter);
 }
 
 std::uint32_t FakeSystem::GetTickCount() {
@@ -83,21 +115,23 @@ void FakeSystem::Sleep(std::uint32_t milliseconds) {
   if (onSleep) onSleep(milliseconds);
 }
 
-std::optional<platform::OsVersionInfo> FakeSystem::VersionFacts(platform::VersionRecord record) {
+platform::WinResult<platform::OsVersionInfo> FakeSystem::VersionFacts(platform::VersionRecord record) {
   journal_.push_back("GetVersionEx");
-  return record == platform::VersionRecord::Extended ? extendedVersion : plainVersion;
+  const auto& facts = record == platform::VersionRecord::Extended ? extendedVersion : plainVersion;
+  if (!facts) return platform::Failed<platform::OsVersionInfo>(win::kErrorInvalidParameter);
+  return platform::Succeeded(*facts);
 }
 
 std::uint16_t FakeSystem::GetProcessorArchitecture() { return processorArchitecture; }
 
-std::optional<std::string> FakeSystem::EnvironmentVariable(const std::string& name) {
+platform::WinResult<std::string> FakeSystem::EnvironmentVariable(const std::string& name) {
   auto value = environment.find(Lower(name));
-  if (value == environment.end()) return std::nullopt;
-  return value->second;
+  if (value == environment.end()) return platform::Failed<std::string>(win::kErrorEnvvarNotFound);
+  return platform::Succeeded(value->second);
 }
 
-std::string FakeSystem::SystemDirectory() { return systemDirectory; }
-std::string FakeSystem::WindowsDirectory() { return windowsDirectory; }
+platform::WinResult<std::string> FakeSystem::SystemDirectory() { return platform::Succeeded(systemDirectory); }
+platform::WinResult<std::string> FakeSystem::WindowsDirectory() { return platform::Succeeded(windowsDirectory); }
 bool FakeSystem::IsUserAnAdmin() { return userIsAdmin; }
 
 platform::WinError FakeSystem::RunProcessAndWait(const std::string& commandLine, std::uint32_t creationFlags,
@@ -110,18 +144,19 @@ platform::WinError FakeSystem::RunProcessAndWait(const std::string& commandLine,
 }
 
 platform::WinResult<platform::KernelObjectPtr> FakeSystem::CreateNamedMapping(const std::string& name,
-                                                                             std::uint32_t /*sizeLow*/) {
+                                                                              std::uint32_t sizeLow) {
   journal_.push_back("CreateFileMapping " + name);
-  mappingsCreated.push_back(name);
+  mappingsCreated.push_back({name, sizeLow});
   const bool exists = existingMappings.count(name) != 0;
-  return {exists ? win::kErrorAlreadyExists : win::kErrorSuccess, std::make_unique<FakeMapping>(mappingHandlesOpen)};
+  return {exists ? win::kErrorAlreadyExists : win::kErrorSuccess,
+          std::make_unique<FakeMapping>(journal_, name, mappingHandlesOpen)};
 }
 
-std::intptr_t FakeSystem::ShellOpen(const std::string& verb, const std::string& file, const std::string& parameters,
-                                    const std::string& directory, int show) {
+platform::WinError FakeSystem::ShellOpen(const std::string& verb, const std::string& file,
+                                         const std::string& parameters, const std::string& directory, int show) {
   journal_.push_back("ShellExecute " + file);
   shellStarts.push_back({verb, file, parameters, directory, show});
-  return 42;
+  return win::kErrorSuccess;
 }
 
 platform::WinResult<std::string> FakeSystem::ModuleFileName() {
@@ -136,22 +171,66 @@ platform::WinResult<std::string> FakeSystem::LoadModuleResource(const std::strin
   return platform::Succeeded(found->second);
 }
 
-std::uintptr_t FakeSystem::GetExeType(const std::string& path) {
+std::optional<std::uintptr_t> FakeSystem::TryGetExeType(const std::string& path) {
   auto found = exeTypes.find(Lower(path));
-  return found == exeTypes.end() ? 0 : found->second;
+  if (found == exeTypes.end() || found->second == 0) return std::nullopt;
+  return found->second;
 }
 
-std::unique_ptr<platform::FileVersionInfo> FakeSystem::LoadFileVersionInfo(const std::string& path) {
+platform::WinResult<std::unique_ptr<platform::FileVersionInfo>> FakeSystem::LoadFileVersionInfo(
+    const std::string& path) {
+  using Loaded = std::unique_ptr<platform::FileVersionInfo>;
   journal_.push_back("LoadLibrary " + systemDirectory + "\\version.dll");
   auto found = versionResources.find(Lower(path));
-  if (found == versionResources.end()) return nullptr;
-  return std::make_unique<FakeVersionInfo>(found->second);
+  if (found == versionResources.end()) return platform::Failed<Loaded>(win::kErrorResourceTypeNotFound);
+  return platform::Succeeded<Loaded>(std::make_unique<FakeVersionInfo>(found->second));
 }
 
 platform::WinResult<std::string> FakeSystem::Sha256Hex(std::string_view bytes) {
   journal_.push_back("Sha256");
   if (digestFailure) return platform::Failed<std::string>(*digestFailure);
   return platform::Succeeded(DigestOf(bytes));
+}
+
+platform::LocalTime FakeSystem::GetLocalTime() { return localTime; }
+
+std::optional<std::string> FakeSystem::TryErrorMessage(platform::WinError error) {
+  if (error == win::kErrorAccessDenied) return "Access is denied.";
+  return std::nullopt;
+}
+
+platform::WinResult<std::string> FakeSystem::AnsiToUtf8(const std::string& ansiText) {
+  std::string utf8;
+  for (const char c : ansiText) {
+    const auto byte = static_cast<unsigned char>(c);
+    unsigned code = byte;
+    if (byte >= 0xC0)
+      code = 0x410 + (byte - 0xC0);  // А..я
+    else if (byte == 0xA8)
+      code = 0x401;  // Ё
+    else if (byte == 0xB8)
+      code = 0x451;  // ё
+    else if (byte >= 0x80)
+      code = 0xFFFD;  // not needed by the tests
+    if (code < 0x80) {
+      utf8 += static_cast<char>(code);
+    } else if (code < 0x800) {
+      utf8 += static_cast<char>(0xC0 | (code >> 6));
+      utf8 += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      utf8 += static_cast<char>(0xE0 | (code >> 12));
+      utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      utf8 += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+  return platform::Succeeded(std::move(utf8));
+}
+
+platform::WinResult<platform::ProcessTokenPtr> FakeSystem::OpenProcessPrimaryToken(std::uint32_t processId) {
+  journal_.push_back("OpenProcessToken " + std::to_string(processId));
+  tokenProcessIds.push_back(processId);
+  if (tokenFailure) return platform::Failed<platform::ProcessTokenPtr>(*tokenFailure);
+  return platform::Succeeded<platform::ProcessTokenPtr>(std::make_unique<FakeToken>(*this, processId));
 }
 
 }  // namespace velora::fakes

@@ -26,6 +26,12 @@ class FakeSystem final : public platform::SystemApi {
     std::string verb, file, parameters, directory;
     int show;
   };
+  /// A program started with a duplicated token: the process whose token it was, and the call's arguments.
+  struct TokenStart {
+    std::uint32_t tokenProcessId;
+    std::string application, commandLine, directory;
+    int show;
+  };
 
   explicit FakeSystem(Journal& journal) : journal_(journal) {}
 
@@ -33,8 +39,9 @@ class FakeSystem final : public platform::SystemApi {
   /// tests stamp their images with it.
   static std::string DigestOf(std::string_view bytes);
 
-  bool dllDirectoriesAvailable = true;
+  bool dllDirectoriesAvailable = true;  ///< false: SetDefaultDllDirectories fails as where it does not exist
   std::vector<std::uint32_t> dllDirectoryFlags;
+  std::vector<std::string> dllFolders;  ///< every SetDllDirectoryA folder, in order
   std::uint32_t userLocale = 1033;
   std::optional<std::int64_t> performanceCounter = 0x1234567890LL;
   std::uint32_t tickCount = 1000;
@@ -55,40 +62,56 @@ class FakeSystem final : public platform::SystemApi {
   /// Plays the started program; its result is CreateProcess's error (0: started and ended).
   std::function<platform::WinError(const std::string& commandLine)> onRunProcess;
   std::set<std::string> existingMappings;  ///< names whose mapping another process already holds
-  std::vector<std::string> mappingsCreated;
+  struct MappingCreate {
+    std::string name;
+    std::uint32_t sizeLow;
+  };
+  std::vector<MappingCreate> mappingsCreated;  ///< every CreateFileMappingA call
   int mappingHandlesOpen = 0;
   std::vector<ShellStart> shellStarts;
   std::optional<std::string> moduleFileName = std::string("C:\\Downloads\\VeloraUpdate.exe");
   std::map<std::pair<std::string, std::string>, std::string> resources;  ///< by upper-case (name, type)
   std::map<std::string, std::uintptr_t> exeTypes;                        ///< by lower-case path
-  std::map<std::string, FakeVersionResource> versionResources;          ///< by lower-case path
+  std::map<std::string, FakeVersionResource> versionResources;           ///< by lower-case path
   std::optional<platform::WinError> digestFailure;
+  platform::LocalTime localTime{2026, 12, 8, 9, 5, 7, 42};
+  std::vector<std::uint32_t> tokenProcessIds;           ///< every OpenProcessPrimaryToken call
+  std::optional<platform::WinError> tokenFailure;       ///< OpenProcessPrimaryToken fails with this
+  std::optional<platform::WinError> tokenStartFailure;  ///< CreateProcessWithTokenW fails with this
+  std::vector<TokenStart> tokenStarts;
+  int tokensOpen = 0;
 
   void SetEnvironment(const std::string& name, const std::string& value) { environment[Lower(name)] = value; }
   void AddResource(const std::string& name, const std::string& type, std::string bytes);
 
-  bool SetDefaultDllDirectories(std::uint32_t flags) override;
+  platform::WinError SetDefaultDllDirectories(std::uint32_t flags) override;
+  platform::WinError SetDllFolder(const std::string& folder) override;
   std::uint32_t GetUserDefaultLCID() override;
-  std::optional<std::int64_t> QueryPerformanceCounter() override;
+  platform::WinResult<std::int64_t> QueryPerformanceCounter() override;
   std::uint32_t GetTickCount() override;
   void Sleep(std::uint32_t milliseconds) override;
-  std::optional<platform::OsVersionInfo> VersionFacts(platform::VersionRecord record) override;
+  platform::WinResult<platform::OsVersionInfo> VersionFacts(platform::VersionRecord record) override;
   std::uint16_t GetProcessorArchitecture() override;
-  std::optional<std::string> EnvironmentVariable(const std::string& name) override;
-  std::string SystemDirectory() override;
-  std::string WindowsDirectory() override;
+  platform::WinResult<std::string> EnvironmentVariable(const std::string& name) override;
+  platform::WinResult<std::string> SystemDirectory() override;
+  platform::WinResult<std::string> WindowsDirectory() override;
   bool IsUserAnAdmin() override;
   platform::WinError RunProcessAndWait(const std::string& commandLine, std::uint32_t creationFlags,
                                        int showWindow) override;
   platform::WinResult<platform::KernelObjectPtr> CreateNamedMapping(const std::string& name,
                                                                     std::uint32_t sizeLow) override;
-  std::intptr_t ShellOpen(const std::string& verb, const std::string& file, const std::string& parameters,
-                          const std::string& directory, int show) override;
+  platform::WinError ShellOpen(const std::string& verb, const std::string& file, const std::string& parameters,
+                               const std::string& directory, int show) override;
   platform::WinResult<std::string> ModuleFileName() override;
   platform::WinResult<std::string> LoadModuleResource(const std::string& name, const std::string& type) override;
-  std::uintptr_t GetExeType(const std::string& path) override;
-  std::unique_ptr<platform::FileVersionInfo> LoadFileVersionInfo(const std::string& path) override;
+  std::optional<std::uintptr_t> TryGetExeType(const std::string& path) override;
+  platform::WinResult<std::unique_ptr<platform::FileVersionInfo>> LoadFileVersionInfo(const std::string& path) override;
   platform::WinResult<std::string> Sha256Hex(std::string_view bytes) override;
+  platform::LocalTime GetLocalTime() override;
+  std::optional<std::string> TryErrorMessage(platform::WinError error) override;
+  /// ANSI texts are Windows-1251 here: the Cyrillic letters become UTF-8.
+  platform::WinResult<std::string> AnsiToUtf8(const std::string& ansiText) override;
+  platform::WinResult<platform::ProcessTokenPtr> OpenProcessPrimaryToken(std::uint32_t processId) override;
 
  private:
   Journal& journal_;

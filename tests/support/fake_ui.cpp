@@ -4,26 +4,31 @@
 
 namespace velora::fakes {
 
-int FakeUi::ShowMessageBox(const platform::MessageBoxRequest& request) {
+platform::WinResult<int> FakeUi::ShowMessageBox(const platform::MessageBoxRequest& request) {
   journal_.push_back("MessageBox " + request.caption);
   boxes.push_back(request);
+  if (auto failure = failures.find(boxes.size() - 1); failure != failures.end()) {
+    return platform::Failed<int>(failure->second);
+  }
   if (!answers.empty()) {
     const int answer = answers.front();
     answers.pop_front();
-    return answer;
+    return platform::Succeeded(answer);
   }
-  return (request.style & 0xF) == win::kMbYesNo ? win::kIdNo : win::kIdOk;
+  return platform::Succeeded((request.style & 0xF) == win::kMbYesNo ? win::kIdNo : win::kIdOk);
 }
 
-platform::WindowId FakeUi::FindWindowByClass(const std::string& className) {
+std::optional<platform::WindowId> FakeUi::TryFindWindowByClass(const std::string& className) {
   journal_.push_back("FindWindow " + className);
   auto window = windows.find(className);
-  return window == windows.end() ? 0 : window->second;
+  if (window == windows.end()) return std::nullopt;
+  return window->second;
 }
 
 platform::WinError FakeUi::PostToWindow(platform::WindowId window, std::uint32_t message) {
+  // PostMessageA to window 0 succeeds: Windows posts the message to the calling thread's own queue,
+  // so a WM_QUIT posted there would end this program's message loop. Recorded like any other post.
   journal_.push_back("PostMessage");
-  if (window == 0) return win::kErrorInvalidHandle;
   posts.push_back({window, message});
   return win::kErrorSuccess;
 }
@@ -33,14 +38,21 @@ int FakeUi::GetSystemMetrics(int index) {
   return metric == metrics.end() ? 0 : metric->second;
 }
 
-std::string FakeUi::ConvertOemToAnsi(const std::string& oemText) {
+platform::WinResult<std::string> FakeUi::ConvertOemToAnsi(const std::string& oemText) {
   std::string ansi = oemText;
   for (char& c : ansi) {
     const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x80 && byte <= 0xAF) c = static_cast<char>(byte + 0x40);       // А..п
-    else if (byte >= 0xE0 && byte <= 0xEF) c = static_cast<char>(byte + 0x10);  // р..я
+    if (byte >= 0x80 && byte <= 0xAF)
+      c = static_cast<char>(byte + 0x40);  // А..п
+    else if (byte >= 0xE0 && byte <= 0xEF)
+      c = static_cast<char>(byte + 0x10);  // р..я
   }
-  return ansi;
+  return platform::Succeeded(std::move(ansi));
+}
+
+std::optional<std::uint32_t> FakeUi::TryShellProcessId() {
+  journal_.push_back("GetShellWindow");
+  return shellProcessId;
 }
 
 }  // namespace velora::fakes

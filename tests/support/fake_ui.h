@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,15 +24,18 @@ class FakeUi final : public platform::UiApi {
 
   std::vector<platform::MessageBoxRequest> boxes;  ///< every box shown, in order
   std::deque<int> answers;  ///< answers in order; when empty, OK boxes get IDOK and Yes/No boxes IDNO
-  std::map<std::string, platform::WindowId> windows;  ///< windows by class name
+  std::map<std::size_t, platform::WinError> failures;  ///< box number (from 0) -> the error it fails with
+  std::map<std::string, platform::WindowId> windows;   ///< windows by class name
   std::vector<Post> posts;
   std::map<int, int> metrics{{0, 1024}, {1, 768}};
+  std::optional<std::uint32_t> shellProcessId;  ///< no desktop shell unless a test gives one
 
-  int ShowMessageBox(const platform::MessageBoxRequest& request) override;
-  platform::WindowId FindWindowByClass(const std::string& className) override;
+  platform::WinResult<int> ShowMessageBox(const platform::MessageBoxRequest& request) override;
+  std::optional<platform::WindowId> TryFindWindowByClass(const std::string& className) override;
   platform::WinError PostToWindow(platform::WindowId window, std::uint32_t message) override;
   int GetSystemMetrics(int index) override;
-  std::string ConvertOemToAnsi(const std::string& oemText) override;
+  platform::WinResult<std::string> ConvertOemToAnsi(const std::string& oemText) override;
+  std::optional<std::uint32_t> TryShellProcessId() override;
 
  private:
   Journal& journal_;

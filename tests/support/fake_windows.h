@@ -20,15 +20,18 @@ class FakeProgressWindow final : public platform::ProgressWindowApi {
   explicit FakeProgressWindow(Journal& journal) : journal_(journal) {}
   std::vector<std::string> calls;
 
-  void Show(const std::string& title, const std::string& text) override { Record("show|" + title + "|" + text); }
-  void Hide() override { Record("hide"); }
-  void SetTitle(const std::string& title) override { Record("title|" + title); }
-  void SetText(const std::string& text) override { Record("text|" + text); }
+  platform::WinError Show(const std::string& title, const std::string& text) override {
+    return Record("show|" + title + "|" + text);
+  }
+  platform::WinError Hide() override { return Record("hide"); }
+  platform::WinError SetTitle(const std::string& title) override { return Record("title|" + title); }
+  platform::WinError SetText(const std::string& text) override { return Record("text|" + text); }
 
  private:
-  void Record(std::string call) {
+  platform::WinError Record(std::string call) {
     journal_.push_back("Progress " + call);
     calls.push_back(std::move(call));
+    return 0;
   }
   Journal& journal_;
 };

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "environment/session.h"
+#include "driver/session.h"
 #include "support/fake_windows.h"
 
 namespace velora::fakes {
@@ -33,6 +33,11 @@ inline std::unique_ptr<Session> MakeTestSession(FakeWindows& fake, const TestSes
   };
   if (!options.arguments.empty()) startup.StartMode = fakes::Lower(options.arguments.front());
   return std::make_unique<Session>(fake.platform, options.arguments, std::move(startup), /*isWindows64=*/true);
+}
+
+/// The product's names as the start-up state holds them, for discovery.
+inline ProductNames NamesOf(const StartupState& startup) {
+  return {.AppName = startup.AppName, .ProgName = startup.ProgName, .EnglishProgName = startup.EnglishProgName};
 }
 
 }  // namespace velora::fakes

@@ -1,7 +1,7 @@
 // The folder size behind "EstimatedSize", and the product start.
 #include <gtest/gtest.h>
 
-#include "driver/update_sequence.h"
+#include "driver/folder_size.h"
 #include "support/test_session.h"
 
 namespace velora {
@@ -9,7 +9,7 @@ namespace {
 
 class FolderSizeTest : public ::testing::Test {
  protected:
-  std::int32_t SizeOf(const std::string& folder) { return FolderSizeKb(*session, folder); }
+  std::int32_t SizeOf(const std::string& folder) { return FolderSizeKb(session->platform.files, folder); }
   fakes::FakeWindows fake;
   std::unique_ptr<Session> session = fakes::MakeTestSession(fake);
 };
@@ -54,37 +54,27 @@ class HugeListing final : public platform::FileApi {
                                                   std::uint32_t) override {
     return platform::Failed<platform::OpenFilePtr>(2);
   }
-  std::uint32_t Attributes(const std::string&) override { return win::kFileAttributeDirectory; }
+  platform::WinResult<std::uint32_t> Attributes(const std::string&) override {
+    return platform::Succeeded(win::kFileAttributeDirectory);
+  }
   platform::WinError Delete(const std::string&) override { return 0; }
   platform::WinError Move(const std::string&, const std::string&, std::uint32_t) override { return 0; }
   platform::WinResult<std::vector<platform::DirectoryEntry>> FindFiles(const std::string&) override {
-    return platform::Succeeded(std::vector<platform::DirectoryEntry>{
-        {"a.bin", 0x20, 3ULL << 30}, {"b.bin", 0x20, 3ULL << 30}});
+    return platform::Succeeded(
+        std::vector<platform::DirectoryEntry>{{"a.bin", 0x20, 3ULL << 30}, {"b.bin", 0x20, 3ULL << 30}});
   }
   platform::WinError SetCurrentFolder(const std::string&) override { return 0; }
+  platform::WinResult<platform::OpenFilePtr> OpenWithFlags(const std::string&, std::uint32_t, std::uint32_t,
+                                                           std::uint32_t, std::uint32_t) override {
+    return platform::Failed<platform::OpenFilePtr>(2);
+  }
 };
 
 TEST_F(FolderSizeTest, FoldersOverFourGibibytesDoNotWrap) {
   HugeListing files;
   platform::Platform huge{fake.registry, files, fake.ui, fake.system, fake.progress};
   Session hugeSession(huge, {}, StartupState{.Registry = RegistryAccessor(fake.registry, 0)}, true);
-  EXPECT_EQ(FolderSizeKb(hugeSession, "C:\\Big"), 6 * 1024 * 1024);
-}
-
-TEST(StartProduct, MakesTheProductFolderCurrentAndOpensAppNameExe) {
-  fakes::FakeWindows fake;
-  fake.files.AddFolder("C:\\Apps\\Velora");
-  auto session = fakes::MakeTestSession(fake);
-  session->Environment.ProductFolder = "C:\\Apps\\Velora\\";
-  StartProduct(*session);
-  EXPECT_EQ(fake.files.CurrentFolder(), "C:\\Apps\\Velora\\");
-  ASSERT_EQ(fake.system.shellStarts.size(), 1u);
-  const auto& start = fake.system.shellStarts[0];
-  EXPECT_EQ(start.verb, "open");
-  EXPECT_EQ(start.file, "C:\\Apps\\Velora\\Velora.exe");
-  EXPECT_EQ(start.parameters, "");
-  EXPECT_EQ(start.directory, "");
-  EXPECT_EQ(start.show, 1);
+  EXPECT_EQ(FolderSizeKb(hugeSession.platform.files, "C:\\Big"), 6 * 1024 * 1024);
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
-// The whole update over the fake machine: every step and failure row of the sequence, the questions
+// The whole update over the fake machine: each part of the sequence and each way it can end early, the questions
 // composed exactly, quiet mode, the exit codes, and where "EstimatedSize" goes.
 #include <gtest/gtest.h>
 
 #include "driver/entry_point.h"
+#include "driver/folder_size.h"
 #include "driver/integrity_check.h"
+#include "driver/run_log.h"
 #include "driver/update_sequence.h"
-#include "environment/session.h"
+#include "driver/session.h"
 #include "support/fake_windows.h"
+#include "support/synthetic_pe.h"
 
 namespace velora {
 namespace {
@@ -59,13 +62,12 @@ class UpdateSequenceTest : public ::testing::Test {
     fake.files.AddFile(std::string(kFolder) + "language\\russian.lng", kRussianLng);
     fake.files.AddFile(std::string(kFolder) + "vlfw.3bs", DataFile(1));
     fake.system.AddResource("vlfw", "3bs", payload);
-    const std::string image = "MZ updater image";
-    fake.files.AddFile(kOwnPath, image + std::string(kStampMarker) + fakes::FakeSystem::DigestOf(image));
+    fake.files.AddFile(kOwnPath, fakes::StampedPeImage("updater image"));
   }
 
-  int Run(std::vector<std::string> arguments = {}) {
+  int Run(std::vector<std::string> arguments = {}, const std::string& payloadFileName = "vlfw.3bs") {
     session = std::make_unique<Session>(fake.platform, std::move(arguments));
-    return RunUpdate(*session, DriverSettings{"darovovevi", "vlfw.3bs", 1});
+    return RunUpdate(*session, DriverSettings{"darovovevi", payloadFileName, 1}, log);
   }
 
   std::string Installed() { return fake.files.Contents(std::string(kFolder) + "vlfw.3bs").value_or("<none>"); }
@@ -77,6 +79,7 @@ class UpdateSequenceTest : public ::testing::Test {
 
   fakes::FakeWindows fake;
   std::unique_ptr<Session> session;
+  RunLog log{fake.files, fake.system};
   const std::string payload = DataFile(1, 300) + "new";
 };
 
@@ -96,9 +99,8 @@ TEST_F(UpdateSequenceTest, MainFlowAsksComposedQuestionsWritesRecordsAndStarts) 
   EXPECT_EQ(done.text, "Velora Live Update (Velora data library 1) is installed.\r\n\r\nStart Velora now?");
 
   EXPECT_EQ(Installed(), payload);
-  // 10 (velora.exe) + 64... every file of the folder counts; 300-odd bytes here round down to 1 KiB or less.
-  EXPECT_EQ(fake.registry.Dword(RootKey::LocalMachine, kUninstall, "EstimatedSize"),
-            static_cast<std::uint32_t>(FolderSizeKb(*session, kFolder)));
+  // velora.exe 10 + english.lng 690 + russian.lng 327 + the new vlfw.3bs 303 = 1330 bytes: 1 KiB.
+  EXPECT_EQ(fake.registry.Dword(RootKey::LocalMachine, kUninstall, "EstimatedSize"), 1u);
   ASSERT_EQ(fake.system.shellStarts.size(), 1u);
   EXPECT_EQ(fake.system.shellStarts[0].file, std::string(kFolder) + "Velora.exe");
   EXPECT_EQ(fake.files.CurrentFolder(), kFolder);
@@ -248,6 +250,9 @@ TEST_F(UpdateSequenceTest, ARunningProductIsToldToQuitEvenWhenTheUserDeclines) {
   EXPECT_EQ(fake.ui.posts[0].window, 0x1234u);
   EXPECT_EQ(fake.ui.posts[0].message, 0x0012u);
   EXPECT_EQ(fake.system.mappingHandlesOpen, 1);  // held until the process ends
+  ASSERT_EQ(fake.system.mappingsCreated.size(), 1u);
+  EXPECT_EQ(fake.system.mappingsCreated[0].name, "velora_memfile");
+  EXPECT_EQ(fake.system.mappingsCreated[0].sizeLow, 64u);
 }
 
 TEST_F(UpdateSequenceTest, NoWindowOrNoMappingMeansNothingIsPosted) {
@@ -298,6 +303,98 @@ TEST_F(UpdateSequenceTest, AFailedQuietWriteStillRestartsTheClosedProductWithRun
   EXPECT_EQ(fake.system.shellStarts.size(), 1u);
 }
 
+// A running product updating itself: "modest runapp", the product told to quit and slow to let go.
+class QuietSelfUpdateTest : public UpdateSequenceTest {
+ protected:
+  void SetUp() override {
+    UpdateSequenceTest::SetUp();
+    fake.system.existingMappings.insert("velora_memfile");
+    fake.ui.windows["TVeloraMainForm"] = 0x1234;
+    fake.files.LockExternally(DataPath());
+  }
+  static std::string DataPath() { return std::string(kFolder) + "vlfw.3bs"; }
+  void ReleaseAfterSleeps(std::size_t sleeps) {
+    fake.system.onSleep = [this, sleeps](std::uint32_t) {
+      if (fake.system.sleeps.size() == sleeps) fake.files.ReleaseExternalLocks(DataPath());
+    };
+  }
+  std::size_t ProductStarts() const { return fake.system.shellStarts.size() + fake.system.tokenStarts.size(); }
+};
+
+TEST_F(QuietSelfUpdateTest, WaitsForTheProductToLetGoThenWritesAndStartsIt) {
+  ReleaseAfterSleeps(4);
+  EXPECT_EQ(Run({"modest", "runapp"}), kExitWritten);
+  EXPECT_TRUE(fake.ui.boxes.empty());
+  EXPECT_EQ(fake.system.sleeps, std::vector<std::uint32_t>(4, 256));
+  EXPECT_EQ(Installed(), payload);
+  EXPECT_EQ(ProductStarts(), 1u);
+  // The waiting opens read nothing: no version is compared in quiet mode.
+  for (const auto& create : fake.files.Creates()) {
+    if (create.path == DataPath()) {
+      EXPECT_EQ(create.access, 0x80000000u);
+    }
+  }
+}
+
+TEST_F(QuietSelfUpdateTest, AFileHeldThroughEveryTryIsWrittenAnywayAndTheFailureReported) {
+  EXPECT_EQ(Run({"modest", "runapp"}), kExitFailed);
+  EXPECT_EQ(fake.system.sleeps, std::vector<std::uint32_t>(17, 256));
+  ASSERT_EQ(fake.ui.boxes.size(), 1u);
+  EXPECT_EQ(fake.ui.boxes[0].text, "Can't install file C:\\Program Files\\Velora\\vlfw.3bs");
+  EXPECT_EQ(Installed(), DataFile(1));
+  EXPECT_EQ(ProductStarts(), 1u);
+}
+
+TEST_F(QuietSelfUpdateTest, NoWaitWhenNoProductWasToldToQuitOrNoDataFileIsInstalled) {
+  fake.ui.windows.clear();  // running, but no window to tell
+  EXPECT_EQ(Run({"modest"}), kExitFailed);
+  EXPECT_TRUE(fake.system.sleeps.empty());
+
+  fake.ui.windows["TVeloraMainForm"] = 0x1234;
+  fake.files.ReleaseExternalLocks(DataPath());
+  fake.files.Remove(DataPath());
+  fake.ui.boxes.clear();
+  EXPECT_EQ(Run({"modest"}), kExitWritten);
+  EXPECT_TRUE(fake.system.sleeps.empty());
+  EXPECT_EQ(Installed(), payload);
+}
+
+TEST_F(QuietSelfUpdateTest, RunappRestartsAProductToldToQuitOnEveryPathThatEndsEarly) {
+  fake.files.ReleaseExternalLocks(DataPath());
+  std::string image = *fake.files.Contents(kOwnPath);
+  image[3] ^= 1;
+  fake.files.AddFile(kOwnPath, image);
+  EXPECT_EQ(Run({"modest", "runapp"}), kExitFailed);
+  EXPECT_EQ(fake.ui.boxes.at(0).text, "This updater is damaged.\r\nDownload it again.");
+  EXPECT_EQ(ProductStarts(), 1u);
+
+  SetUp();  // an intact updater again; now the uninstall entry refuses the size
+  fake.files.ReleaseExternalLocks(DataPath());
+  fake.system.shellStarts.clear();
+  fake.registry.FailWritesTo(RootKey::LocalMachine, kUninstall, 5);
+  EXPECT_EQ(Run({"modest", "runapp"}), kExitFailed);
+  EXPECT_EQ(fake.ui.boxes.back().text, "No access to system registry");
+  EXPECT_EQ(ProductStarts(), 1u);
+}
+
+TEST_F(QuietSelfUpdateTest, AProductThatWasNotRunningIsNotStartedAfterAnEarlyEnd) {
+  fake.system.existingMappings.clear();
+  fake.files.ReleaseExternalLocks(DataPath());
+  fake.files.LockExternally(kOwnPath);
+  EXPECT_EQ(Run({"modest", "runapp"}), kExitFailed);
+  EXPECT_EQ(fake.ui.boxes.at(0).text, "This updater cannot check itself.");
+  EXPECT_EQ(ProductStarts(), 0u);
+}
+
+TEST_F(UpdateSequenceTest, TheCompletionYesStartsTheProductWithItsSharedMemoryLetGo) {
+  fake.system.existingMappings.insert("velora_memfile");
+  fake.ui.windows["TVeloraMainForm"] = 0x1234;
+  fake.ui.answers = {win::kIdYes, win::kIdYes};
+  EXPECT_EQ(Run(), kExitWritten);
+  EXPECT_EQ(fake.system.shellStarts.size(), 1u);
+  EXPECT_EQ(fake.system.mappingHandlesOpen, 0);
+}
+
 TEST_F(UpdateSequenceTest, TheSizeGoesIntoTheThirtyTwoBitEntryWhenTheProductWasFoundThere) {
   fake.registry.DeleteKey(RootKey::LocalMachine, kUninstall);
   fake.registry.SetString(RootKey::LocalMachine, kUninstallWow, "UninstallString", std::string(kFolder) + "uninst.exe");
@@ -305,6 +402,91 @@ TEST_F(UpdateSequenceTest, TheSizeGoesIntoTheThirtyTwoBitEntryWhenTheProductWasF
   EXPECT_EQ(Run(), kExitWritten);
   EXPECT_TRUE(fake.registry.Dword(RootKey::LocalMachine, kUninstallWow, "EstimatedSize"));
   EXPECT_FALSE(fake.registry.KeyExists(RootKey::LocalMachine, kUninstall));
+}
+
+TEST_F(UpdateSequenceTest, ACommandWithoutAFolderKeepsTheSizeInTheSixtyFourBitEntry) {
+  fake.registry.SetString(RootKey::LocalMachine, kUninstall, "UninstallString", "MsiExec.exe /X{0}");
+  fake.registry.SetString(RootKey::LocalMachine, kUninstallWow, "UninstallString", "D:\\Old\\uninst.exe");
+  fake.registry.SetDword(RootKey::LocalMachine, kUninstallWow, "EstimatedSize", 7);
+  fake.ui.answers = {win::kIdYes, win::kIdNo};
+  EXPECT_EQ(Run(), kExitWritten);
+  EXPECT_EQ(Installed(), payload);
+  EXPECT_EQ(fake.registry.Dword(RootKey::LocalMachine, kUninstall, "EstimatedSize"), 1u);
+  EXPECT_EQ(fake.registry.Dword(RootKey::LocalMachine, kUninstallWow, "EstimatedSize"), 7u);
+}
+
+TEST_F(UpdateSequenceTest, AQuotedCommandFindsTheProductOutsideProgramFiles) {
+  const std::string folder = "C:\\Apps\\Velora\\";
+  fake.files.Remove(std::string(kFolder) + "velora.exe");
+  fake.files.AddFile(folder + "velora.exe", "MZ");
+  fake.files.AddFile(folder + "language\\english.lng", kEnglishLng);
+  fake.registry.SetString(RootKey::LocalMachine, kUninstall, "UninstallString", "\"" + folder + "uninst.exe\" /S");
+  fake.ui.answers = {win::kIdYes, win::kIdNo};
+  EXPECT_EQ(Run(), kExitWritten);
+  EXPECT_EQ(fake.files.Contents(folder + "vlfw.3bs"), payload);
+}
+
+TEST_F(UpdateSequenceTest, AFolderNamedLikeTheDataFileIsNotReadAndTheWriteReportsIt) {
+  fake.files.Remove(std::string(kFolder) + "vlfw.3bs");
+  fake.files.AddFolder(std::string(kFolder) + "vlfw.3bs");
+  fake.ui.answers = {win::kIdYes};
+  EXPECT_EQ(Run(), kExitFailed);
+  EXPECT_TRUE(fake.system.sleeps.empty());
+  ASSERT_EQ(fake.ui.boxes.size(), 2u);
+  EXPECT_EQ(fake.ui.boxes[0].text, "Velora Live Update will install\r\nVelora data library 1. Go on?");
+  EXPECT_EQ(fake.ui.boxes[1].text, "Can't install file C:\\Program Files\\Velora\\vlfw.3bs");
+  EXPECT_TRUE(fake.files.FolderExists(std::string(kFolder) + "vlfw.3bs"));
+  EXPECT_FALSE(fake.files.FileExists(std::string(kFolder) + "~vlfw.3bs"));
+}
+
+TEST_F(UpdateSequenceTest, AFolderNamedLikeTheProductsProgramIsNoInstalledProduct) {
+  fake.files.Remove(std::string(kFolder) + "velora.exe");
+  fake.files.AddFolder(std::string(kFolder) + "velora.exe");
+  EXPECT_EQ(Run(), kExitFailed);
+  ASSERT_EQ(fake.ui.boxes.size(), 1u);
+  EXPECT_EQ(fake.ui.boxes[0].text, "There's no Velora installed.\r\nPlease install the program first.");
+}
+
+TEST_F(UpdateSequenceTest, AQuestionBoxThatCannotBeShownCountsAsNo) {
+  fake.ui.failures = {{0, 1400}};   // ERROR_INVALID_WINDOW_HANDLE
+  EXPECT_EQ(Run(), kExitDeclined);  // the install question
+  EXPECT_EQ(fake.ui.boxes.size(), 1u);
+  EXPECT_EQ(Installed(), DataFile(1));
+
+  fake.files.AddFile(std::string(kFolder) + "vlfw.3bs", DataFile(2));
+  fake.ui.boxes.clear();
+  fake.ui.failures = {{0, 1400}};
+  fake.ui.answers = {win::kIdYes};
+  EXPECT_EQ(Run(), kExitDeclined);  // the older-file question
+  EXPECT_EQ(fake.ui.boxes.size(), 1u);
+  EXPECT_EQ(Installed(), DataFile(2));
+
+  fake.ui.boxes.clear();
+  fake.ui.failures = {{1, 1400}};
+  fake.ui.answers = {win::kIdYes};
+  fake.files.AddFile(std::string(kFolder) + "vlfw.3bs", DataFile(1));
+  EXPECT_EQ(Run(), kExitWritten);  // the completion question
+  EXPECT_EQ(fake.ui.boxes.size(), 2u);
+  EXPECT_TRUE(fake.system.shellStarts.empty());
+}
+
+TEST_F(UpdateSequenceTest, ADataFileNotOfKind3bsHasItsVersionInByte4Minus32) {
+  fake.system.AddResource("vlfw", "dat", payload);
+  const std::string path = std::string(kFolder) + "vlfw.dat";
+  // Byte 4 is 34: version 2, newer than this update's 1, so the older-file question comes first.
+  fake.files.AddFile(path, std::string("vlfw\x22\x01\x00\x08", 8));
+  EXPECT_EQ(Run({}, "vlfw.dat"), kExitDeclined);
+  ASSERT_EQ(fake.ui.boxes.size(), 1u);
+  EXPECT_EQ(fake.ui.boxes[0].text, "The file vlfw.dat is older\r\nthan the installed one. Replace it?");
+
+  // Byte 4 is 33 (byte 5 would say 2): version 1, so only the install question.
+  fake.files.AddFile(path, std::string("vlfw\x21\x02\x00\x08", 8));
+  fake.ui.boxes.clear();
+  fake.ui.answers = {win::kIdYes, win::kIdNo};
+  EXPECT_EQ(Run({}, "vlfw.dat"), kExitWritten);
+  ASSERT_EQ(fake.ui.boxes.size(), 2u);
+  EXPECT_EQ(fake.ui.boxes[0].caption, "Question");
+  EXPECT_EQ(fake.files.Contents(path), payload);
 }
 
 TEST_F(UpdateSequenceTest, WithoutAnUninstallEntryNoKeyIsCreated) {
@@ -331,6 +513,20 @@ TEST(EntryPoint, SetsTheDllSearchOrderBeforeAnythingElse) {
   ASSERT_FALSE(fake.journal.empty());
   EXPECT_EQ(fake.journal.front(), "SetDefaultDllDirectories");
   EXPECT_EQ(fake.system.dllDirectoryFlags, std::vector<std::uint32_t>{0x800});
+}
+
+TEST(EntryPoint, TheCurrentFolderLeavesTheSearchOrderOnlyWhereDefaultDirectoriesCannotBeSet) {
+  fakes::FakeWindows updated;
+  RunUpdater(updated.platform, {});
+  EXPECT_EQ(updated.system.dllFolders, std::vector<std::string>{});
+
+  fakes::FakeWindows withoutUpdate;  // Windows 7 without its loader update
+  withoutUpdate.system.dllDirectoriesAvailable = false;
+  RunUpdater(withoutUpdate.platform, {});
+  ASSERT_GE(withoutUpdate.journal.size(), 2u);
+  EXPECT_EQ(withoutUpdate.journal[0], "SetDefaultDllDirectories");
+  EXPECT_EQ(withoutUpdate.journal[1], "SetDllDirectory \"\"");
+  EXPECT_EQ(withoutUpdate.system.dllFolders, std::vector<std::string>{""});
 }
 
 }  // namespace

@@ -25,7 +25,8 @@ class DiscoveryTest : public ::testing::Test {
   }
   bool Discover(bool russian = false) {
     session = fakes::MakeTestSession(fake, {.russian = russian});
-    return DiscoverEnvironment(*session);
+    return DiscoverEnvironment(session->platform, session->Startup, fakes::NamesOf(session->Startup),
+                               session->Environment);
   }
   const InstallEnvironment& Found() const { return session->Environment; }
 
@@ -37,8 +38,15 @@ TEST_F(DiscoveryTest, TheUninstallCommandIsCutToItsFolder) {
   const std::pair<const char*, const char*> cases[] = {
       {"C:\\Program Files\\Velora\\uninst.exe", "C:\\Program Files\\Velora\\"},
       {"C:\\Apps\\Velora\\", "C:\\Apps\\"},  // the final backslash is passed over
-      {"\"C:\\Apps\\Velora\\uninst.exe\" /S", "\"C:\\Apps\\Velora\\"},
-      {"uninst.exe", "C:\\Program Files\\Velora\\"},  // no folder in it: the one found so far stays
+      // Quoted: cut within the quotes, the arguments after them (with their backslashes) left out.
+      {"\"C:\\Apps\\Velora\\uninst.exe\" /S /D=C:\\x\\", "C:\\Apps\\Velora\\"},
+      {"\"C:\\Apps\\Velora\\uninst.exe\"", "C:\\Apps\\Velora\\"},
+      {"\"C:\\Apps\\Velora\\\"", "C:\\Apps\\"},                  // the quoted text's last character is passed over too
+      {"\"C:\\Apps\\Velora\\uninst.exe", "C:\\Apps\\Velora\\"},  // no closing quotation mark
+      {"\"uninst.exe\" C:\\x\\y", "C:\\Program Files\\Velora\\"},
+      {"C:\\Apps\\Velora\\uninst.exe \"/S\"", "C:\\Apps\\Velora\\"},  // a quote later on changes nothing
+      {"uninst.exe", "C:\\Program Files\\Velora\\"},                  // no folder in it: the one found so far stays
+      {"", "C:\\Program Files\\Velora\\"},
   };
   for (const auto& [command, folder] : cases) {
     fake.registry.SetString(RootKey::LocalMachine, kEntry, "UninstallString", command);
@@ -76,6 +84,28 @@ TEST_F(DiscoveryTest, TheSixtyFourBitEntryWinsOverTheThirtyTwoBitOne) {
   EXPECT_EQ(Found().UninstallKeyPathWow, "");
 }
 
+TEST_F(DiscoveryTest, ASixtyFourBitCommandWithoutAFolderStillHidesAThirtyTwoBitEntry) {
+  fake.registry.SetString(RootKey::LocalMachine, kWowEntry, "UninstallString", "D:\\Velora32\\uninst.exe");
+  for (const char* command : {"MsiExec.exe /X{6F1A2C3B-0D4E-4F50-9A6B-7C8D9E0F1A2B}", ""}) {
+    fake.registry.SetString(RootKey::LocalMachine, kEntry, "UninstallString", command);
+    ASSERT_TRUE(Discover());
+    EXPECT_EQ(Found().ProductFolder, "C:\\Program Files\\Velora\\") << command;
+    EXPECT_EQ(Found().UninstallKeyPathWow, "") << command;
+  }
+  // Without the value the entry does not hold the product, and the 32-bit one is read.
+  fake.registry.DeleteKey(RootKey::LocalMachine, kEntry);
+  fake.registry.AddKey(RootKey::LocalMachine, kEntry);
+  ASSERT_TRUE(Discover());
+  EXPECT_EQ(Found().ProductFolder, "D:\\Velora32\\");
+}
+
+TEST_F(DiscoveryTest, AThirtyTwoBitCommandWithoutAFolderNamesThatEntry) {
+  fake.registry.SetString(RootKey::LocalMachine, kWowEntry, "UninstallString", "MsiExec.exe /X{0}");
+  ASSERT_TRUE(Discover());
+  EXPECT_EQ(Found().ProductFolder, "C:\\Program Files\\Velora\\");
+  EXPECT_EQ(Found().UninstallKeyPathWow, kWowEntry);
+}
+
 TEST_F(DiscoveryTest, CommonProgramsAbsentOrOfOneCharacterFallsBackToTheUsersPrograms) {
   ASSERT_TRUE(Discover());
   EXPECT_EQ(Found().CommonProgramsFolder, "C:\\Users\\u\\Start Menu\\Programs\\");
@@ -104,11 +134,27 @@ TEST_F(DiscoveryTest, AValueOfAnotherTypeIsReportedAsNoRegistryAccess) {
     fakes::FakeWindows broken;
     broken.registry.SetDword(root, key, name, 1);
     auto brokenSession = fakes::MakeTestSession(broken);
-    EXPECT_FALSE(DiscoverEnvironment(*brokenSession)) << name;
+    EXPECT_FALSE(DiscoverEnvironment(brokenSession->platform, brokenSession->Startup,
+                                     fakes::NamesOf(brokenSession->Startup), brokenSession->Environment))
+        << name;
     ASSERT_EQ(broken.ui.boxes.size(), 1u);
     EXPECT_EQ(broken.ui.boxes[0].text, "No access to system registry");
     EXPECT_EQ(broken.registry.OpenKeyCount(), 0);
   }
+}
+
+TEST_F(DiscoveryTest, TheProductIsFoundByTheNamesItIsGivenNotByTheStartUpState) {
+  fake.registry.SetString(RootKey::LocalMachine, kEntry, "UninstallString", "D:\\Apps\\Velora\\uninst.exe");
+  session = fakes::MakeTestSession(fake);
+  session->Startup.AppName.clear();
+  session->Startup.ProgName.clear();
+  session->Startup.EnglishProgName.clear();
+  const ProductNames names{.AppName = "Velora", .ProgName = "Velora ru", .EnglishProgName = "Velora en"};
+  ASSERT_TRUE(DiscoverEnvironment(session->platform, session->Startup, names, session->Environment));
+  EXPECT_EQ(Found().ProductFolder, "D:\\Apps\\Velora\\");
+  EXPECT_EQ(Found().ProductKeyPath, "Software\\Orvane\\Velora\\");
+  EXPECT_EQ(Found().ProgramGroupFolder, "C:\\Users\\u\\Start Menu\\Programs\\Velora en\\");
+  EXPECT_EQ(Found().UserGroupFolderRu, "C:\\Users\\u\\Start Menu\\Programs\\Velora ru\\");
 }
 
 }  // namespace

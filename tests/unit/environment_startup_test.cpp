@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "environment/session.h"
+#include "driver/session.h"
 #include "environment/startup_state.h"
 #include "support/fake_windows.h"
 

@@ -24,7 +24,7 @@ std::string DataFile(unsigned char version, std::size_t size = 64) {
 class InstallTest : public ::testing::Test {
  protected:
   InstallOutcome Install(const std::string& kind = "3bs", const std::string& path = kData, bool check = true) {
-    return InstallEmbeddedFile(*session, "vlfw", kind, path, check);
+    return InstallEmbeddedFile(LanguageContextOf(*session), "vlfw", kind, path, check).outcome;
   }
   std::string Contents(const std::string& path) const { return fake.files.Contents(path).value_or("<missing>"); }
   void ExpectNoQuestion() const {
@@ -48,7 +48,12 @@ TEST_F(InstallTest, WithoutCheckAnExistingFileIsReplacedThroughAFlushedTemporary
   EXPECT_EQ(create.path, kTemp);
   EXPECT_EQ(create.access, win::kGenericWrite);
   EXPECT_EQ(create.disposition, win::kCreateAlways);
+  // The copy is on disk before it replaces the file, and the move itself is written through.
+  ASSERT_GE(fake.journal.size(), 2u);
+  EXPECT_EQ(fake.journal[fake.journal.size() - 2], std::string("FlushFileBuffers ") + kTemp);
   EXPECT_EQ(fake.journal.back(), std::string("MoveFileEx ") + kTemp + " -> " + kData);
+  ASSERT_EQ(fake.files.Moves().size(), 1u);
+  EXPECT_EQ(fake.files.Moves()[0].flags, 0x9u);  // MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH
   EXPECT_EQ(fake.files.OpenHandleCount(), 0);
 }
 
@@ -132,7 +137,7 @@ TEST_F(InstallTest, WithALanguageFileTheQuestionComesFromItWithTheLowBitsOfLangI
                      "[langcharset]\r\n0\r\n\r\n[soundquest]\r\nReally?\r\n\r\n"
                      "[olderfilever]\r\nFile %1 is older\r\nthan the installed one. Replace it?\r\n\r\n");
   session->Environment.ProductFolder = kFolder;
-  ASSERT_TRUE(LoadLanguage(*session));
+  ASSERT_TRUE(LoadLanguage(LanguageContextOf(*session)));
   fake.system.AddResource("VLFW", "3BS", newData);
   fake.files.AddFile(kData, DataFile(5));
   Install();
@@ -148,10 +153,14 @@ TEST_F(InstallTest, LanguageFilesAreComparedUnlessTheirPathHoldsAnExclamationMar
   const std::string installed = "[langver]\r\n3\r\n";
   fake.files.AddFile("C:\\Velora\\language\\english.lng", installed);
   fake.files.AddFile("C:\\Velora\\lang!old\\english.lng", installed);
-  EXPECT_EQ(InstallEmbeddedFile(*session, "english", "lng", "C:\\Velora\\language\\english.lng", true),
-            InstallOutcome::Declined);
-  EXPECT_EQ(InstallEmbeddedFile(*session, "english", "lng", "C:\\Velora\\lang!old\\english.lng", true),
-            InstallOutcome::Written);
+  EXPECT_EQ(
+      InstallEmbeddedFile(LanguageContextOf(*session), "english", "lng", "C:\\Velora\\language\\english.lng", true)
+          .outcome,
+      InstallOutcome::Declined);
+  EXPECT_EQ(
+      InstallEmbeddedFile(LanguageContextOf(*session), "english", "lng", "C:\\Velora\\lang!old\\english.lng", true)
+          .outcome,
+      InstallOutcome::Written);
   EXPECT_EQ(fake.ui.boxes.size(), 1u);
   EXPECT_EQ(Contents("C:\\Velora\\language\\english.lng"), installed);
   EXPECT_EQ(Contents("C:\\Velora\\lang!old\\english.lng"), "[langver]\r\n2\r\n");
@@ -162,7 +171,8 @@ TEST_F(InstallTest, ProgramsAreComparedByFileVersionAndAnUnversionedInstalledOne
   fake.system.AddResource("velora", "exe", "MZ new");
   fake.files.AddFile(exe, "MZ installed");
   fake.system.exeTypes = {{"c:\\velora\\velora.exe", 0x4550}, {"c:\\velora\\~velora.exe", 0x4550}};
-  EXPECT_EQ(InstallEmbeddedFile(*session, "velora", "exe", exe, true), InstallOutcome::Written);
+  EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(*session), "velora", "exe", exe, true).outcome,
+            InstallOutcome::Written);
   ExpectNoQuestion();
 
   const auto versioned = [](std::string version) {
@@ -171,7 +181,8 @@ TEST_F(InstallTest, ProgramsAreComparedByFileVersionAndAnUnversionedInstalledOne
   };
   fake.system.versionResources = {{"c:\\velora\\velora.exe", versioned("1.2.10.0")},
                                   {"c:\\velora\\~velora.exe", versioned("1.2.3.4")}};
-  EXPECT_EQ(InstallEmbeddedFile(*session, "velora", "exe", exe, true), InstallOutcome::Declined);
+  EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(*session), "velora", "exe", exe, true).outcome,
+            InstallOutcome::Declined);
   ASSERT_EQ(fake.ui.boxes.size(), 1u);
   EXPECT_NE(fake.ui.boxes[0].text.find("new file version 1.2.10.0 with an older file version 1.2.3.4?"),
             std::string::npos);

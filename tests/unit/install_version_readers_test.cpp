@@ -22,27 +22,27 @@ class VersionReaderTest : public ::testing::Test {
 
 TEST_F(VersionReaderTest, ByteReadersTakeLittleEndianBytesAtTheirOffsets) {
   fake.files.AddFile(kPath, std::string("\x00\x01\x02\x03\x04\x05\x06\x07\x08", 9));
-  EXPECT_EQ(ReadPakVersion(*session, kPath), 0x0706);
-  EXPECT_EQ(ReadCokVersion(*session, kPath), 0x0605);
-  EXPECT_EQ(Read3bsVersion(*session, kPath), 0x06);
+  EXPECT_EQ(ReadPakVersion(session->platform.files, kPath), 0x0706);
+  EXPECT_EQ(ReadCokVersion(session->platform.files, kPath), 0x0605);
+  EXPECT_EQ(Read3bsVersion(session->platform.files, kPath), 0x06);
   EXPECT_EQ(fake.files.OpenHandleCount(), 0);
 }
 
 TEST_F(VersionReaderTest, ByteReadersAreUnsignedAndNeedEveryByte) {
   fake.files.AddFile(kPath, std::string("\x00\x00\x00\x00\x00\xFF\xFF", 7));
-  EXPECT_EQ(ReadCokVersion(*session, kPath), 0xFFFF);  // exactly 7 bytes: bytes 5 and 6
-  EXPECT_EQ(Read3bsVersion(*session, kPath), 255);
-  EXPECT_EQ(ReadPakVersion(*session, kPath), 0);  // only one byte at offset 6
+  EXPECT_EQ(ReadCokVersion(session->platform.files, kPath), 0xFFFF);  // exactly 7 bytes: bytes 5 and 6
+  EXPECT_EQ(Read3bsVersion(session->platform.files, kPath), 255);
+  EXPECT_EQ(ReadPakVersion(session->platform.files, kPath), 0);  // only one byte at offset 6
   fake.files.AddFile(kPath, "short");
-  EXPECT_EQ(Read3bsVersion(*session, kPath), 0);
-  EXPECT_EQ(ReadCokVersion(*session, kPath), 0);
-  EXPECT_EQ(ReadPakVersion(*session, "C:\\Velora\\missing.pak"), 0);
+  EXPECT_EQ(Read3bsVersion(session->platform.files, kPath), 0);
+  EXPECT_EQ(ReadCokVersion(session->platform.files, kPath), 0);
+  EXPECT_EQ(ReadPakVersion(session->platform.files, "C:\\Velora\\missing.pak"), 0);
   EXPECT_TRUE(fake.ui.boxes.empty());
 }
 
 TEST_F(VersionReaderTest, ByteReadersOpenWithoutSharingAndYieldZeroForAFileHeldOrFailing) {
   fake.files.AddFile(kPath, "0123456789");
-  ASSERT_EQ(Read3bsVersion(*session, kPath), '6');
+  ASSERT_EQ(Read3bsVersion(session->platform.files, kPath), '6');
   ASSERT_FALSE(fake.files.Creates().empty());
   const auto& create = fake.files.Creates().back();
   EXPECT_EQ(create.access, win::kGenericRead);
@@ -50,12 +50,12 @@ TEST_F(VersionReaderTest, ByteReadersOpenWithoutSharingAndYieldZeroForAFileHeldO
   EXPECT_EQ(create.disposition, win::kOpenExisting);
 
   fake.files.LockExternally(kPath, win::kFileShareRead);  // a reader that shares: we still may not read
-  EXPECT_EQ(Read3bsVersion(*session, kPath), 0);
+  EXPECT_EQ(Read3bsVersion(session->platform.files, kPath), 0);
   fake.files.ReleaseExternalLocks(kPath);
   fake.files.InjectFailure(fakes::FileOp::Seek, kPath, win::kErrorReadFault);
-  EXPECT_EQ(ReadPakVersion(*session, kPath), 0);
+  EXPECT_EQ(ReadPakVersion(session->platform.files, kPath), 0);
   fake.files.InjectFailure(fakes::FileOp::Read, kPath, win::kErrorReadFault);
-  EXPECT_EQ(ReadCokVersion(*session, kPath), 0);
+  EXPECT_EQ(ReadCokVersion(session->platform.files, kPath), 0);
   EXPECT_EQ(fake.files.OpenHandleCount(), 0);
   EXPECT_TRUE(fake.ui.boxes.empty());
 }
@@ -64,7 +64,7 @@ class LngVersionTest : public VersionReaderTest {
  protected:
   std::int32_t Read(const std::string& bytes) {
     fake.files.AddFile(kLng, bytes);
-    return ReadLngVersion(*session, kLng);
+    return ReadLngVersion(session->platform, session->Startup, kLng);
   }
   static constexpr const char* kLng = "C:\\Velora\\language\\english.lng";
 };
@@ -92,12 +92,12 @@ TEST_F(LngVersionTest, AHeaderOnTheLastLineOrAValueThatIsNoNumberIsReported) {
 }
 
 TEST_F(LngVersionTest, AMissingFileIsVersionZeroWithoutABoxAndAnUnreadableOneWithTheRussianBox) {
-  EXPECT_EQ(ReadLngVersion(*session, kLng), 0);
+  EXPECT_EQ(ReadLngVersion(session->platform, session->Startup, kLng), 0);
   EXPECT_TRUE(fake.ui.boxes.empty());
   session = fakes::MakeTestSession(fake, {.russian = true});
   fake.files.AddFile(kLng, "[langver]\r\n3\r\n");
   fake.files.InjectFailure(fakes::FileOp::Read, kLng, win::kErrorReadFault);
-  EXPECT_EQ(ReadLngVersion(*session, kLng), 0);
+  EXPECT_EQ(ReadLngVersion(session->platform, session->Startup, kLng), 0);
   EXPECT_EQ(OnlyBoxText(), std::string("Не удаётся работать с файлом языковой поддержки ") + kLng);
   EXPECT_EQ(fake.files.OpenHandleCount(), 0);
 }
@@ -113,23 +113,23 @@ TEST_F(ExeVersionTest, ReadsFileVersionOfTheFirstTranslationOnly) {
       .translations = std::vector<std::uint32_t>{0x04E30419, 0x04B00409},
       .strings = {{"\\StringFileInfo\\041904e3\\FileVersion", "2.5.0.17"},
                   {"\\StringFileInfo\\040904b0\\FileVersion", "9.9.9.9"}}};
-  EXPECT_EQ(ReadExeFileVersion(*session, kExe), "2.5.0.17");
+  EXPECT_EQ(ReadExeFileVersion(session->platform.system, kExe), "2.5.0.17");
   // Without a text for the first translation there is no version, though the second has one.
   fake.system.versionResources["c:\\velora\\velora.exe"].strings.erase("\\StringFileInfo\\041904e3\\FileVersion");
-  EXPECT_EQ(ReadExeFileVersion(*session, kExe), "");
+  EXPECT_EQ(ReadExeFileVersion(session->platform.system, kExe), "");
 }
 
 TEST_F(ExeVersionTest, NoExecutableNoResourceOrNoTranslationGivesEmptyText) {
   fake.system.versionResources["c:\\velora\\velora.exe"] = {
       .translations = std::nullopt, .strings = {{"\\StringFileInfo\\040904b0\\FileVersion", "1.0.0.0"}}};
-  EXPECT_EQ(ReadExeFileVersion(*session, kExe), "");
+  EXPECT_EQ(ReadExeFileVersion(session->platform.system, kExe), "");
   fake.system.versionResources["c:\\velora\\velora.exe"].translations = std::vector<std::uint32_t>{0x04B00409};
-  EXPECT_EQ(ReadExeFileVersion(*session, kExe), "1.0.0.0");
+  EXPECT_EQ(ReadExeFileVersion(session->platform.system, kExe), "1.0.0.0");
   fake.system.exeTypes.clear();
-  EXPECT_EQ(ReadExeFileVersion(*session, kExe), "");
+  EXPECT_EQ(ReadExeFileVersion(session->platform.system, kExe), "");
   fake.system.exeTypes["c:\\velora\\velora.exe"] = 1;
   fake.system.versionResources.clear();
-  EXPECT_EQ(ReadExeFileVersion(*session, kExe), "");
+  EXPECT_EQ(ReadExeFileVersion(session->platform.system, kExe), "");
 }
 
 TEST(IsOlderVersionTest, ComparesComponentsAsNumbersFromTheLeft) {

@@ -23,8 +23,8 @@ struct LngFile {
     if (!name.empty()) bytes += "[langname]\r\n" + name + "\r\n\r\n";
     if (!version.empty()) bytes += "[langver]\r\n" + version + "\r\n\r\n";
     if (!codes.empty()) bytes += "[langcode]\r\n" + codes + "\r\n\r\n";
-    return bytes + "[langcharset]\r\n" + charset + "\r\n\r\n[progname]\r\n" + name + " caption\r\n\r\n[ProgDescr0]\r\n" +
-           name + " description\r\n\r\n" + extra;
+    return bytes + "[langcharset]\r\n" + charset + "\r\n\r\n[progname]\r\n" + name +
+           " caption\r\n\r\n[ProgDescr0]\r\n" + name + " description\r\n\r\n" + extra;
   }
 };
 
@@ -40,10 +40,12 @@ class LoadLanguageTest : public ::testing::Test {
   bool Load(bool russian = false) {
     session = fakes::MakeTestSession(fake, {.russian = russian});
     session->Environment.ProductFolder = "C:\\Velora\\";
-    return LoadLanguage(*session);
+    return LoadLanguage(LanguageContextOf(*session));
   }
   std::string Current() const { return session->Language.LangFiles.at(session->Language.CurrentLang); }
-  std::string OnlyBoxText() const { return fake.ui.boxes.size() == 1 ? fake.ui.boxes[0].text : "boxes: " + std::to_string(fake.ui.boxes.size()); }
+  std::string OnlyBoxText() const {
+    return fake.ui.boxes.size() == 1 ? fake.ui.boxes[0].text : "boxes: " + std::to_string(fake.ui.boxes.size());
+  }
 
   fakes::FakeWindows fake;
   std::unique_ptr<Session> session;

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "environment/failure.h"
 #include "language/language_file_reader.h"
 
 namespace velora {
@@ -16,7 +15,7 @@ ChunkSource FromBytes(std::string bytes, std::size_t chunkSize = 3) {
   return [bytes = std::move(bytes), chunkSize, at = std::size_t{0}]() mutable {
     std::string chunk = bytes.substr(std::min(at, bytes.size()), chunkSize);
     at += chunk.size();
-    return chunk;
+    return platform::Succeeded(std::move(chunk));
   };
 }
 
@@ -36,8 +35,7 @@ using Lines = std::vector<std::string>;
 
 TEST(LanguageFileReader, CrLfAndLoneLfEndLinesAndOtherCrsAreDropped) {
   for (std::size_t chunk : {1u, 2u, 3u, 64u}) {
-    EXPECT_EQ(LinesOf("one\r\ntwo\nth\rree\r\n\r\nlast", chunk), (Lines{"one", "two", "three", "", "last"}))
-        << chunk;
+    EXPECT_EQ(LinesOf("one\r\ntwo\nth\rree\r\n\r\nlast", chunk), (Lines{"one", "two", "three", "", "last"})) << chunk;
   }
   EXPECT_EQ(LinesOf("a\r\r\nb\r"), (Lines{"a", "b"}));
   EXPECT_EQ(LinesOf(""), Lines{});
@@ -46,7 +44,9 @@ TEST(LanguageFileReader, CrLfAndLoneLfEndLinesAndOtherCrsAreDropped) {
 
 TEST(LanguageFileReader, ByteTwentySixEndsTheFileAndNulIsAnOrdinaryByte) {
   EXPECT_EQ(LinesOf(std::string("a\0b\r\nc\x1A\r\nhidden\r\n", 16)), (Lines{std::string("a\0b", 3), "c"}));
-  EXPECT_EQ(LinesOf("a\r\n\x1A" "b"), Lines{"a"});
+  EXPECT_EQ(LinesOf("a\r\n\x1A"
+                    "b"),
+            Lines{"a"});
 }
 
 TEST(LanguageFileReader, LinesHaveNoLengthLimit) {
@@ -93,19 +93,34 @@ TEST(SearchEntry, TellsAMissingHeaderFromAHeaderOnTheLastLine) {
 TEST(AppendContinuationLines, RunsThroughFollowingHeadersUpToABlankLine) {
   LanguageFileReader reader(FromBytes("[a]\r\none\r\n[b]\r\n two\r\n \t \r\nafter\r\n"));
   std::string text = SearchEntry(reader, "a").FirstValueLine();
-  AppendContinuationLines(reader, text);
+  EXPECT_EQ(AppendContinuationLines(reader, text), 0u);
   EXPECT_EQ(text, "one\r\n[b]\r\n two");
 }
 
+// Reads the bytes as one chunk, then fails every further read with ERROR_READ_FAULT.
+ChunkSource FailingAfter(std::string bytes) {
+  return [bytes = std::move(bytes), calls = 0]() mutable {
+    if (++calls > 1) return platform::Failed<std::string>(30);
+    return platform::Succeeded(bytes);
+  };
+}
+
 TEST(AppendContinuationLines, KeepsWhatWasReadWhenAReadFails) {
-  int calls = 0;
-  LanguageFileReader reader([&calls]() -> std::string {
-    if (++calls > 1) throw Failure("read failed", 30);
-    return "[a]\r\none\r\ntwo\r\nthr";
-  });
+  LanguageFileReader reader(FailingAfter("[a]\r\none\r\ntwo\r\nthr"));
   std::string text = SearchEntry(reader, "a").FirstValueLine();
-  EXPECT_THROW(AppendContinuationLines(reader, text), Failure);
+  EXPECT_EQ(AppendContinuationLines(reader, text), 30u);
   EXPECT_EQ(text, "one\r\ntwo");
+}
+
+TEST(SearchEntry, AReadFailureBeforeTheEntryIsReportedNotTakenForTheFilesEnd) {
+  for (const char* bytes : {"[other]\r\nx\r\nlast", "[langver]"}) {
+    LanguageFileReader reader(FailingAfter(bytes));
+    const EntrySearch search = SearchEntry(reader, "langver");
+    EXPECT_EQ(search.state, EntrySearchState::ReadFailed) << bytes;
+    EXPECT_EQ(search.FirstValueLine(), "") << bytes;
+    EXPECT_EQ(reader.ReadError(), 30u) << bytes;
+    EXPECT_EQ(reader.NextLine(), std::nullopt) << bytes;
+  }
 }
 
 TEST(TryParseLangInteger, AcceptsOnlyWholeDecimalIntegersIn32Bits) {
@@ -114,8 +129,8 @@ TEST(TryParseLangInteger, AcceptsOnlyWholeDecimalIntegersIn32Bits) {
   EXPECT_EQ(TryParseLangInteger("+7"), 7);
   EXPECT_EQ(TryParseLangInteger("2147483647"), 2147483647);
   EXPECT_EQ(TryParseLangInteger("-2147483648"), -2147483647 - 1);
-  for (const char* bad : {"", "-", "1.0", " 1", "1 ", "0x10", "$10", "2147483648", "-2147483649",
-                          "99999999999999999999", "1e3", "12a"}) {
+  for (const char* bad :
+       {"", "-", "1.0", " 1", "1 ", "0x10", "$10", "2147483648", "-2147483649", "99999999999999999999", "1e3", "12a"}) {
     EXPECT_EQ(TryParseLangInteger(bad), std::nullopt) << bad;
   }
 }

@@ -13,13 +13,9 @@ namespace {
 
 constexpr std::uint32_t kSeed = 12345;
 
-/// The temporary path the next call will use: the folder and 8 letters drawn from a generator seeded alike.
-std::string ExpectedTempPath(const std::string& folder) {
-  std::minstd_rand random(kSeed);
-  std::string path = folder;
-  for (int i = 0; i < 8; ++i) path += static_cast<char>('a' + random() % 26);
-  return path;
-}
+/// The temporary path the next call will use: the folder and 8 letters 'a' + n % 26 of the first eight
+/// numbers a minstd_rand seeded with kSeed draws (595905495, ... worked out once: "dfdvkuag").
+std::string ExpectedTempPath(const std::string& folder) { return folder + "dfdvkuag"; }
 
 std::string Capture(fakes::FakeWindows& fake, const std::string& command = "ver") {
   std::minstd_rand random(kSeed);
@@ -32,7 +28,8 @@ TEST(RunConsoleCommand, RunsTheInterpreterHiddenInANewConsoleWithTheOutputRedire
   EXPECT_EQ(Capture(fake), "\r\nMicrosoft Windows [Version 6.1.7601]\r\n");
   const std::string path = ExpectedTempPath("C:\\Temp\\");
   ASSERT_EQ(fake.system.processCommandLines.size(), 1u);
-  EXPECT_EQ(fake.system.processCommandLines[0], std::string(fakes::kFakeComSpec) + " /c ver > \"" + path + "\"");
+  EXPECT_EQ(fake.system.processCommandLines[0],
+            "\"" + std::string(fakes::kFakeComSpec) + "\" /c ver > \"" + path + "\"");
   EXPECT_EQ(fake.system.processCreationFlags[0], 0x210u);
   EXPECT_EQ(fake.system.processShowWindow[0], 0);
   ASSERT_FALSE(fake.files.Creates().empty());
@@ -106,7 +103,26 @@ TEST(RunConsoleCommand, AnInterpreterPathOf260CharactersOrMoreIsUsedWhole) {
   fake.system.SetEnvironment("ComSpec", longComSpec);
   EXPECT_EQ(Capture(fake), "ok\r\n");
   ASSERT_EQ(fake.system.processCommandLines.size(), 1u);
-  EXPECT_EQ(fake.system.processCommandLines[0].rfind(longComSpec + " /c ver > \"", 0), 0u);
+  EXPECT_EQ(fake.system.processCommandLines[0].rfind("\"" + longComSpec + "\" /c ver > \"", 0), 0u);
+}
+
+// Unquoted, "C:\Program Files\Shell\cmd.exe" would start C:\Program.exe, with the updater's rights.
+TEST(RunConsoleCommand, TheInterpreterPathIsQuotedSoThatBlanksCannotNameAnotherProgram) {
+  struct Case {
+    std::string comSpec;
+    std::string firstToken;
+  };
+  for (const Case& c : {Case{"C:\\Program Files\\Shell\\cmd.exe", "\"C:\\Program Files\\Shell\\cmd.exe\""},
+                        Case{"\"C:\\Program Files\\Shell\\cmd.exe\"", "\"C:\\Program Files\\Shell\\cmd.exe\""},
+                        Case{"C:\\Pro\"gram Files\\cmd.exe", "\"C:\\Program Files\\cmd.exe\""}}) {
+    fakes::FakeWindows fake;
+    fakes::InterpreterPrints(fake, "ok\r\n");
+    fake.system.SetEnvironment("ComSpec", c.comSpec);
+    EXPECT_EQ(Capture(fake), "ok\r\n") << c.comSpec;
+    ASSERT_EQ(fake.system.processCommandLines.size(), 1u) << c.comSpec;
+    EXPECT_EQ(fake.system.processCommandLines[0].rfind(c.firstToken + " /c ver > \"C:\\Temp\\", 0), 0u)
+        << fake.system.processCommandLines[0];
+  }
 }
 
 TEST(RunConsoleCommand, AnInterpreterThatCannotStartGivesOneEmptyLineAndRemovesAStaleFile) {
@@ -135,6 +151,13 @@ TEST(RunConsoleCommand, TheTempFileIsRemovedWhenOpeningOrReadingItFails) {
     EXPECT_FALSE(fake.files.FileExists(path));
     EXPECT_EQ(fake.files.OpenHandleCount(), 0);
   }
+}
+
+TEST(RunConsoleCommand, AReadThatFailsAfterSomeOutputKeepsWhatWasRead) {
+  fakes::FakeWindows fake;
+  fakes::InterpreterPrints(fake, "Microsoft Windows [Version 10.0.19045]\r\n");
+  fake.files.InjectFailure(fakes::FileOp::Read, ExpectedTempPath("C:\\Temp\\"), 23, /*skip=*/1);  // ERROR_CRC
+  EXPECT_EQ(Capture(fake), "Microsoft Windows [Version 10.0.19045]\r\n");
 }
 
 TEST(OemToAnsiText, ConvertsEveryByteAndKeepsTheLength) {

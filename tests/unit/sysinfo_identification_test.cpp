@@ -80,6 +80,60 @@ TEST(IdentifyWindows, Windows9xRowsByMinorVersionBuildAndCsdLetter) {
   });
 }
 
+TEST(IdentifyWindows, Windows9xRowsAtTheirBoundaries) {
+  auto v = [](std::uint32_t minor, std::uint32_t build, const char* csd) {
+    return OsVersionInfo{4, minor, build, 1, csd, 0, 0};
+  };
+  ExpectNames({
+      {"1111 on minor 3", v(3, 1111, ""), kIntel, "Microsoft Windows 95 OSR 2.0"},
+      {"1110", v(0, 1110, ""), kIntel, "Microsoft Windows 95 OSR 2.x"},
+      {"1112", v(3, 1112, ""), kIntel, "Microsoft Windows 95 OSR 2.x"},
+      {"1211", v(0, 1211, ""), kIntel, "Microsoft Windows 95 OSR 2.x"},
+      {"1213 on minor 3", v(3, 1213, ""), kIntel, "Microsoft Windows 95 OSR 2.1"},
+      {"1214 with C on minor 3", v(3, 1214, " C"), kIntel, "Microsoft Windows 95 OSR 2.5"},
+      {"1215 with C", v(0, 1215, " C"), kIntel, "Microsoft Windows 95 OSR 2.x"},
+      {"1214 with C first", v(0, 1214, "C"), kIntel, "Microsoft Windows 95 OSR 2.1"},
+      {"1080 is not above 1080", v(0, 1080, ""), kIntel, "Microsoft Windows 95"},
+      {"A in the first place", v(0, 950, "A"), kIntel, "Microsoft Windows 95"},
+      {"A on minor 3", v(3, 950, " A"), kIntel, "Microsoft Windows 95 OSR 1"},
+      {"W on minor 0", v(0, 950, " W"), kIntel, "Microsoft Windows 95 OSR 1"},
+      {"B on 95", v(0, 950, " B"), kIntel, "Microsoft Windows 95"},
+      {"minor 1", v(1, 1111, " C"), kIntel, "Microsoft Windows Unknown 9x"},
+      {"minor 2", v(2, 1214, " A"), kIntel, "Microsoft Windows Unknown 9x"},
+      {"minor 4", v(4, 1111, ""), kIntel, "Microsoft Windows Unknown 9x"},
+      {"98 build 2221", v(10, 2221, ""), kIntel, "Microsoft Windows 98"},
+      {"98 build 2223", v(10, 2223, ""), kIntel, "Microsoft Windows 98"},
+      {"98 SE by A", v(10, 1998, " A"), kIntel, "Microsoft Windows 98 SE"},
+      {"98 with C", v(10, 1998, " C"), kIntel, "Microsoft Windows 98"},
+      {"minor 11", v(11, 2222, ""), kIntel, "Microsoft Windows Unknown 9x"},
+      {"minor 89", v(89, 3000, ""), kIntel, "Microsoft Windows Unknown 9x"},
+      {"minor 91", v(91, 3000, ""), kIntel, "Microsoft Windows Unknown 9x"},
+  });
+}
+
+TEST(IdentifyWindows, NtRowsAtTheOtherSideOfTheirConditions) {
+  auto nt = [](std::uint32_t major, std::uint32_t minor, std::uint8_t type, std::uint16_t suite = 0) {
+    return OsVersionInfo{major, minor, 100, 2, "", suite, type};
+  };
+  ExpectNames({
+      {"NT 3.51 server", nt(3, 51, kServer), kIntel, "Microsoft Windows NT Unknown Server"},
+      {"NT 4 enterprise domain controller", nt(4, 0, kDomainController, 0x0002), kIntel,
+       "Microsoft Windows NT Server 4.0 Enterprise"},
+      {"2000 datacenter domain controller", nt(5, 0, kDomainController, 0x0080), kIntel,
+       "Microsoft Windows 2000 Datacenter Server"},
+      {"2000 workstation with server suites", nt(5, 0, kWorkstation, 0x0082), kIntel,
+       "Microsoft Windows 2000 Professional"},
+      {"XP Home by the personal bit among others", nt(5, 1, kWorkstation, 0x0202), kIntel, "Microsoft Windows XP Home"},
+      {"Storage with another bit is Enterprise", OsVersionInfo{5, 2, 3790, 2, "", 0x2002, kServer}, kIntel,
+       "Microsoft Windows Server 2003 Enterprise"},
+      {"5.2 workstation on Intel", OsVersionInfo{5, 2, 3790, 2, "", 0, kWorkstation}, kIntel,
+       "Microsoft Windows Server 2003 Professional"},
+      {"5.2 workstation on Itanium", OsVersionInfo{5, 2, 3790, 2, "", 0, kWorkstation}, kIa64,
+       "Microsoft Windows Server 2003 Professional"},
+      {"4.1 server", nt(4, 1, kServer), kIntel, "Microsoft Windows NT Server 4.0"},
+  });
+}
+
 TEST(IdentifyWindows, Windows9xVersionTextUsesTheLow8BitsOfTheMinorAndTheCsdAsServicePack) {
   fakes::FakeWindows fake;
   fake.system.extendedVersion = OsVersionInfo{4, 0x10A, 0x040A08AE, 1, " A ", 0x200, 1};

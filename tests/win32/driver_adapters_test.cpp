@@ -8,8 +8,9 @@
 #include <iterator>
 
 #include "driver/integrity_check.h"
-#include "driver/update_sequence.h"
-#include "environment/session.h"
+#include "driver/folder_size.h"
+#include "driver/product.h"
+#include "driver/session.h"
 #include "platform/win32/files.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/system.h"
@@ -22,7 +23,7 @@ namespace {
 using wine_tests::WinePath;
 
 // The real system adapter, except that "the program's own file" is a file the test chooses.
-class SystemWithOwnFile final : public win32::Win32System {
+class SystemWithOwnFile final : public wine_tests::RealSystem {
  public:
   std::string ownFile;
   platform::WinResult<std::string> ModuleFileName() override { return platform::Succeeded(ownFile); }
@@ -76,20 +77,20 @@ TEST_F(DriverOnWindows, TheBuiltExeIsIntactAndAnyChangedOrMissingByteIsDamage) {
   Session session = MakeSession();
 
   system_.ownFile = WinePath(VELORA_EXE_PATH);
-  EXPECT_EQ(CheckOwnIntegrity(session), IntegrityResult::Intact);
+  EXPECT_EQ(CheckOwnIntegrity(session.platform), IntegrityResult::Intact);
 
   std::string flipped = image;
   flipped[flipped.size() / 2] ^= 0x01;
   WriteFile(scratch_ + "flipped.exe", flipped);
   system_.ownFile = scratch_ + "flipped.exe";
-  EXPECT_EQ(CheckOwnIntegrity(session), IntegrityResult::Damaged);
+  EXPECT_EQ(CheckOwnIntegrity(session.platform), IntegrityResult::Damaged);
 
   WriteFile(scratch_ + "cut.exe", image.substr(0, image.size() - 1));
   system_.ownFile = scratch_ + "cut.exe";
-  EXPECT_EQ(CheckOwnIntegrity(session), IntegrityResult::Damaged);
+  EXPECT_EQ(CheckOwnIntegrity(session.platform), IntegrityResult::Damaged);
 
   system_.ownFile = scratch_ + "missing.exe";
-  EXPECT_EQ(CheckOwnIntegrity(session), IntegrityResult::Unreadable);
+  EXPECT_EQ(CheckOwnIntegrity(session.platform), IntegrityResult::Unreadable);
 }
 
 TEST_F(DriverOnWindows, TheProductCountsAsRunningWhileItsMappingExists) {
@@ -110,15 +111,16 @@ TEST_F(DriverOnWindows, FolderSizeOfRealFilesIncludingHiddenOnes) {
   SetFileAttributesA((scratch_ + "product\\hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
   WriteFile(scratch_ + "product\\a.bin", std::string(1000, 'a'));
   WriteFile(scratch_ + "product\\hidden\\b.bin", std::string(1100, 'b'));
-  EXPECT_EQ(FolderSizeKb(session, scratch_ + "product"), 2);
-  EXPECT_EQ(FolderSizeKb(session, scratch_ + "product\\a.bin"), -1);
+  EXPECT_EQ(FolderSizeKb(session.platform.files, scratch_ + "product"), 2);
+  EXPECT_EQ(FolderSizeKb(session.platform.files, scratch_ + "product\\a.bin"), -1);
 }
 
 TEST(SystemLibraries, VersionDllIsLoadedFromTheSystemFolder) {
-  win32::unique_hmodule version = win32::LoadSystemLibrary("version.dll");
-  ASSERT_TRUE(version);
+  auto version = win32::LoadSystemLibrary("version.dll");
+  ASSERT_EQ(version.error, 0u);
+  ASSERT_TRUE(version.value);
   char path[MAX_PATH];
-  GetModuleFileNameA(version.get(), path, MAX_PATH);
+  GetModuleFileNameA(version.value.get(), path, MAX_PATH);
   char system[MAX_PATH];
   GetSystemDirectoryA(system, MAX_PATH);
   EXPECT_EQ(_strnicmp(path, system, strlen(system)), 0) << path;

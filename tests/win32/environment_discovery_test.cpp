@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "environment/install_environment.h"
-#include "environment/session.h"
+#include "driver/session.h"
 #include "platform/win32/files.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/system.h"
@@ -41,7 +41,8 @@ class DiscoveryOnWindows : public ::testing::Test {
     startup.AppName = kAppName;
     startup.EnglishProgName = "Velora update";
     session_ = std::make_unique<Session>(platform_, std::vector<std::string>{}, std::move(startup), true);
-    EXPECT_TRUE(DiscoverEnvironment(*session_));
+    const ProductNames names{.AppName = kAppName, .EnglishProgName = "Velora update"};
+    EXPECT_TRUE(DiscoverEnvironment(session_->platform, session_->Startup, names, session_->Environment));
     return session_->Environment.ProductFolder;
   }
 

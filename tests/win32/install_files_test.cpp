@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "environment/session.h"
+#include "driver/session.h"
 #include "install/embedded_file.h"
 #include "install/version_readers.h"
 #include "platform/win32/files.h"
@@ -30,28 +30,35 @@ class RecordingUi final : public platform::UiApi {
  public:
   std::vector<platform::MessageBoxRequest> boxes;
   std::deque<int> answers;  ///< IDNO once they run out
-  int ShowMessageBox(const platform::MessageBoxRequest& request) override {
+  platform::WinResult<int> ShowMessageBox(const platform::MessageBoxRequest& request) override {
     boxes.push_back(request);
-    if (answers.empty()) return IDNO;
+    if (answers.empty()) return platform::Succeeded(IDNO);
     const int answer = answers.front();
     answers.pop_front();
-    return answer;
+    return platform::Succeeded(answer);
   }
-  platform::WindowId FindWindowByClass(const std::string&) override { return 0; }
+  std::optional<platform::WindowId> TryFindWindowByClass(const std::string&) override { return std::nullopt; }
   platform::WinError PostToWindow(platform::WindowId, std::uint32_t) override { return ERROR_INVALID_HANDLE; }
   int GetSystemMetrics(int) override { return 0; }
-  std::string ConvertOemToAnsi(const std::string& oemText) override { return oemText; }
+  platform::WinResult<std::string> ConvertOemToAnsi(const std::string& oemText) override {
+    return platform::Succeeded(oemText);
+  }
+  std::optional<std::uint32_t> TryShellProcessId() override { return std::nullopt; }
 };
 
 class RecordingProgress final : public platform::ProgressWindowApi {
  public:
   std::vector<std::string> calls;
-  void Show(const std::string& title, const std::string& text) override {
+  platform::WinError Show(const std::string& title, const std::string& text) override {
     calls.push_back("show|" + title + "|" + text);
+    return 0;
   }
-  void Hide() override { calls.push_back("hide"); }
-  void SetTitle(const std::string&) override {}
-  void SetText(const std::string&) override {}
+  platform::WinError Hide() override {
+    calls.push_back("hide");
+    return 0;
+  }
+  platform::WinError SetTitle(const std::string&) override { return 0; }
+  platform::WinError SetText(const std::string&) override { return 0; }
 };
 
 std::string ReadAll(const std::string& path) {
@@ -114,14 +121,16 @@ TEST_F(InstallFilesTest, EveryKindIsWrittenUnchangedFromTheProgramsOwnResources)
   for (const std::string kind : {"exe", "pak", "3bs", "lng", "cok"}) {
     const std::string destination = PathOf("product." + kind);
     WriteAll(destination, "an older copy in place");
-    EXPECT_EQ(InstallEmbeddedFile(session, "kind" + kind, kind, destination, /*checkVersions=*/false),
+    EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(session), "kind" + kind, kind, destination, /*checkVersions=*/false)
+                  .outcome,
               InstallOutcome::Written)
         << kind;
     EXPECT_EQ(ReadAll(destination), ReadAll(WinePath(VELORA_INSTALL_DATA_DIR "/kind_" + kind + ".bin"))) << kind;
     EXPECT_FALSE(Exists(folder_ + "~product." + kind)) << kind;
   }
   const std::string big = PathOf("vlfw.3bs");
-  EXPECT_EQ(InstallEmbeddedFile(session, "BigData", "3BS", big, /*checkVersions=*/true), InstallOutcome::Written);
+  EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(session), "BigData", "3BS", big, /*checkVersions=*/true).outcome,
+            InstallOutcome::Written);
   EXPECT_EQ(ReadAll(big).size(), 2u * 1024 * 1024);
   EXPECT_TRUE(ui_.boxes.empty());
 }
@@ -131,14 +140,16 @@ TEST_F(InstallFilesTest, ANewerInstalledFileIsKeptOnNoAndReplacedOnYes) {
   const std::string destination = PathOf("vlfw.3bs");
   const std::string installed = std::string("vlfw\0\x01\x09 newer", 13);
   WriteAll(destination, installed);
-  EXPECT_EQ(InstallEmbeddedFile(session, "KIND3BS", "3bs", destination, true), InstallOutcome::Declined);
+  EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(session), "KIND3BS", "3bs", destination, true).outcome,
+            InstallOutcome::Declined);
   EXPECT_EQ(ReadAll(destination), installed);
   EXPECT_FALSE(Exists(folder_ + "~vlfw.3bs"));
   ASSERT_EQ(ui_.boxes.size(), 1u);
   EXPECT_NE(ui_.boxes[0].text.find("new file version 9 with an older file version 4?"), std::string::npos);
 
   ui_.answers = {IDYES};
-  EXPECT_EQ(InstallEmbeddedFile(session, "KIND3BS", "3bs", destination, true), InstallOutcome::Written);
+  EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(session), "KIND3BS", "3bs", destination, true).outcome,
+            InstallOutcome::Written);
   EXPECT_EQ(ReadAll(destination), ReadAll(WinePath(VELORA_INSTALL_DATA_DIR "/kind_3bs.bin")));
   EXPECT_FALSE(Exists(folder_ + "~vlfw.3bs"));
   EXPECT_EQ(progress_.calls, (std::vector<std::string>{"hide", "show||", "hide", "show||"}));
@@ -151,8 +162,9 @@ TEST_F(InstallFilesTest, AFileAnotherOpenerHoldsIsNotReplacedAndKeepsItsBytes) {
   HANDLE held = CreateFileA(destination.c_str(), GENERIC_READ, FILE_SHARE_READ, /*lpSecurityAttributes=*/nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, /*hTemplateFile=*/nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(ReadPakVersion(session, destination), 0);  // the reader wants the file to itself
-  EXPECT_EQ(InstallEmbeddedFile(session, "KINDPAK", "pak", destination, false), InstallOutcome::Failed);
+  EXPECT_EQ(ReadPakVersion(session.platform.files, destination), 0);  // the reader wants the file to itself
+  EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(session), "KINDPAK", "pak", destination, false).outcome,
+            InstallOutcome::Failed);
   CloseHandle(held);
   EXPECT_EQ(ReadAll(destination), "installed and in use");
   EXPECT_FALSE(Exists(folder_ + "~product.pak"));
@@ -162,11 +174,11 @@ TEST_F(InstallFilesTest, AFileAnotherOpenerHoldsIsNotReplacedAndKeepsItsBytes) {
 
 TEST_F(InstallFilesTest, ProgramVersionsComeFromTheFirstTranslation) {
   Session& session = MakeSession();
-  EXPECT_EQ(ReadExeFileVersion(session, WinePath(VELORA_VERSION_ONE_EXE)), "1.2.3.4");
-  EXPECT_EQ(ReadExeFileVersion(session, WinePath(VELORA_VERSION_TWO_EXE)), "2.0.0.1");
-  EXPECT_EQ(ReadExeFileVersion(session, WinePath(VELORA_VERSION_NONE_EXE)), "");
-  EXPECT_EQ(ReadExeFileVersion(session, WinePath(VELORA_INSTALL_DATA_DIR "/kind_lng.bin")), "");
-  EXPECT_EQ(ReadExeFileVersion(session, folder_ + "missing.exe"), "");
+  EXPECT_EQ(ReadExeFileVersion(session.platform.system, WinePath(VELORA_VERSION_ONE_EXE)), "1.2.3.4");
+  EXPECT_EQ(ReadExeFileVersion(session.platform.system, WinePath(VELORA_VERSION_TWO_EXE)), "2.0.0.1");
+  EXPECT_EQ(ReadExeFileVersion(session.platform.system, WinePath(VELORA_VERSION_NONE_EXE)), "");
+  EXPECT_EQ(ReadExeFileVersion(session.platform.system, WinePath(VELORA_INSTALL_DATA_DIR "/kind_lng.bin")), "");
+  EXPECT_EQ(ReadExeFileVersion(session.platform.system, folder_ + "missing.exe"), "");
 }
 
 class InstallOnAFullDiskTest : public InstallFilesTest {
@@ -184,7 +196,8 @@ TEST_F(InstallOnAFullDiskTest, AWriteThatFailsLeavesTheInstalledFileIntact) {
   const std::string installed(600 * 1024, 'i');  // leaves too little room for the 2 MiB copy
   WriteAll(destination, installed);
   ASSERT_EQ(ReadAll(destination).size(), installed.size());
-  EXPECT_EQ(InstallEmbeddedFile(session, "BIGDATA", "3bs", destination, false), InstallOutcome::Failed);
+  EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(session), "BIGDATA", "3bs", destination, false).outcome,
+            InstallOutcome::Failed);
   EXPECT_TRUE(ReadAll(destination) == installed);
   EXPECT_FALSE(Exists(folder_ + "~vlfw.3bs"));
   ASSERT_EQ(ui_.boxes.size(), 1u);

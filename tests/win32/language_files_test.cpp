@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "environment/session.h"
+#include "driver/session.h"
 #include "language/language_loader.h"
 #include "language/lookups.h"
 #include "platform/win32/files.h"
@@ -33,8 +33,8 @@ using wine_tests::RecordingUi;
 
 std::string LanguageFile(const std::string& name, const std::string& code) {
   return "[langname]\r\n" + name + "\r\n\r\n[langver]\r\n1\r\n\r\n[langcode]\r\n" + code +
-         "\r\n\r\n[langcharset]\r\n0\r\n\r\n[progname]\r\n" + name + " caption\r\n\r\n[greeting]\r\nHello from " + name +
-         "\r\nsecond line\r\n\r\n";
+         "\r\n\r\n[langcharset]\r\n0\r\n\r\n[progname]\r\n" + name + " caption\r\n\r\n[greeting]\r\nHello from " +
+         name + "\r\nsecond line\r\n\r\n";
 }
 
 // Starts a second copy of this program that opens path without sharing and keeps it open until released.
@@ -134,10 +134,10 @@ class LanguageFilesOnWindows : public ::testing::Test {
 
 TEST_F(LanguageFilesOnWindows, TheCurrentFileStaysOpenForOtherReadersButNotForWriters) {
   Session& session = MakeSession();
-  ASSERT_TRUE(LoadLanguage(session));
+  ASSERT_TRUE(LoadLanguage(LanguageContextOf(session)));
   EXPECT_TRUE(ui_.boxes.empty());
   EXPECT_EQ(session.Language.LangFiles.at(session.Language.CurrentLang), "german.lng");
-  EXPECT_EQ(GetLangLines(session, "GREETING"), "Hello from Deutsch\r\nsecond line");
+  EXPECT_EQ(GetLangLines(LanguageContextOf(session), "GREETING"), "Hello from Deutsch\r\nsecond line");
 
   win32::unique_hfile reader(CreateFileA(GermanPath().c_str(), GENERIC_READ, FILE_SHARE_READ,
                                          /*lpSecurityAttributes=*/nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
@@ -154,19 +154,19 @@ TEST_F(LanguageFilesOnWindows, AFileHeldWithoutSharingByAnotherProcessIsNamedAnd
   {
     OtherProcessHolding holder(GermanPath());
     ASSERT_TRUE(holder.Holding());
-    EXPECT_FALSE(LoadLanguage(session));
+    EXPECT_FALSE(LoadLanguage(LanguageContextOf(session)));
     ASSERT_FALSE(ui_.boxes.empty());
     EXPECT_EQ(ui_.boxes.front().text, "Can't handle the language support file german.lng");
     EXPECT_EQ(ui_.boxes.back().text, "german.lng file contains errors.\r\nPlease reinstall the program.");
 
     ui_.boxes.clear();
-    EXPECT_EQ(GetLangText(session, "greeting"), "");
+    EXPECT_EQ(GetLangText(LanguageContextOf(session), "greeting"), "");
     ASSERT_EQ(ui_.boxes.size(), 1u);
     EXPECT_EQ(ui_.boxes[0].text, "Can't handle the language support file german.lng");
     EXPECT_EQ(ui_.boxes[0].style, 0x00200010u);
   }
   // Once the other process lets go, the next lookup opens the file again.
-  EXPECT_EQ(GetLangText(session, "greeting"), "Hello from Deutsch");
+  EXPECT_EQ(GetLangText(LanguageContextOf(session), "greeting"), "Hello from Deutsch");
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
-// Shared pieces of the Wine-tier tests: build paths seen from Wine, and test doubles for the two parts of
-// the seam that would otherwise block a test (message boxes) or start a thread (the progress window).
+// Shared pieces of the Wine-tier tests: build paths seen from Wine, test doubles for the two parts of
+// the seam that would otherwise block a test (message boxes) or start a thread (the progress window),
+// and the real system adapter behind a layer a test can override one call of.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32/system.h"
 #include "platform/win32/ui.h"
 #include "support/wine_path.h"
 
@@ -15,16 +17,21 @@ namespace velora::wine_tests {
 class RecordingUi final : public platform::UiApi {
  public:
   std::vector<platform::MessageBoxRequest> boxes;
-  int ShowMessageBox(const platform::MessageBoxRequest& request) override {
+  platform::WinResult<int> ShowMessageBox(const platform::MessageBoxRequest& request) override {
     boxes.push_back(request);
-    return 1;
+    return platform::Succeeded(1);
   }
-  platform::WindowId FindWindowByClass(const std::string& className) override { return real_.FindWindowByClass(className); }
+  std::optional<platform::WindowId> TryFindWindowByClass(const std::string& className) override {
+    return real_.TryFindWindowByClass(className);
+  }
   platform::WinError PostToWindow(platform::WindowId window, std::uint32_t message) override {
     return real_.PostToWindow(window, message);
   }
   int GetSystemMetrics(int index) override { return real_.GetSystemMetrics(index); }
-  std::string ConvertOemToAnsi(const std::string& oemText) override { return real_.ConvertOemToAnsi(oemText); }
+  platform::WinResult<std::string> ConvertOemToAnsi(const std::string& oemText) override {
+    return real_.ConvertOemToAnsi(oemText);
+  }
+  std::optional<std::uint32_t> TryShellProcessId() override { return real_.TryShellProcessId(); }
 
  private:
   win32::Win32Ui real_;
@@ -32,10 +39,66 @@ class RecordingUi final : public platform::UiApi {
 
 class NoProgressWindow final : public platform::ProgressWindowApi {
  public:
-  void Show(const std::string&, const std::string&) override {}
-  void Hide() override {}
-  void SetTitle(const std::string&) override {}
-  void SetText(const std::string&) override {}
+  platform::WinError Show(const std::string&, const std::string&) override { return 0; }
+  platform::WinError Hide() override { return 0; }
+  platform::WinError SetTitle(const std::string&) override { return 0; }
+  platform::WinError SetText(const std::string&) override { return 0; }
+};
+
+/// Every call goes to the real system adapter; a test overrides the one it needs to see or change.
+class RealSystem : public platform::SystemApi {
+ public:
+  platform::WinError SetDefaultDllDirectories(std::uint32_t flags) override {
+    return real_.SetDefaultDllDirectories(flags);
+  }
+  platform::WinError SetDllFolder(const std::string& folder) override { return real_.SetDllFolder(folder); }
+  std::uint32_t GetUserDefaultLCID() override { return real_.GetUserDefaultLCID(); }
+  platform::WinResult<std::int64_t> QueryPerformanceCounter() override { return real_.QueryPerformanceCounter(); }
+  std::uint32_t GetTickCount() override { return real_.GetTickCount(); }
+  void Sleep(std::uint32_t milliseconds) override { real_.Sleep(milliseconds); }
+  platform::WinResult<platform::OsVersionInfo> VersionFacts(platform::VersionRecord record) override {
+    return real_.VersionFacts(record);
+  }
+  std::uint16_t GetProcessorArchitecture() override { return real_.GetProcessorArchitecture(); }
+  platform::WinResult<std::string> EnvironmentVariable(const std::string& name) override {
+    return real_.EnvironmentVariable(name);
+  }
+  platform::WinResult<std::string> SystemDirectory() override { return real_.SystemDirectory(); }
+  platform::WinResult<std::string> WindowsDirectory() override { return real_.WindowsDirectory(); }
+  bool IsUserAnAdmin() override { return real_.IsUserAnAdmin(); }
+  platform::WinError RunProcessAndWait(const std::string& commandLine, std::uint32_t creationFlags,
+                                       int showWindow) override {
+    return real_.RunProcessAndWait(commandLine, creationFlags, showWindow);
+  }
+  platform::WinResult<platform::KernelObjectPtr> CreateNamedMapping(const std::string& name,
+                                                                    std::uint32_t sizeLow) override {
+    return real_.CreateNamedMapping(name, sizeLow);
+  }
+  platform::WinError ShellOpen(const std::string& verb, const std::string& file, const std::string& parameters,
+                               const std::string& directory, int show) override {
+    return real_.ShellOpen(verb, file, parameters, directory, show);
+  }
+  platform::WinResult<std::string> ModuleFileName() override { return real_.ModuleFileName(); }
+  platform::WinResult<std::string> LoadModuleResource(const std::string& name, const std::string& type) override {
+    return real_.LoadModuleResource(name, type);
+  }
+  std::optional<std::uintptr_t> TryGetExeType(const std::string& path) override { return real_.TryGetExeType(path); }
+  platform::WinResult<std::unique_ptr<platform::FileVersionInfo>> LoadFileVersionInfo(
+      const std::string& path) override {
+    return real_.LoadFileVersionInfo(path);
+  }
+  platform::WinResult<std::string> Sha256Hex(std::string_view bytes) override { return real_.Sha256Hex(bytes); }
+  platform::LocalTime GetLocalTime() override { return real_.GetLocalTime(); }
+  std::optional<std::string> TryErrorMessage(platform::WinError error) override { return real_.TryErrorMessage(error); }
+  platform::WinResult<std::string> AnsiToUtf8(const std::string& ansiText) override {
+    return real_.AnsiToUtf8(ansiText);
+  }
+  platform::WinResult<platform::ProcessTokenPtr> OpenProcessPrimaryToken(std::uint32_t processId) override {
+    return real_.OpenProcessPrimaryToken(processId);
+  }
+
+ private:
+  win32::Win32System real_;
 };
 
 }  // namespace velora::wine_tests

@@ -1,5 +1,6 @@
 #include "platform/win32/files.h"
 
+#include "platform/win32/last_error.h"
 #include "platform/win32/unique_handle.h"
 
 namespace velora::win32 {
@@ -7,8 +8,6 @@ namespace {
 
 using platform::WinError;
 using platform::WinResult;
-
-WinError ErrorOf(BOOL succeeded) { return succeeded ? ERROR_SUCCESS : GetLastError(); }
 
 class Win32File final : public platform::OpenFile {
  public:
@@ -44,21 +43,42 @@ class Win32File final : public platform::OpenFile {
 
   WinError Flush() override { return ErrorOf(FlushFileBuffers(file_.get())); }
 
+  WinResult<platform::FileInformation> Information() override {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file_.get(), &info))
+      return platform::Failed<platform::FileInformation>(GetLastError());
+    return platform::Succeeded(platform::FileInformation{
+        .attributes = info.dwFileAttributes,
+        .size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow,
+        .links = info.nNumberOfLinks,
+    });
+  }
+
  private:
   unique_hfile file_;
 };
 
 }  // namespace
 
-WinResult<platform::OpenFilePtr> Win32Files::Open(const std::string& path, std::uint32_t access,
-                                                        std::uint32_t share, std::uint32_t disposition) {
+WinResult<platform::OpenFilePtr> Win32Files::Open(const std::string& path, std::uint32_t access, std::uint32_t share,
+                                                  std::uint32_t disposition) {
+  return OpenWithFlags(path, access, share, disposition, FILE_ATTRIBUTE_NORMAL);
+}
+
+WinResult<platform::OpenFilePtr> Win32Files::OpenWithFlags(const std::string& path, std::uint32_t access,
+                                                           std::uint32_t share, std::uint32_t disposition,
+                                                           std::uint32_t flagsAndAttributes) {
   unique_hfile file(CreateFileA(path.c_str(), access, share, /*lpSecurityAttributes=*/nullptr, disposition,
-                                FILE_ATTRIBUTE_NORMAL, /*hTemplateFile=*/nullptr));
+                                flagsAndAttributes, /*hTemplateFile=*/nullptr));
   if (!file) return platform::Failed<platform::OpenFilePtr>(GetLastError());
   return platform::Succeeded<platform::OpenFilePtr>(std::make_unique<Win32File>(std::move(file)));
 }
 
-std::uint32_t Win32Files::Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+WinResult<std::uint32_t> Win32Files::Attributes(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return platform::Failed<std::uint32_t>(GetLastError());
+  return platform::Succeeded<std::uint32_t>(attributes);
+}
 
 WinError Win32Files::Delete(const std::string& path) { return ErrorOf(DeleteFileA(path.c_str())); }
 
@@ -79,8 +99,6 @@ WinResult<std::vector<platform::DirectoryEntry>> Win32Files::FindFiles(const std
   return {ended == ERROR_NO_MORE_FILES ? ERROR_SUCCESS : ended, std::move(entries)};
 }
 
-WinError Win32Files::SetCurrentFolder(const std::string& path) {
-  return ErrorOf(SetCurrentDirectoryA(path.c_str()));
-}
+WinError Win32Files::SetCurrentFolder(const std::string& path) { return ErrorOf(SetCurrentDirectoryA(path.c_str())); }
 
 }  // namespace velora::win32

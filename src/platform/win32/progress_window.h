@@ -20,11 +20,11 @@ class Win32ProgressWindow final : public platform::ProgressWindowApi {
   Win32ProgressWindow& operator=(const Win32ProgressWindow&) = delete;
 
   /// The first call starts the window thread and returns once the window is shown.
-  void Show(const std::string& title, const std::string& text) override;
-  void Hide() override;
-  void SetTitle(const std::string& title) override;
+  platform::WinError Show(const std::string& title, const std::string& text) override;
+  platform::WinError Hide() override;
+  platform::WinError SetTitle(const std::string& title) override;
   /// Before the window exists the text is kept, as the title is.
-  void SetText(const std::string& text) override;
+  platform::WinError SetText(const std::string& text) override;
 
  private:
   std::unique_ptr<TSetupForm> form_;

@@ -24,8 +24,8 @@ class Win32Key final : public platform::RegistryKey {
       LONG status = RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type, nullptr, &size);
       if (status != ERROR_SUCCESS) return platform::Failed<platform::RegistryValue>(status);
       platform::RegistryValue value{type, std::string(size, '\0')};
-      status = RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type,
-                                reinterpret_cast<BYTE*>(value.data.data()), &size);
+      status =
+          RegQueryValueExA(key_.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data.data()), &size);
       if (status == ERROR_MORE_DATA) continue;
       if (status != ERROR_SUCCESS) return platform::Failed<platform::RegistryValue>(status);
       value.type = type;
@@ -36,8 +36,8 @@ class Win32Key final : public platform::RegistryKey {
 
   WinError SetDwordValue(const std::string& name, std::uint32_t value) override {
     const DWORD data = value;
-    return RegSetValueExA(key_.get(), name.c_str(), /*Reserved=*/0, REG_DWORD,
-                          reinterpret_cast<const BYTE*>(&data), sizeof data);
+    return RegSetValueExA(key_.get(), name.c_str(), /*Reserved=*/0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                          sizeof data);
   }
 
  private:
@@ -52,18 +52,18 @@ WinResult<platform::RegistryKeyPtr> Wrap(LONG status, unique_hkey key) {
 }  // namespace
 
 WinResult<platform::RegistryKeyPtr> Win32Registry::OpenKey(platform::RootKey root, const std::string& path,
-                                                          std::uint32_t access) {
+                                                           std::uint32_t access) {
   unique_hkey key;
   const LONG status = RegOpenKeyExA(PredefinedKey(root), path.c_str(), /*ulOptions=*/0, access, key.put());
   return Wrap(status, std::move(key));
 }
 
 WinResult<platform::RegistryKeyPtr> Win32Registry::CreateKey(platform::RootKey root, const std::string& path,
-                                                            std::uint32_t access) {
+                                                             std::uint32_t access) {
   unique_hkey key;
-  const LONG status = RegCreateKeyExA(PredefinedKey(root), path.c_str(), /*Reserved=*/0, /*lpClass=*/nullptr,
-                                      REG_OPTION_NON_VOLATILE, access, /*lpSecurityAttributes=*/nullptr,
-                                      key.put(), /*lpdwDisposition=*/nullptr);
+  const LONG status =
+      RegCreateKeyExA(PredefinedKey(root), path.c_str(), /*Reserved=*/0, /*lpClass=*/nullptr, REG_OPTION_NON_VOLATILE,
+                      access, /*lpSecurityAttributes=*/nullptr, key.put(), /*lpdwDisposition=*/nullptr);
   return Wrap(status, std::move(key));
 }
 

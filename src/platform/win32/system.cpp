@@ -4,8 +4,10 @@
 #include <shlobj.h>
 #include <wincrypt.h>
 
-#include <cstdio>
 #include <vector>
+
+#include "base/hex_text.h"
+#include "platform/win32/last_error.h"
 
 namespace velora::win32 {
 namespace {
@@ -15,13 +17,16 @@ using platform::WinResult;
 
 // A folder query (GetSystemDirectoryA and the like): ask for the length, then read.
 template <class Query>
-std::string ReadFolder(Query query) {
+WinResult<std::string> ReadFolder(Query query) {
   const UINT needed = query(nullptr, 0);
-  if (needed == 0) return {};
+  if (needed == 0) return platform::Failed<std::string>(GetLastError());
   std::string text(needed, '\0');
   const UINT length = query(text.data(), needed);
-  text.resize(length < needed ? length : 0);
-  return text;
+  if (length == 0) return platform::Failed<std::string>(GetLastError());
+  // A folder that grew between the two calls no longer fits.
+  if (length >= needed) return platform::Failed<std::string>(ERROR_INSUFFICIENT_BUFFER);
+  text.resize(length);
+  return platform::Succeeded(std::move(text));
 }
 
 template <class Function>
@@ -45,7 +50,7 @@ class Win32FileVersionInfo final : public platform::FileVersionInfo {
  public:
   Win32FileVersionInfo(std::vector<char> block, VerQueryValueAFn query) : block_(std::move(block)), query_(query) {}
 
-  std::optional<std::vector<std::uint32_t>> QueryTranslations() override {
+  std::optional<std::vector<std::uint32_t>> TryQueryTranslations() override {
     void* data = nullptr;
     UINT length = 0;
     if (!query_(block_.data(), "\\VarFileInfo\\Translation", &data, &length) || data == nullptr) return std::nullopt;
@@ -57,7 +62,7 @@ class Win32FileVersionInfo final : public platform::FileVersionInfo {
     return entries;
   }
 
-  std::optional<std::string> QueryString(const std::string& subBlock) override {
+  std::optional<std::string> TryQueryString(const std::string& subBlock) override {
     void* data = nullptr;
     UINT length = 0;
     if (!query_(block_.data(), subBlock.c_str(), &data, &length) || data == nullptr) return std::nullopt;
@@ -72,41 +77,93 @@ class Win32FileVersionInfo final : public platform::FileVersionInfo {
   VerQueryValueAFn query_;
 };
 
+// A text in the ANSI code page as UTF-16, for the few calls that exist only in their "W" form.
+std::wstring WideFromAnsi(const std::string& text) {
+  if (text.empty()) return {};
+  const int length = MultiByteToWideChar(CP_ACP, /*dwFlags=*/0, text.data(), static_cast<int>(text.size()),
+                                         /*lpWideCharStr=*/nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, /*dwFlags=*/0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
+}
+
+class Win32ProcessToken final : public platform::ProcessToken {
+ public:
+  explicit Win32ProcessToken(unique_handle token) : token_(std::move(token)) {}
+
+  WinError StartProcess(const std::string& application, const std::string& commandLine, const std::string& directory,
+                        int show) override {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(show);
+    PROCESS_INFORMATION process{};
+    const std::wstring wideApplication = WideFromAnsi(application);
+    std::wstring wideCommandLine = WideFromAnsi(commandLine);  // the call may write into it
+    const std::wstring wideDirectory = WideFromAnsi(directory);
+    if (!CreateProcessWithTokenW(token_.get(), /*dwLogonFlags=*/0, wideApplication.c_str(), wideCommandLine.data(),
+                                 /*dwCreationFlags=*/0, /*lpEnvironment=*/nullptr,
+                                 wideDirectory.empty() ? nullptr : wideDirectory.c_str(), &startup, &process)) {
+      return GetLastError();
+    }
+    unique_handle processHandle(process.hProcess);
+    unique_handle threadHandle(process.hThread);
+    return ERROR_SUCCESS;
+  }
+
+ private:
+  unique_handle token_;
+};
+
 }  // namespace
 
-unique_hmodule LoadSystemLibrary(const char* name) {
-  std::string path = ReadFolder([](LPSTR buffer, UINT size) { return ::GetSystemDirectoryA(buffer, size); });
-  if (path.empty()) return unique_hmodule();
+WinResult<unique_hmodule> LoadSystemLibrary(const char* name) {
+  auto folder = ReadFolder([](LPSTR buffer, UINT size) { return ::GetSystemDirectoryA(buffer, size); });
+  if (!folder.ok()) return platform::Failed<unique_hmodule>(folder.error);
+  std::string path = std::move(folder.value);
   if (path.back() != '\\') path += '\\';
   path += name;
   // A full path and LOAD_WITH_ALTERED_SEARCH_PATH: the DLL's own dependencies come from its folder too.
-  return unique_hmodule(LoadLibraryExA(path.c_str(), /*hFile=*/nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+  unique_hmodule module(LoadLibraryExA(path.c_str(), /*hFile=*/nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+  if (!module) return platform::Failed<unique_hmodule>(GetLastError());
+  return platform::Succeeded(std::move(module));
 }
 
-bool Win32System::SetDefaultDllDirectories(std::uint32_t flags) {
+WinError Win32System::SetDefaultDllDirectories(std::uint32_t flags) {
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
   // Present from Windows 8 and in Windows 7 with KB2533623; absent before.
   auto set = KernelExport<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
-  return set != nullptr && set(flags);
+  if (set == nullptr) return ERROR_PROC_NOT_FOUND;
+  return set(flags) ? ERROR_SUCCESS : GetLastError();
+}
+
+WinError Win32System::SetDllFolder(const std::string& folder) {
+  using SetDllDirectoryAFn = BOOL(WINAPI*)(LPCSTR);
+  // Present from Windows XP SP1 on; looked up so that the program still starts where it is not.
+  auto set = KernelExport<SetDllDirectoryAFn>("SetDllDirectoryA");
+  if (set == nullptr) return ERROR_PROC_NOT_FOUND;
+  return set(folder.c_str()) ? ERROR_SUCCESS : GetLastError();
 }
 
 std::uint32_t Win32System::GetUserDefaultLCID() { return ::GetUserDefaultLCID(); }
 
-std::optional<std::int64_t> Win32System::QueryPerformanceCounter() {
+WinResult<std::int64_t> Win32System::QueryPerformanceCounter() {
   LARGE_INTEGER counter;
-  if (!::QueryPerformanceCounter(&counter)) return std::nullopt;
-  return counter.QuadPart;
+  if (!::QueryPerformanceCounter(&counter)) return platform::Failed<std::int64_t>(GetLastError());
+  return platform::Succeeded<std::int64_t>(counter.QuadPart);
 }
 
 std::uint32_t Win32System::GetTickCount() { return ::GetTickCount(); }
 
 void Win32System::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
-std::optional<platform::OsVersionInfo> Win32System::VersionFacts(platform::VersionRecord record) {
+WinResult<platform::OsVersionInfo> Win32System::VersionFacts(platform::VersionRecord record) {
   OSVERSIONINFOEXA info{};
   info.dwOSVersionInfoSize =
       record == platform::VersionRecord::Extended ? sizeof(OSVERSIONINFOEXA) : sizeof(OSVERSIONINFOA);
-  if (!::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info))) return std::nullopt;
+  if (!::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info))) {
+    return platform::Failed<platform::OsVersionInfo>(GetLastError());
+  }
   platform::OsVersionInfo facts;
   facts.majorVersion = info.dwMajorVersion;
   facts.minorVersion = info.dwMinorVersion;
@@ -117,7 +174,7 @@ std::optional<platform::OsVersionInfo> Win32System::VersionFacts(platform::Versi
     facts.suiteMask = info.wSuiteMask;
     facts.productType = info.wProductType;
   }
-  return facts;
+  return platform::Succeeded(std::move(facts));
 }
 
 std::uint16_t Win32System::GetProcessorArchitecture() {
@@ -131,36 +188,33 @@ std::uint16_t Win32System::GetProcessorArchitecture() {
   return info.wProcessorArchitecture;
 }
 
-std::optional<std::string> Win32System::EnvironmentVariable(const std::string& name) {
+WinResult<std::string> Win32System::EnvironmentVariable(const std::string& name) {
   for (;;) {
     SetLastError(ERROR_SUCCESS);
     const DWORD needed = ::GetEnvironmentVariableA(name.c_str(), nullptr, 0);
-    if (needed == 0) {
-      if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
-      return std::string();
-    }
+    // ERROR_ENVVAR_NOT_FOUND when it is not set; no error at all for a variable set to nothing.
+    if (needed == 0) return {GetLastError(), std::string()};
     std::string value(needed, '\0');
     const DWORD length = ::GetEnvironmentVariableA(name.c_str(), value.data(), needed);
     if (length < needed) {
       value.resize(length);
-      return value;
+      return platform::Succeeded(std::move(value));
     }
     // The variable grew between the two calls: ask again.
   }
 }
 
-std::string Win32System::SystemDirectory() {
+WinResult<std::string> Win32System::SystemDirectory() {
   return ReadFolder([](LPSTR buffer, UINT size) { return ::GetSystemDirectoryA(buffer, size); });
 }
 
-std::string Win32System::WindowsDirectory() {
+WinResult<std::string> Win32System::WindowsDirectory() {
   return ReadFolder([](LPSTR buffer, UINT size) { return ::GetWindowsDirectoryA(buffer, size); });
 }
 
 bool Win32System::IsUserAnAdmin() { return ::IsUserAnAdmin() != FALSE; }
 
-WinError Win32System::RunProcessAndWait(const std::string& commandLine, std::uint32_t creationFlags,
-                                        int showWindow) {
+WinError Win32System::RunProcessAndWait(const std::string& commandLine, std::uint32_t creationFlags, int showWindow) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -187,10 +241,14 @@ WinResult<platform::KernelObjectPtr> Win32System::CreateNamedMapping(const std::
   return {error, std::make_unique<Win32KernelObject>(std::move(mapping))};
 }
 
-std::intptr_t Win32System::ShellOpen(const std::string& verb, const std::string& file,
-                                        const std::string& parameters, const std::string& directory, int show) {
-  return reinterpret_cast<std::intptr_t>(ShellExecuteA(/*hwnd=*/nullptr, verb.c_str(), file.c_str(),
-                                                       parameters.c_str(), directory.c_str(), show));
+WinError Win32System::ShellOpen(const std::string& verb, const std::string& file, const std::string& parameters,
+                                const std::string& directory, int show) {
+  const auto result = reinterpret_cast<std::intptr_t>(
+      ShellExecuteA(/*hwnd=*/nullptr, verb.c_str(), file.c_str(), parameters.c_str(), directory.c_str(), show));
+  if (result > 32) return ERROR_SUCCESS;  // anything above 32 is success
+  // ShellExecuteA sets the thread's error; its own result (a system error or an SE_ERR_ code) stands in
+  // for one it did not set.
+  return LastErrorOr(static_cast<DWORD>(result));
 }
 
 WinResult<std::string> Win32System::ModuleFileName() {
@@ -217,29 +275,35 @@ WinResult<std::string> Win32System::LoadModuleResource(const std::string& name, 
   return platform::Succeeded(std::string(static_cast<const char*>(bytes), size));
 }
 
-std::uintptr_t Win32System::GetExeType(const std::string& path) {
+std::optional<std::uintptr_t> Win32System::TryGetExeType(const std::string& path) {
   SHFILEINFOA info{};
-  return static_cast<std::uintptr_t>(SHGetFileInfoA(path.c_str(), /*dwFileAttributes=*/0, &info, sizeof info,
-                                                    SHGFI_EXETYPE));
+  const DWORD_PTR type = SHGetFileInfoA(path.c_str(), /*dwFileAttributes=*/0, &info, sizeof info, SHGFI_EXETYPE);
+  if (type == 0) return std::nullopt;
+  return static_cast<std::uintptr_t>(type);
 }
 
-std::unique_ptr<platform::FileVersionInfo> Win32System::LoadFileVersionInfo(const std::string& path) {
+WinResult<std::unique_ptr<platform::FileVersionInfo>> Win32System::LoadFileVersionInfo(const std::string& path) {
+  using Loaded = std::unique_ptr<platform::FileVersionInfo>;
   // version.dll is not imported: an elevated program must not let it be found beside the exe.
-  if (!versionDll_) versionDll_ = LoadSystemLibrary("version.dll");
-  if (!versionDll_) return nullptr;
-  auto proc = [this](const char* name) {
-    return reinterpret_cast<void*>(GetProcAddress(versionDll_.get(), name));
-  };
+  if (!versionDll_) {
+    auto loaded = LoadSystemLibrary("version.dll");
+    if (!loaded.ok()) return platform::Failed<Loaded>(loaded.error);
+    versionDll_ = std::move(loaded.value);
+  }
+  auto proc = [this](const char* name) { return reinterpret_cast<void*>(GetProcAddress(versionDll_.get(), name)); };
   auto getSize = reinterpret_cast<GetFileVersionInfoSizeAFn>(proc("GetFileVersionInfoSizeA"));
   auto getInfo = reinterpret_cast<GetFileVersionInfoAFn>(proc("GetFileVersionInfoA"));
   auto query = reinterpret_cast<VerQueryValueAFn>(proc("VerQueryValueA"));
-  if (getSize == nullptr || getInfo == nullptr || query == nullptr) return nullptr;
+  if (getSize == nullptr || getInfo == nullptr || query == nullptr)
+    return platform::Failed<Loaded>(ERROR_PROC_NOT_FOUND);
   DWORD handle = 0;
   const DWORD size = getSize(path.c_str(), &handle);
-  if (size == 0) return nullptr;
+  if (size == 0) return platform::Failed<Loaded>(LastErrorOr(ERROR_RESOURCE_TYPE_NOT_FOUND));
   std::vector<char> block(size, '\0');
-  if (!getInfo(path.c_str(), /*dwHandle=*/0, size, block.data())) return nullptr;
-  return std::make_unique<Win32FileVersionInfo>(std::move(block), query);
+  if (!getInfo(path.c_str(), /*dwHandle=*/0, size, block.data())) {
+    return platform::Failed<Loaded>(LastErrorOr(ERROR_RESOURCE_TYPE_NOT_FOUND));
+  }
+  return platform::Succeeded<Loaded>(std::make_unique<Win32FileVersionInfo>(std::move(block), query));
 }
 
 WinResult<std::string> Win32System::Sha256Hex(std::string_view bytes) {
@@ -255,7 +319,8 @@ WinResult<std::string> Win32System::Sha256Hex(std::string_view bytes) {
   constexpr std::size_t kChunk = 1 << 20;
   for (std::size_t offset = 0; offset < bytes.size(); offset += kChunk) {
     const std::size_t count = bytes.size() - offset < kChunk ? bytes.size() - offset : kChunk;
-    if (!CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(bytes.data() + offset), static_cast<DWORD>(count), 0)) {
+    if (!CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(bytes.data() + offset), static_cast<DWORD>(count),
+                       0)) {
       return platform::Failed<std::string>(GetLastError());
     }
   }
@@ -265,12 +330,60 @@ WinResult<std::string> Win32System::Sha256Hex(std::string_view bytes) {
     return platform::Failed<std::string>(GetLastError());
   }
   std::string hex;
-  char pair[3];
-  for (BYTE b : digest) {
-    std::snprintf(pair, sizeof pair, "%02x", b);
-    hex += pair;
-  }
+  for (BYTE b : digest) hex += HexText(b, 2, HexLetters::Lower);
   return platform::Succeeded(std::move(hex));
+}
+
+platform::LocalTime Win32System::GetLocalTime() {
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+}
+
+std::optional<std::string> Win32System::TryErrorMessage(WinError error) {
+  char* buffer = nullptr;
+  const DWORD length =
+      FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     /*lpSource=*/nullptr, error, /*dwLanguageId=*/0, reinterpret_cast<LPSTR>(&buffer), /*nSize=*/0,
+                     /*Arguments=*/nullptr);
+  if (length == 0 || buffer == nullptr) return std::nullopt;
+  std::string text(buffer, length);
+  LocalFree(buffer);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+  if (text.empty()) return std::nullopt;
+  return text;
+}
+
+WinResult<std::string> Win32System::AnsiToUtf8(const std::string& ansiText) {
+  if (ansiText.empty()) return platform::Succeeded(std::string());
+  const std::wstring wide = WideFromAnsi(ansiText);
+  if (wide.empty()) return platform::Failed<std::string>(GetLastError());
+  const int length = WideCharToMultiByte(CP_UTF8, /*dwFlags=*/0, wide.data(), static_cast<int>(wide.size()),
+                                         /*lpMultiByteStr=*/nullptr, 0, /*lpDefaultChar=*/nullptr,
+                                         /*lpUsedDefaultChar=*/nullptr);
+  if (length == 0) return platform::Failed<std::string>(GetLastError());
+  std::string utf8(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, /*dwFlags=*/0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length,
+                      /*lpDefaultChar=*/nullptr, /*lpUsedDefaultChar=*/nullptr);
+  return platform::Succeeded(std::move(utf8));
+}
+
+WinResult<platform::ProcessTokenPtr> Win32System::OpenProcessPrimaryToken(std::uint32_t processId) {
+  unique_handle process(OpenProcess(PROCESS_QUERY_INFORMATION, /*bInheritHandle=*/FALSE, processId));
+  if (!process) return platform::Failed<platform::ProcessTokenPtr>(GetLastError());
+  unique_handle processToken;
+  if (!OpenProcessToken(process.get(), TOKEN_DUPLICATE, processToken.put())) {
+    return platform::Failed<platform::ProcessTokenPtr>(GetLastError());
+  }
+  // The rights CreateProcessWithTokenW needs of a primary token.
+  constexpr DWORD kPrimaryTokenAccess =
+      TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY | TOKEN_DUPLICATE | TOKEN_ADJUST_DEFAULT | TOKEN_ADJUST_SESSIONID;
+  unique_handle primary;
+  if (!DuplicateTokenEx(processToken.get(), kPrimaryTokenAccess, /*lpTokenAttributes=*/nullptr, SecurityImpersonation,
+                        TokenPrimary, primary.put())) {
+    return platform::Failed<platform::ProcessTokenPtr>(GetLastError());
+  }
+  return platform::Succeeded<platform::ProcessTokenPtr>(std::make_unique<Win32ProcessToken>(std::move(primary)));
 }
 
 }  // namespace velora::win32

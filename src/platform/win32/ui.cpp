@@ -2,18 +2,23 @@
 
 #include <windows.h>
 
+#include "platform/win32/last_error.h"
+
 namespace velora::win32 {
 
-int Win32Ui::ShowMessageBox(const platform::MessageBoxRequest& request) {
-  if (request.function == platform::MessageBoxFunction::MessageBoxExA) {
-    return MessageBoxExA(/*hWnd=*/nullptr, request.text.c_str(), request.caption.c_str(), request.style,
-                         request.languageId);
-  }
-  return MessageBoxA(/*hWnd=*/nullptr, request.text.c_str(), request.caption.c_str(), request.style);
+platform::WinResult<int> Win32Ui::ShowMessageBox(const platform::MessageBoxRequest& request) {
+  const int button = request.function == platform::MessageBoxFunction::MessageBoxExA
+                         ? MessageBoxExA(/*hWnd=*/nullptr, request.text.c_str(), request.caption.c_str(), request.style,
+                                         request.languageId)
+                         : MessageBoxA(/*hWnd=*/nullptr, request.text.c_str(), request.caption.c_str(), request.style);
+  if (button == 0) return platform::Failed<int>(LastErrorOr(ERROR_INVALID_PARAMETER));
+  return platform::Succeeded(button);
 }
 
-platform::WindowId Win32Ui::FindWindowByClass(const std::string& className) {
-  return reinterpret_cast<platform::WindowId>(FindWindowA(className.c_str(), /*lpWindowName=*/nullptr));
+std::optional<platform::WindowId> Win32Ui::TryFindWindowByClass(const std::string& className) {
+  HWND window = FindWindowA(className.c_str(), /*lpWindowName=*/nullptr);
+  if (window == nullptr) return std::nullopt;
+  return reinterpret_cast<platform::WindowId>(window);
 }
 
 platform::WinError Win32Ui::PostToWindow(platform::WindowId window, std::uint32_t message) {
@@ -23,13 +28,21 @@ platform::WinError Win32Ui::PostToWindow(platform::WindowId window, std::uint32_
 
 int Win32Ui::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
 
-std::string Win32Ui::ConvertOemToAnsi(const std::string& oemText) {
+platform::WinResult<std::string> Win32Ui::ConvertOemToAnsi(const std::string& oemText) {
   std::string ansi(oemText.size(), '\0');
-  if (!oemText.empty()) {
-    // OemToCharBuffA, the length-bounded form of OemToCharA, so that zero bytes in the text cannot end it.
-    OemToCharBuffA(oemText.data(), ansi.data(), static_cast<DWORD>(oemText.size()));
+  // OemToCharBuffA, the length-bounded form of OemToCharA, so that zero bytes in the text cannot end it.
+  if (!oemText.empty() && !OemToCharBuffA(oemText.data(), ansi.data(), static_cast<DWORD>(oemText.size()))) {
+    return platform::Failed<std::string>(GetLastError());
   }
-  return ansi;
+  return platform::Succeeded(std::move(ansi));
+}
+
+std::optional<std::uint32_t> Win32Ui::TryShellProcessId() {
+  HWND shell = GetShellWindow();
+  if (shell == nullptr) return std::nullopt;
+  DWORD processId = 0;
+  if (GetWindowThreadProcessId(shell, &processId) == 0 || processId == 0) return std::nullopt;
+  return processId;
 }
 
 }  // namespace velora::win32

@@ -7,11 +7,12 @@ namespace velora::win32 {
 
 class Win32Ui final : public platform::UiApi {
  public:
-  int ShowMessageBox(const platform::MessageBoxRequest& request) override;
-  platform::WindowId FindWindowByClass(const std::string& className) override;
+  platform::WinResult<int> ShowMessageBox(const platform::MessageBoxRequest& request) override;
+  std::optional<platform::WindowId> TryFindWindowByClass(const std::string& className) override;
   platform::WinError PostToWindow(platform::WindowId window, std::uint32_t message) override;
   int GetSystemMetrics(int index) override;
-  std::string ConvertOemToAnsi(const std::string& oemText) override;
+  platform::WinResult<std::string> ConvertOemToAnsi(const std::string& oemText) override;
+  std::optional<std::uint32_t> TryShellProcessId() override;
 };
 
 }  // namespace velora::win32

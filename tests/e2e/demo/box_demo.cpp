@@ -18,7 +18,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   // Wine marks a box WS_EX_TOPMOST only for MB_SYSTEMMODAL; MB_TOPMOST alone leaves the style unmarked.
   const int first = MessageBoxA(/*hWnd=*/nullptr, "Continue the demo?", "Demo question",
                                 MB_YESNO | MB_ICONQUESTION | MB_TOPMOST | MB_SYSTEMMODAL);
-  const int second = MessageBoxExA(/*hWnd=*/nullptr, "Ошибка: файл не найден.", "Демо",
-                                   MB_OK | MB_ICONERROR, MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT));
+  const int second = MessageBoxExA(/*hWnd=*/nullptr, "Ошибка: файл не найден.", "Демо", MB_OK | MB_ICONERROR,
+                                   MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT));
   return first * 100 + second;
 }

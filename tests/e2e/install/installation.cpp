@@ -1,6 +1,7 @@
 #include "installation.h"
 
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <fstream>
 #include <iterator>
@@ -17,9 +18,7 @@ constexpr char kUninstallParent[] = "Software\\Microsoft\\Windows\\CurrentVersio
 
 REGSAM ViewFlag(RegistryView view) { return view == RegistryView::Bits32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY; }
 
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+void WriteFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 void SetString(HKEY key, const char* name, const std::string& value) {
   RegSetValueExA(key, name, /*Reserved=*/0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
@@ -100,14 +99,16 @@ void RemoveFolder(const std::string& folder) { RemoveFolderTree(folder); }
 
 void StopStandIns() {
   // A product the updater restarted, or one a failed test left running, would hold the mapping, the
-  // window class and the data file of the next test.
-  for (int tries = 0; tries < 20; ++tries) {
-    HWND window = FindWindowA("TVeloraMainForm", /*lpWindowName=*/nullptr);
-    if (window == nullptr) return;
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    unique_handle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, /*bInheritHandle=*/FALSE, processId));
-    if (!process) return;
+  // window class and the data file of the next test, and the output pipe of the test program. Found
+  // by process name, so that one still starting up (no window yet) is ended too.
+  unique_handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, /*th32ProcessID=*/0));
+  if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry)) {
+    if (_stricmp(entry.szExeFile, "velora.exe") != 0) continue;
+    unique_handle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, /*bInheritHandle=*/FALSE, entry.th32ProcessID));
+    if (!process) continue;
     TerminateProcess(process.get(), /*uExitCode=*/0);
     WaitForSingleObject(process.get(), 5000);
   }
@@ -137,17 +138,21 @@ Installation::Installation(InstallSpec spec) : spec_(std::move(spec)) {
   if (spec_.dataFileVersion) WriteFile(path(kDataFileName), DataFileBytes(*spec_.dataFileVersion, spec_.dataFileSize));
 
   if (spec_.uninstallView != RegistryView::None) {
-    unique_hkey entry = CreateKey(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS | ViewFlag(spec_.uninstallView));
-    SetString(entry.get(), "UninstallString", path("uninst.exe"));
-    if (spec_.estimatedSize) {
-      RegSetValueExA(entry.get(), "EstimatedSize", /*Reserved=*/0, REG_DWORD,
-                     reinterpret_cast<const BYTE*>(&*spec_.estimatedSize), sizeof(DWORD));
-    }
+    AddUninstallEntry(spec_.uninstallView, spec_.uninstallString.value_or(path("uninst.exe")), spec_.estimatedSize);
   }
   if (spec_.lastRunFolder || spec_.langFile) {
     unique_hkey user = CreateKey(HKEY_CURRENT_USER, kUserKey, KEY_ALL_ACCESS);
     if (spec_.lastRunFolder) SetString(user.get(), "TheLastRunFolder", *spec_.lastRunFolder);
     if (spec_.langFile) SetString(user.get(), "LangFile", *spec_.langFile);
+  }
+}
+
+void AddUninstallEntry(RegistryView view, const std::string& uninstallString, std::optional<DWORD> estimatedSize) {
+  unique_hkey entry = CreateKey(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS | ViewFlag(view));
+  SetString(entry.get(), "UninstallString", uninstallString);
+  if (estimatedSize) {
+    RegSetValueExA(entry.get(), "EstimatedSize", /*Reserved=*/0, REG_DWORD,
+                   reinterpret_cast<const BYTE*>(&*estimatedSize), sizeof(DWORD));
   }
 }
 
@@ -164,8 +169,10 @@ std::optional<DWORD> ReadEstimatedSize(RegistryView view) {
   DWORD value = 0;
   DWORD size = sizeof value;
   DWORD type = 0;
-  if (!entry || RegQueryValueExA(entry.get(), "EstimatedSize", /*lpReserved=*/nullptr, &type,
-                                 reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS || type != REG_DWORD) {
+  if (!entry ||
+      RegQueryValueExA(entry.get(), "EstimatedSize", /*lpReserved=*/nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                       &size) != ERROR_SUCCESS ||
+      type != REG_DWORD) {
     return std::nullopt;
   }
   return value;

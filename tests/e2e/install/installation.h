@@ -21,13 +21,14 @@ inline constexpr char kUserKey[] = "Software\\Orvane\\Velora";
 inline constexpr char kDataFileName[] = "vlfw.3bs";
 
 struct InstallSpec {
-  std::string folder{};              // Windows path ending in '\', e.g. "C:\\Program Files\\Velora\\"
-  bool withStandIn = true;         // velora.exe copied in
-  std::optional<std::string> standInIni{};    // contents of velora-standin.ini
-  std::vector<std::string> languageFiles{};   // Windows paths of .lng files copied into language\ .
-  std::optional<int> dataFileVersion{};       // installed vlfw.3bs of this version, or none
+  std::string folder{};                      // Windows path ending in '\', e.g. "C:\\Program Files\\Velora\\"
+  bool withStandIn = true;                   // velora.exe copied in
+  std::optional<std::string> standInIni{};   // contents of velora-standin.ini
+  std::vector<std::string> languageFiles{};  // Windows paths of .lng files copied into language\ .
+  std::optional<int> dataFileVersion{};      // installed vlfw.3bs of this version, or none
   DWORD dataFileSize = 4096;
   RegistryView uninstallView = RegistryView::Bits64;
+  std::optional<std::string> uninstallString{};  // the entry's command; folder + "uninst.exe" when not given
   std::optional<DWORD> estimatedSize{};
   std::optional<std::string> lastRunFolder{};  // HKCU TheLastRunFolder
   std::optional<std::string> langFile{};       // HKCU LangFile
@@ -54,6 +55,9 @@ class Installation {
   InstallSpec spec_;
 };
 
+// Creates the uninstall entry in one view with the given command and, when given, "EstimatedSize".
+void AddUninstallEntry(RegistryView view, const std::string& uninstallString, std::optional<DWORD> estimatedSize);
+
 // Ends every running stand-in product.
 void StopStandIns();
 
@@ -61,7 +65,6 @@ void StopStandIns();
 // user key.
 void RemoveInstallation(const std::string& folder);
 void RemoveFolder(const std::string& folder);  // folder ends in a backslash
-
 
 // Readers for after the run.
 std::optional<std::string> ReadFileBytes(const std::string& path);

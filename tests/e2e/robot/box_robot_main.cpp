@@ -18,8 +18,10 @@ std::wstring Quote(const std::wstring& arg) {
 }
 
 int Usage() {
-  std::fputs("usage: box_robot [--answers yes,no] [--default answer] [--timeout ms] [--log file] [--shots folder]"
-             " -- program.exe [args...]\n", stderr);
+  std::fputs(
+      "usage: box_robot [--answers yes,no] [--default answer] [--timeout ms] [--log file] [--shots folder]"
+      " -- program.exe [args...]\n",
+      stderr);
   return 2;
 }
 

@@ -32,7 +32,8 @@ struct ButtonId {
   Answer answer;
   int id;
 };
-constexpr ButtonId kButtons[] = {{Answer::Yes, IDYES}, {Answer::No, IDNO}, {Answer::Ok, IDOK}, {Answer::Cancel, IDCANCEL}};
+constexpr ButtonId kButtons[] = {
+    {Answer::Yes, IDYES}, {Answer::No, IDNO}, {Answer::Ok, IDOK}, {Answer::Cancel, IDCANCEL}};
 
 int IdOf(Answer answer) {
   for (const ButtonId& b : kButtons) {
@@ -192,8 +193,8 @@ RobotResult RunUnderRobot(const RobotRun& run) {
   const DWORD startTick = GetTickCount();
   if (!CreateProcessW(run.exePath.c_str(), commandLine.data(), /*lpProcessAttributes=*/nullptr,
                       /*lpThreadAttributes=*/nullptr, /*bInheritHandles=*/FALSE, CREATE_UNICODE_ENVIRONMENT,
-                      environment.empty() ? nullptr : environment.data(), run.workingFolder.empty() ? nullptr : run.workingFolder.c_str(),
-                      &startup, &info)) {
+                      environment.empty() ? nullptr : environment.data(),
+                      run.workingFolder.empty() ? nullptr : run.workingFolder.c_str(), &startup, &info)) {
     result.startFailed = true;
     result.exitCode = GetLastError();
     return result;
@@ -226,8 +227,10 @@ RobotResult RunUnderRobot(const RobotRun& run) {
       result.boxes.push_back(std::move(record));
     }
   }
-  if (!result.timedOut) GetExitCodeProcess(process.get(), &result.exitCode);
-  else result.exitCode = 1;
+  if (!result.timedOut)
+    GetExitCodeProcess(process.get(), &result.exitCode);
+  else
+    result.exitCode = 1;
   return result;
 }
 
@@ -235,7 +238,10 @@ bool ParseAnswer(const std::string& word, Answer& answer) {
   static constexpr struct {
     const char* name;
     Answer answer;
-  } kNames[] = {{"yes", Answer::Yes}, {"no", Answer::No}, {"ok", Answer::Ok}, {"cancel", Answer::Cancel},
+  } kNames[] = {{"yes", Answer::Yes},
+                {"no", Answer::No},
+                {"ok", Answer::Ok},
+                {"cancel", Answer::Cancel},
                 {"default", Answer::DefaultButton}};
   for (const auto& n : kNames) {
     if (word == n.name) {
@@ -248,11 +254,16 @@ bool ParseAnswer(const std::string& word, Answer& answer) {
 
 const char* AnswerName(Answer answer) {
   switch (answer) {
-    case Answer::Yes: return "yes";
-    case Answer::No: return "no";
-    case Answer::Ok: return "ok";
-    case Answer::Cancel: return "cancel";
-    case Answer::DefaultButton: break;
+    case Answer::Yes:
+      return "yes";
+    case Answer::No:
+      return "no";
+    case Answer::Ok:
+      return "ok";
+    case Answer::Cancel:
+      return "cancel";
+    case Answer::DefaultButton:
+      break;
   }
   return "default";
 }
@@ -293,9 +304,12 @@ std::string FormatLog(const RobotResult& result) {
     log << styles << "\r\n";
     log << "answer: " << AnswerName(box.answerGiven) << "\r\n\r\n";
   }
-  if (result.startFailed) log << "start failed: error " << result.exitCode << "\r\n";
-  else if (result.timedOut) log << "timed out, killed\r\n";
-  else log << "exit code: " << result.exitCode << "\r\n";
+  if (result.startFailed)
+    log << "start failed: error " << result.exitCode << "\r\n";
+  else if (result.timedOut)
+    log << "timed out, killed\r\n";
+  else
+    log << "exit code: " << result.exitCode << "\r\n";
   return log.str();
 }
 

@@ -12,18 +12,18 @@ enum class Answer { DefaultButton, Yes, No, Ok, Cancel };
 
 struct RobotRun {
   std::wstring exePath;
-  std::wstring arguments;         // appended after the quoted exe path
-  std::wstring workingFolder;     // empty: the robot's own current folder
-  std::vector<Answer> answers;    // used in order, one per box
+  std::wstring arguments;                        // appended after the quoted exe path
+  std::wstring workingFolder;                    // empty: the robot's own current folder
+  std::vector<Answer> answers;                   // used in order, one per box
   Answer defaultAnswer = Answer::DefaultButton;  // once the script has run out
   DWORD timeLimitMs = 30000;
-  std::wstring screenshotFolder;  // empty: no screenshots; otherwise box-N.bmp, N from 1
+  std::wstring screenshotFolder;               // empty: no screenshots; otherwise box-N.bmp, N from 1
   std::vector<std::wstring> extraEnvironment;  // "NAME=value", added to or replacing the robot's own
 };
 
 struct BoxRecord {
-  std::string caption;  // UTF-8
-  std::string text;     // UTF-8
+  std::string caption;          // UTF-8
+  std::string text;             // UTF-8
   std::vector<Answer> buttons;  // Yes/No/Ok/Cancel present on the box, in that order
   LONG style = 0;
   LONG exStyle = 0;

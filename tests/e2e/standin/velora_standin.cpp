@@ -4,7 +4,8 @@
 // velora-standin.ini beside the exe, key=value lines, all optional:
 //   hold=<file relative to the exe's folder>   kept open with share mode 0 while running
 //   release_on_quit=1|0                        0: log the WM_QUIT, ignore it and keep the file
-//   quit_delay_ms=<n>                          wait this long after WM_QUIT before ending
+//   quit_delay_ms=<n>                          wait this long after WM_QUIT before ending (still holding)
+//   single_copy=1                              refuse to run while "velora_memfile" already exists
 #include <windows.h>
 
 #include <cstdio>
@@ -74,9 +75,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   GetCurrentDirectoryA(MAX_PATH, currentFolder);
   log.Write(std::string("start cmd=") + GetCommandLineA() + " cwd=" + currentFolder);
 
-  unique_handle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, /*lpFileMappingAttributes=*/nullptr,
-                                           PAGE_READWRITE, /*dwMaximumSizeHigh=*/0, /*dwMaximumSizeLow=*/64,
-                                           "velora_memfile"));
+  unique_handle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, /*lpFileMappingAttributes=*/nullptr, PAGE_READWRITE,
+                                           /*dwMaximumSizeHigh=*/0, /*dwMaximumSizeLow=*/64, "velora_memfile"));
+  if (GetLastError() == ERROR_ALREADY_EXISTS && settings["single_copy"] == "1") {
+    log.Write("refused: velora_memfile exists");
+    return 1;
+  }
 
   unique_hfile held;
   if (!settings["hold"].empty()) {

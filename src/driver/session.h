@@ -1,6 +1,7 @@
 // Session: everything one run of the updater holds, built by WinMain (or a test) over a platform.
 // Its constructor is the start-up code, run in module order; nothing here is global, so every test
-// builds a fresh world.
+// builds a fresh world. Only the driver holds the whole session: the modules below it take the parts
+// they use (the platform's interfaces, the start-up state, the language table).
 #pragma once
 
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "environment/install_environment.h"
 #include "environment/startup_state.h"
+#include "language/language_context.h"
 #include "language/language_table.h"
 #include "platform/platform.h"
 
@@ -17,9 +19,7 @@ class Session {
  public:
   /// Runs the start-up steps. arguments: the command-line parameters after the program name.
   Session(platform::Platform& platform, std::vector<std::string> arguments)
-      : platform(platform),
-        Arguments(std::move(arguments)),
-        Startup(RunStartup(platform, Arguments, IsWindows64)) {}
+      : platform(platform), Arguments(std::move(arguments)), Startup(RunStartup(platform, Arguments, IsWindows64)) {}
 
   /// Takes start-up state made elsewhere: tests of the later modules script it directly.
   Session(platform::Platform& platform, std::vector<std::string> arguments, StartupState startup, bool isWindows64)
@@ -38,5 +38,10 @@ class Session {
   /// process ends.
   platform::KernelObjectPtr ProductMapping;
 };
+
+/// The language support's view of the session: its texts come from the product folder found so far.
+inline LanguageContext LanguageContextOf(Session& session) {
+  return {session.platform, session.Startup, session.Environment.ProductFolder, session.Language};
+}
 
 }  // namespace velora

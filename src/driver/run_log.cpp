@@ -1,0 +1,75 @@
+#include "driver/run_log.h"
+
+namespace velora {
+namespace {
+
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+std::string ZeroPadded(unsigned value, std::size_t width) {
+  std::string digits = std::to_string(value);
+  if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
+  return digits;
+}
+
+// "2026-12-08 09:05:07.042 "
+std::string TimePrefix(const platform::LocalTime& now) {
+  return ZeroPadded(now.year, 4) + "-" + ZeroPadded(now.month, 2) + "-" + ZeroPadded(now.day, 2) + " " +
+         ZeroPadded(now.hour, 2) + ":" + ZeroPadded(now.minute, 2) + ":" + ZeroPadded(now.second, 2) + "." +
+         ZeroPadded(now.milliseconds, 3) + " ";
+}
+
+}  // namespace
+
+platform::OpenFilePtr RunLog::OpenUnlinked(const std::string& path, std::uint64_t& size) {
+  // The temporary folder is writable by unelevated programs and this one is elevated: a link planted
+  // at the log's name must never be written through. FILE_FLAG_OPEN_REPARSE_POINT opens a symbolic
+  // link or junction itself, which is then recognised and left alone; a hard link is a second name of
+  // somebody else's file, recognised by its link count.
+  auto opened = files_.OpenWithFlags(path, win::kFileAppendData | win::kFileReadAttributes,
+                                     win::kFileShareRead | win::kFileShareWrite, win::kOpenAlways,
+                                     win::kFileAttributeNormal | win::kFileFlagOpenReparsePoint);
+  if (!opened.ok()) return nullptr;
+  const auto information = opened.value->Information();
+  if (!information.ok() || (information.value.attributes & win::kFileAttributeReparsePoint) != 0 ||
+      information.value.links > 1) {
+    return nullptr;
+  }
+  size = information.value.size;
+  return std::move(opened.value);
+}
+
+void RunLog::Open(const std::string& folder) {
+  file_.reset();
+  if (folder.empty()) return;
+  const std::string path = folder + kLogFileName;
+  std::uint64_t size = 0;
+  platform::OpenFilePtr file = OpenUnlinked(path, size);
+  if (file == nullptr) return;
+  if (size > kLogRotationBytes) {
+    file.reset();
+    // Renaming moves a name, never writes through one: a link at either name is harmless here, and
+    // the new log is checked again when it is opened.
+    if (files_.Move(path, folder + kOldLogFileName, win::kMoveFileReplaceExisting) != win::kErrorSuccess) return;
+    file = OpenUnlinked(path, size);
+    if (file == nullptr) return;
+  }
+  if (size == 0 && file->Write(kUtf8ByteOrderMark) != win::kErrorSuccess) return;
+  file_ = std::move(file);
+}
+
+void RunLog::Write(std::string_view line) {
+  if (file_ == nullptr) return;
+  const auto utf8 = system_.AnsiToUtf8(std::string(line));
+  // A line that cannot be converted is still worth having as it is.
+  const std::string text = TimePrefix(system_.GetLocalTime()) + (utf8.ok() ? utf8.value : std::string(line)) + "\r\n";
+  // A log that cannot be written is given up; the update goes on.
+  if (file_->Write(text) != win::kErrorSuccess) file_.reset();
+}
+
+void RunLog::WriteFailure(std::string_view what, platform::WinError error) {
+  std::string line = std::string(what) + ": error " + std::to_string(error);
+  if (const auto message = system_.TryErrorMessage(error)) line += " (" + *message + ")";
+  Write(line);
+}
+
+}  // namespace velora

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The exe's link took nothing of the C++ exception runtime: no demangler (the default terminate handler's),
+# no unwinder, no winpthread. Read from the map the link writes; a library object shows there as
+# "archive.a(member.o)", which an archive merely searched ("LOAD archive.a") does not.
+set -euo pipefail
+map=${1:?link map}
+[ -s "$map" ] || { echo "no link map at $map" >&2; exit 1; }
+found=$(grep -oE '[^ /]+\.a\((cp-demangle|unwind-dw2[^)]*|libwinpthread[^)]*|eh_[a-z_]+)\.o\)|libgcc_eh\.a\([^)]*\)' "$map" |
+  sort -u || true)
+if [ -n "$found" ]; then
+  echo "the exe links parts of the exception runtime:" >&2
+  echo "$found" >&2
+  exit 1
+fi
+echo "$map: no demangler, unwinder, winpthread or exception runtime linked"

@@ -1,0 +1,135 @@
+// The run's log: appended in UTF-8 with CR LF, rotated past 1 MiB, never written through a link, and
+// never in the way of the update; and what a whole run writes to it.
+#include <gtest/gtest.h>
+
+#include "driver/entry_point.h"
+#include "driver/run_log.h"
+#include "support/fake_windows.h"
+
+namespace velora {
+namespace {
+
+constexpr const char* kTemp = "C:\\Users\\u\\AppData\\Local\\Temp\\";
+const std::string kLogPath = std::string(kTemp) + "VeloraUpdate.log";
+const std::string kOldLogPath = std::string(kTemp) + "VeloraUpdate.old.log";
+const std::string kBom = "\xEF\xBB\xBF";
+const std::string kStamp = "2026-12-08 09:05:07.042 ";
+
+class RunLogTest : public ::testing::Test {
+ protected:
+  void SetUp() override { fake.files.AddFolder(kTemp); }
+  std::string Log() { return fake.files.Contents(kLogPath).value_or("<none>"); }
+
+  fakes::FakeWindows fake;
+  RunLog log{fake.files, fake.system};
+};
+
+TEST_F(RunLogTest, ANewLogStartsWithAByteOrderMarkAndTakesTimedUtf8Lines) {
+  fake.system.localTime = {2026, 12, 8, 9, 5, 7, 42};
+  log.Open(kTemp);
+  log.Write("first");
+  log.Write("Вопрос");  // Windows-1251 bytes in, UTF-8 out
+  EXPECT_EQ(Log(), kBom + kStamp + "first\r\n" + kStamp + "\xD0\x92\xD0\xBE\xD0\xBF\xD1\x80\xD0\xBE\xD1\x81\r\n");
+  const auto& open = fake.files.Creates().back();
+  EXPECT_EQ(open.access, 0x00000084u);              // FILE_APPEND_DATA | FILE_READ_ATTRIBUTES
+  EXPECT_EQ(open.share, 0x3u);                      // others may read it meanwhile
+  EXPECT_EQ(open.disposition, 4u);                  // OPEN_ALWAYS
+  EXPECT_EQ(open.flagsAndAttributes, 0x00200080u);  // FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL
+}
+
+TEST_F(RunLogTest, AnExistingLogIsAppendedToWithoutASecondMark) {
+  fake.files.AddFile(kLogPath, kBom + "earlier run\r\n");
+  log.Open(kTemp);
+  log.Write("next run");
+  EXPECT_EQ(Log(), kBom + "earlier run\r\n" + kStamp + "next run\r\n");
+  EXPECT_TRUE(fake.files.Moves().empty());
+}
+
+TEST_F(RunLogTest, ALogPastOneMebibyteBecomesTheOldLogReplacingTheOlderOne) {
+  const std::string full = kBom + std::string(1024 * 1024, 'x');
+  fake.files.AddFile(kOldLogPath, "oldest");
+  fake.files.AddFile(kLogPath, full);
+  log.Open(kTemp);
+  log.Write("fresh");
+  EXPECT_EQ(fake.files.Contents(kOldLogPath), full);
+  EXPECT_EQ(Log(), kBom + kStamp + "fresh\r\n");
+  ASSERT_EQ(fake.files.Moves().size(), 1u);
+  EXPECT_EQ(fake.files.Moves()[0].flags, 0x1u);  // MOVEFILE_REPLACE_EXISTING
+
+  // Exactly 1 MiB has not passed the limit.
+  fake.files.AddFile(kLogPath, std::string(1024 * 1024, 'y'));
+  log.Open(kTemp);
+  EXPECT_EQ(fake.files.Moves().size(), 1u);
+}
+
+TEST_F(RunLogTest, ALinkAtTheLogsNameIsNeitherWrittenNorRotated) {
+  const std::string planted(2 * 1024 * 1024, 's');
+  fake.files.AddFile(kLogPath, planted, win::kFileAttributeReparsePoint | win::kFileAttributeArchive);
+  log.Open(kTemp);
+  log.Write("must not land anywhere");
+  EXPECT_FALSE(log.IsOpen());
+  EXPECT_EQ(Log(), planted);
+  EXPECT_TRUE(fake.files.Moves().empty());
+
+  fake.files.AddFile(kLogPath, "somebody's file");
+  fake.files.SetLinkCount(kLogPath, 2);
+  log.Open(kTemp);
+  log.Write("must not land anywhere");
+  EXPECT_EQ(Log(), "somebody's file");
+  EXPECT_EQ(fake.files.OpenHandleCount(), 0);
+}
+
+TEST_F(RunLogTest, ALogThatCannotBeOpenedOrWrittenIsSkipped) {
+  log.Open("");  // no "Temp" variable
+  EXPECT_FALSE(log.IsOpen());
+  EXPECT_TRUE(fake.files.Creates().empty());
+
+  fake.files.InjectFailure(fakes::FileOp::Write, kLogPath, 112);  // ERROR_DISK_FULL on the mark
+  log.Open(kTemp);
+  EXPECT_FALSE(log.IsOpen());
+
+  log.Open(kTemp);
+  fake.files.InjectFailure(fakes::FileOp::Write, kLogPath, 112);
+  log.Write("lost");
+  log.Write("not tried");
+  EXPECT_FALSE(log.IsOpen());
+}
+
+TEST_F(RunLogTest, AFailureLineNamesTheErrorAndItsText) {
+  log.Open(kTemp);
+  log.WriteFailure("cannot replace X", 5);
+  log.WriteFailure("odd", 1234567);
+  EXPECT_EQ(Log(),
+            kBom + kStamp + "cannot replace X: error 5 (Access is denied.)\r\n" + kStamp + "odd: error 1234567\r\n");
+}
+
+// A whole run through the entry point: the first line, the Windows name, the boxes with their
+// answers, the exit code last.
+TEST(RunLogOfARun, HoldsTheVersionsTheBoxesAndTheExitCodeLast) {
+  fakes::FakeWindows fake;
+  fake.system.SetEnvironment("Temp", "C:\\Temp");
+  fake.files.AddFolder("C:\\Temp");
+  const int exitCode = RunUpdater(fake.platform, {"rstart", "two words"});
+  const std::string log = fake.files.Contents("C:\\Temp\\VeloraUpdate.log").value_or("");
+  ASSERT_EQ(log.rfind(kBom, 0), 0u);
+  std::vector<std::string> lines;
+  for (std::size_t at = kBom.size(); at < log.size();) {
+    const auto end = log.find("\r\n", at);
+    ASSERT_NE(end, std::string::npos);
+    ASSERT_EQ(log.compare(at, kStamp.size(), kStamp), 0) << log.substr(at, end - at);
+    lines.push_back(log.substr(at + kStamp.size(), end - at - kStamp.size()));
+    at = end + 2;
+  }
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "VeloraUpdate 1.0.0.1, data file vlfw.3bs version 1, command line: rstart \"two words\"");
+  // No product name in this registry: the name is built from the version alone.
+  EXPECT_EQ(lines[1], "Windows: Microsoft Windows 7  64-bit Service Pack 1");
+  // Nothing is installed on this machine: the fixed-text box, then the exit code.
+  EXPECT_EQ(lines[lines.size() - 2],
+            "box \"Velora update\": There's no Velora installed. / Please install the program first. -> OK");
+  EXPECT_EQ(lines.back(), "exit code " + std::to_string(exitCode));
+  EXPECT_EQ(exitCode, 1603);
+}
+
+}  // namespace
+}  // namespace velora

@@ -1,0 +1,24 @@
+// The file seam's contract over the host's fake file system; tests/win32 runs the same cases against
+// Windows itself.
+#include "contract/file_api_contract.h"
+#include "support/fake_files.h"
+
+namespace velora::contract {
+
+struct FakeFileSystem {
+  FakeFileSystem() { files.AddFolder(Root()); }
+  static std::string Root() { return "C:\\Contract\\"; }
+  void MakeFolder(const std::string& path) { files.AddFolder(path); }
+  void AddHardLink(const std::string& existing, const std::string& link) {
+    files.AddFile(link, files.Contents(existing).value_or(""));
+    files.SetLinkCount(existing, 2);
+    files.SetLinkCount(link, 2);
+  }
+
+  fakes::Journal journal;
+  fakes::FakeFiles files{journal};
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(FakeFiles, FileApiContract, ::testing::Types<FakeFileSystem>);
+
+}  // namespace velora::contract

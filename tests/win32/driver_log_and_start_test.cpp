@@ -1,0 +1,112 @@
+// The log's file handling and the de-elevated start over the real adapters: append-only opens, hard
+// links seen by their count, Windows' error texts, ANSI to UTF-8, and a program started with a
+// duplicated token in the folder it is given.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "driver/run_log.h"
+#include "platform/win32/files.h"
+#include "platform/win32/system.h"
+
+namespace velora {
+namespace {
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class LogAndStartOnWindows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    folder_ = std::string(temp) + "velora-log-test\\";
+    CreateDirectoryA(folder_.c_str(), /*lpSecurityAttributes=*/nullptr);
+  }
+  void TearDown() override {
+    for (const char* name : {"VeloraUpdate.log", "VeloraUpdate.old.log", "other.txt", "cwd.txt"}) {
+      DeleteFileA((folder_ + name).c_str());
+    }
+    RemoveDirectoryA(folder_.c_str());
+  }
+
+  win32::Win32Files files_;
+  win32::Win32System system_;
+  std::string folder_;
+};
+
+TEST_F(LogAndStartOnWindows, TheLogIsAppendedAndRotatedOnRealFiles) {
+  {
+    RunLog log(files_, system_);
+    log.Open(folder_);
+    ASSERT_TRUE(log.IsOpen());
+    log.Write("one");
+  }
+  {
+    RunLog log(files_, system_);
+    log.Open(folder_);
+    log.Write("two");
+  }
+  const std::string text = ReadAll(folder_ + "VeloraUpdate.log");
+  ASSERT_EQ(text.rfind("\xEF\xBB\xBF", 0), 0u);
+  EXPECT_EQ(text.size(), 3 + 2 * 24 + 5 + 5) << text;  // one mark, two stamped lines with CR LF
+  EXPECT_NE(text.find("one\r\n"), std::string::npos);
+  EXPECT_EQ(text.substr(text.size() - 5), "two\r\n");
+
+  std::ofstream(folder_ + "VeloraUpdate.log", std::ios::binary | std::ios::app) << std::string(1 << 20, 'x');
+  RunLog log(files_, system_);
+  log.Open(folder_);
+  log.Write("three");
+  EXPECT_GT(ReadAll(folder_ + "VeloraUpdate.old.log").size(), 1u << 20);
+  EXPECT_EQ(ReadAll(folder_ + "VeloraUpdate.log").size(), 3 + 24 + 7u);
+}
+
+TEST_F(LogAndStartOnWindows, AHardLinkAtTheLogsNameIsSeenAndLeftAlone) {
+  const std::string other = folder_ + "other.txt";
+  std::ofstream(other, std::ios::binary) << "somebody's file";
+  ASSERT_TRUE(CreateHardLinkA((folder_ + "VeloraUpdate.log").c_str(), other.c_str(), nullptr));
+  auto opened = files_.OpenWithFlags(other, win::kFileReadAttributes, win::kFileShareRead | win::kFileShareWrite,
+                                     win::kOpenExisting, win::kFileFlagOpenReparsePoint);
+  ASSERT_TRUE(opened.ok());
+  EXPECT_EQ(opened.value->Information().value.links, 2u);
+  opened.value.reset();
+
+  RunLog log(files_, system_);
+  log.Open(folder_);
+  log.Write("must not land in the other file");
+  EXPECT_FALSE(log.IsOpen());
+  EXPECT_EQ(ReadAll(other), "somebody's file");
+}
+
+TEST_F(LogAndStartOnWindows, ErrorTextsAndUtf8ComeFromWindows) {
+  const auto denied = system_.TryErrorMessage(ERROR_ACCESS_DENIED);
+  ASSERT_TRUE(denied);
+  EXPECT_FALSE(denied->empty());
+  EXPECT_NE(denied->back(), '\n');
+  EXPECT_FALSE(system_.TryErrorMessage(0x2FFFFFFF));
+  EXPECT_EQ(system_.AnsiToUtf8("plain").value, "plain");
+  // U+00E9 in code page 1252, which this tier runs with.
+  EXPECT_EQ(system_.AnsiToUtf8("caf\xE9").value, "caf\xC3\xA9");
+}
+
+TEST_F(LogAndStartOnWindows, AProgramStartedWithADuplicatedTokenRunsInTheFolderGiven) {
+  auto token = system_.OpenProcessPrimaryToken(GetCurrentProcessId());
+  ASSERT_TRUE(token.ok()) << token.error;
+  const std::string interpreter = system_.SystemDirectory().value + "\\cmd.exe";
+  ASSERT_EQ(token.value->StartProcess(interpreter, "\"" + interpreter + "\" /c cd > cwd.txt", folder_, SW_HIDE), 0u);
+  std::string written;
+  for (int waited = 0; waited < 100 && written.empty(); ++waited) {
+    Sleep(100);
+    written = ReadAll(folder_ + "cwd.txt");
+  }
+  std::string expected = folder_.substr(0, folder_.size() - 1);
+  EXPECT_EQ(_strnicmp(written.c_str(), expected.c_str(), expected.size()), 0) << written;
+}
+
+}  // namespace
+}  // namespace velora
