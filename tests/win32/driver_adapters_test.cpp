@@ -31,12 +31,7 @@ class SystemWithOwnFile final : public wine_tests::RealSystem {
 
 class DriverOnWindows : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    scratch_ = std::string(temp) + "velora-driver-test\\";
-    CreateDirectoryA(scratch_.c_str(), /*lpSecurityAttributes=*/nullptr);
-  }
+  void SetUp() override { scratch_ = wine_tests::MakeTempFolder("velora-driver-test"); }
   void TearDown() override {
     for (const auto& file : created_) DeleteFileA(file.c_str());
     for (auto it = folders_.rbegin(); it != folders_.rend(); ++it) RemoveDirectoryA(it->c_str());

@@ -11,6 +11,7 @@
 #include "driver/run_log.h"
 #include "platform/win32/files.h"
 #include "platform/win32/system.h"
+#include "win32/win32_test_support.h"
 
 namespace velora {
 namespace {
@@ -22,12 +23,7 @@ std::string ReadAll(const std::string& path) {
 
 class LogAndStartOnWindows : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    folder_ = std::string(temp) + "velora-log-test\\";
-    CreateDirectoryA(folder_.c_str(), /*lpSecurityAttributes=*/nullptr);
-  }
+  void SetUp() override { folder_ = wine_tests::MakeTempFolder("velora-log-test"); }
   void TearDown() override {
     for (const char* name : {"VeloraUpdate.log", "VeloraUpdate.old.log", "other.txt", "cwd.txt"}) {
       DeleteFileA((folder_ + name).c_str());

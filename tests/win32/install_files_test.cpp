@@ -20,6 +20,7 @@
 #include "platform/win32/registry.h"
 #include "platform/win32/system.h"
 #include "support/wine_path.h"
+#include "win32/win32_test_support.h"
 
 namespace velora {
 namespace {
@@ -75,18 +76,15 @@ bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 
 class InstallFilesTest : public ::testing::Test {
  protected:
-  void SetUp() override { UseFolder(TempFolder()); }
+  void SetUp() override {
+    folder_ = wine_tests::MakeTempFolder(std::string("velora-install-") +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  }
   void TearDown() override {
     for (const std::string& name : written_) DeleteFileA((folder_ + name).c_str());
     RemoveDirectoryA(folder_.c_str());
   }
 
-  static std::string TempFolder() {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    return std::string(temp) + "velora-install-" + ::testing::UnitTest::GetInstance()->current_test_info()->name() +
-           "\\";
-  }
   void UseFolder(std::string folder) {
     folder_ = std::move(folder);
     CreateDirectoryA(folder_.c_str(), /*lpSecurityAttributes=*/nullptr);

@@ -93,10 +93,7 @@ TEST(LanguageFileHolder, DISABLED_HoldFileWithoutSharing) {
 class LanguageFilesOnWindows : public ::testing::Test {
  protected:
   void SetUp() override {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    product_ = std::string(temp) + "velora-language-test\\";
-    CreateDirectoryA(product_.c_str(), /*lpSecurityAttributes=*/nullptr);
+    product_ = wine_tests::MakeTempFolder("velora-language-test");
     CreateDirectoryA((product_ + "language").c_str(), nullptr);
     Write("english.lng", LanguageFile("English", "1033"));
     Write("german.lng", LanguageFile("Deutsch", "1031"));

@@ -3,6 +3,8 @@
 // and the real system adapter behind a layer a test can override one call of.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -12,6 +14,15 @@
 #include "support/wine_path.h"
 
 namespace velora::wine_tests {
+
+/// A folder of the given name in the temporary folder, made when missing; the path ends in "\".
+inline std::string MakeTempFolder(const std::string& name) {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  std::string folder = std::string(temp) + name + "\\";
+  CreateDirectoryA(folder.c_str(), /*lpSecurityAttributes=*/nullptr);
+  return folder;
+}
 
 /// The real user-interface adapter, except that message boxes are recorded and answered with IDOK.
 class RecordingUi final : public platform::UiApi {
