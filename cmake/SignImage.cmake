@@ -41,5 +41,8 @@ if(NOT result EQUAL 0)
   file(REMOVE "${signed}")
   message(FATAL_ERROR "osslsigncode could not sign ${IMAGE} (${result}):\n${output}")
 endif()
+# osslsigncode writes a new file with the default mode: give it back the program's.
+file(CHMOD "${signed}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                   WORLD_READ WORLD_EXECUTE)
 file(RENAME "${signed}" "${IMAGE}")
 velora_check_stamp("${IMAGE}")
