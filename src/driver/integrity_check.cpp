@@ -5,8 +5,8 @@
 namespace velora {
 namespace {
 
-std::optional<std::string> ReadWholeFile(platform::FileApi& files, const std::string& path) {
-  auto opened = files.Open(path, win::kGenericRead, win::kFileShareRead, win::kOpenExisting);
+std::optional<std::string> ReadOwnFile(platform::FileApi& files) {
+  auto opened = files.OpenOwnModule();
   if (!opened.ok()) return std::nullopt;
   std::string bytes;
   constexpr std::size_t kChunk = 1 << 20;
@@ -21,9 +21,7 @@ std::optional<std::string> ReadWholeFile(platform::FileApi& files, const std::st
 }  // namespace
 
 IntegrityResult CheckOwnIntegrity(platform::Platform& platform) {
-  auto ownPath = platform.system.ModuleFileName();
-  if (!ownPath.ok()) return IntegrityResult::Unreadable;
-  auto image = ReadWholeFile(platform.files, ownPath.value);
+  auto image = ReadOwnFile(platform.files);
   if (!image) return IntegrityResult::Unreadable;
   const auto layout = FindSigningLayout(*image);
   // The stamp must lie wholly after the header fields that signing rewrites.

@@ -1,5 +1,8 @@
 #include "driver/run_log.h"
 
+#include "base/hex_text.h"
+#include "platform/opened_file_check.h"
+
 namespace velora {
 namespace {
 
@@ -18,22 +21,35 @@ std::string TimePrefix(const platform::LocalTime& now) {
          ZeroPadded(now.milliseconds, 3) + " ";
 }
 
+// Control characters as "\xNN": texts from outside (registry values, the command line, language texts)
+// reach the log, and a CR LF among them must not forge a line of its own.
+std::string WithControlsEscaped(std::string_view line) {
+  std::string text;
+  text.reserve(line.size());
+  for (const char c : line) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      text += "\\x" + HexText(byte, 2, HexLetters::Upper);
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
+
 }  // namespace
 
 platform::OpenFilePtr RunLog::OpenUnlinked(const std::string& path, std::uint64_t& size) {
-  // The temporary folder is writable by unelevated programs and this one is elevated: a link planted
-  // at the log's name must never be written through. FILE_FLAG_OPEN_REPARSE_POINT opens a symbolic
-  // link or junction itself, which is then recognised and left alone; a hard link is a second name of
-  // somebody else's file, recognised by its link count.
+  // The temporary folder is writable by unelevated programs and this one is elevated: the log is written
+  // only where it was meant to be. FILE_FLAG_OPEN_REPARSE_POINT opens a symbolic link or junction at the
+  // name itself instead of its target; the check then refuses it, a hard link (somebody else's file under
+  // a second name), and a file that a link in the folder part led elsewhere.
   auto opened = files_.OpenWithFlags(path, win::kFileAppendData | win::kFileReadAttributes,
                                      win::kFileShareRead | win::kFileShareWrite, win::kOpenAlways,
                                      win::kFileAttributeNormal | win::kFileFlagOpenReparsePoint);
-  if (!opened.ok()) return nullptr;
+  if (!opened.ok() || platform::CheckOpenedAsNamed(files_, *opened.value, path) != win::kErrorSuccess) return nullptr;
   const auto information = opened.value->Information();
-  if (!information.ok() || (information.value.attributes & win::kFileAttributeReparsePoint) != 0 ||
-      information.value.links > 1) {
-    return nullptr;
-  }
+  if (!information.ok()) return nullptr;
   size = information.value.size;
   return std::move(opened.value);
 }
@@ -61,7 +77,8 @@ void RunLog::Write(std::string_view line) {
   if (file_ == nullptr) return;
   const auto utf8 = system_.AnsiToUtf8(std::string(line));
   // A line that cannot be converted is still worth having as it is.
-  const std::string text = TimePrefix(system_.GetLocalTime()) + (utf8.ok() ? utf8.value : std::string(line)) + "\r\n";
+  const std::string text =
+      TimePrefix(system_.GetLocalTime()) + WithControlsEscaped(utf8.ok() ? utf8.value : std::string(line)) + "\r\n";
   // A log that cannot be written is given up; the update goes on.
   if (file_->Write(text) != win::kErrorSuccess) file_.reset();
 }

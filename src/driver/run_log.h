@@ -21,12 +21,14 @@ class RunLog {
   RunLog(platform::FileApi& files, platform::SystemApi& system) : files_(files), system_(system) {}
 
   /// Opens folder + kLogFileName for appending (folder ends in "\"; an empty folder opens nothing),
-  /// rotating it first when it has passed kLogRotationBytes. A name that is a link (a reparse point, or
-  /// a file with more than one hard link) is left alone and the run is not logged.
+  /// rotating it first when it has passed kLogRotationBytes. A file opened that is not the plain file
+  /// of that name (a link at the name or in the folder part, a hard link) is left alone and the run is
+  /// not logged.
   void Open(const std::string& folder);
   bool IsOpen() const { return file_ != nullptr; }
 
-  /// Appends one line (ANSI text, written as UTF-8) after the local date and time.
+  /// Appends one line (ANSI text, written as UTF-8, control characters as "\xNN") after the local date
+  /// and time.
   void Write(std::string_view line);
   /// Appends "what: error N (Windows' text for N)".
   void WriteFailure(std::string_view what, platform::WinError error);

@@ -9,30 +9,46 @@
 #include "install/progress.h"
 #include "install/version_readers.h"
 #include "language/lookups.h"
+#include "platform/opened_file_check.h"
 
 namespace velora {
 namespace {
 
 constexpr std::size_t kWriteChunk = std::size_t{64} * 1024;
 
-// The "~" copy beside the destination: written and flushed whole, and deleted again when it does not
-// end up as the destination.
+// How many names the copy may take beside the destination: the "~" name, then that name with "~1" to
+// "~8" appended, for when a name is taken by something this program cannot remove.
+constexpr int kScratchNames = 9;
+
+// The "~" copy beside the destination, written and flushed whole, and deleted again when it does not end
+// up as the destination. It is only ever written to a file this run created: whatever stands at its name
+// (a copy a killed run left, or a link planted in a folder users may write) is deleted first, a link
+// itself and never its target, and the copy is then created with CREATE_NEW, which opens nothing that is
+// already there. A name that cannot be freed (a folder, a file that cannot be deleted) stays as it is,
+// and the copy takes the next scratch name.
 class TemporaryCopy {
  public:
-  TemporaryCopy(platform::FileApi& files, std::string path) : files_(files), path_(std::move(path)) {}
+  TemporaryCopy(platform::FileApi& files, const std::string& destinationPath)
+      : files_(files), firstName_(MakeTempName(destinationPath)) {}
   TemporaryCopy(const TemporaryCopy&) = delete;
   TemporaryCopy& operator=(const TemporaryCopy&) = delete;
   ~TemporaryCopy() {
     // A copy that cannot be deleted is left; nothing else depends on it.
-    if (!moved_) static_cast<void>(files_.Delete(path_));
+    if (created_ && !moved_) static_cast<void>(files_.Delete(path_));
   }
 
   const std::string& path() const { return path_; }
 
-  /// Creates the copy, writes all the bytes and flushes them; the error of the step that failed.
+  /// Creates the copy, checks that the file opened is the one created, writes all the bytes and flushes
+  /// them; the error of the step that failed.
   [[nodiscard]] platform::WinError Write(std::string_view bytes) {
-    auto opened = files_.Open(path_, win::kGenericWrite, win::kFileShareNone, win::kCreateAlways);
+    auto opened = Create();
     if (!opened.ok()) return opened.error;
+    if (const auto error = platform::CheckOpenedAsNamed(files_, *opened.value, path_); error != win::kErrorSuccess) {
+      // Whatever the name leads to now was not made by this run: the clean-up leaves it alone.
+      created_ = false;
+      return error;
+    }
     for (std::size_t done = 0; done < bytes.size(); done += kWriteChunk) {
       const auto error = opened.value->Write(bytes.substr(done, kWriteChunk));
       if (error != win::kErrorSuccess) return error;
@@ -48,8 +64,28 @@ class TemporaryCopy {
   }
 
  private:
+  platform::WinResult<platform::OpenFilePtr> Create() {
+    platform::WinResult<platform::OpenFilePtr> opened;
+    for (int name = 0; name < kScratchNames; ++name) {
+      path_ = name == 0 ? firstName_ : firstName_ + "~" + std::to_string(name);
+      // Nothing there, or something that cannot be removed: CREATE_NEW tells which.
+      static_cast<void>(files_.Delete(path_));
+      opened = files_.Open(path_, win::kGenericWrite, win::kFileShareNone, win::kCreateNew);
+      if (opened.ok()) {
+        created_ = true;
+        return opened;
+      }
+      // A folder at the name answers access denied; anything else (no folder, a full disk) is the same
+      // under every name.
+      if (opened.error != win::kErrorFileExists && opened.error != win::kErrorAccessDenied) return opened;
+    }
+    return opened;
+  }
+
   platform::FileApi& files_;
+  const std::string firstName_;
   std::string path_;
+  bool created_ = false;
   bool moved_ = false;
 };
 
@@ -148,7 +184,7 @@ platform::WinResult<InstallOutcome> Install(const LanguageContext& language, con
   const auto resource = language.platform.system.LoadModuleResource(resourceName, fileKind);
   if (!resource.ok()) return platform::Failed<InstallOutcome>(resource.error);
   platform::FileApi& files = language.platform.files;
-  TemporaryCopy copy(files, MakeTempName(destinationPath));
+  TemporaryCopy copy(files, destinationPath);
   if (const auto error = copy.Write(resource.value); error != win::kErrorSuccess) {
     return platform::Failed<InstallOutcome>(error);
   }

@@ -1,5 +1,6 @@
 // The file part of the seam: CreateFileA with share modes, reads, writes, seeks, flushes, directory
-// listings, deletes and moves. An open file closes itself when its owner lets it go.
+// listings, deletes and moves, and what an open file really is. An open file closes itself when its
+// owner lets it go.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +33,10 @@ class OpenFile {
   [[nodiscard]] virtual WinError Flush() = 0;
   /// GetFileInformationByHandle.
   virtual WinResult<FileInformation> Information() = 0;
+  /// GetFinalPathNameByHandleW (normalized, with its drive letter), without the "\\?\" prefix and in the
+  /// ANSI code page: where the file really is, links followed. kErrorProcNotFound before Windows Vista,
+  /// which lacks the function.
+  virtual WinResult<std::string> FinalPath() = 0;
 };
 
 using OpenFilePtr = std::unique_ptr<OpenFile>;
@@ -64,6 +69,11 @@ class FileApi {
   /// link itself instead of what it points to.
   virtual WinResult<OpenFilePtr> OpenWithFlags(const std::string& path, std::uint32_t access, std::uint32_t share,
                                                std::uint32_t disposition, std::uint32_t flagsAndAttributes) = 0;
+  /// GetFullPathNameA, then GetLongPathNameA: the path as the file system spells it, links not followed.
+  virtual WinResult<std::string> LongFullPath(const std::string& path) = 0;
+  /// The program's own file, for reading with read sharing: GetModuleFileNameW and CreateFileW, so that a
+  /// folder whose name lies outside the ANSI code page does not matter.
+  virtual WinResult<OpenFilePtr> OpenOwnModule() = 0;
 };
 
 }  // namespace velora::platform

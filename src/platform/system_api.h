@@ -104,8 +104,6 @@ class SystemApi {
   [[nodiscard]] virtual WinError ShellOpen(const std::string& verb, const std::string& file,
                                            const std::string& parameters, const std::string& directory, int show) = 0;
 
-  /// GetModuleFileNameA of the program's own module, with a buffer that grows to fit.
-  virtual WinResult<std::string> ModuleFileName() = 0;
   /// FindResourceA, LoadResource, LockResource and SizeofResource on the program's own module.
   virtual WinResult<std::string> LoadModuleResource(const std::string& name, const std::string& type) = 0;
 

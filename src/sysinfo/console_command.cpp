@@ -47,25 +47,20 @@ std::string LinesWithCrLf(const std::string& bytes) {
   return text;
 }
 
-/// A program's path in quotes, as the first token of a command line. Unquoted, a path with blanks would
-/// let CreateProcess start "C:\Program.exe" for "C:\Program Files\..."; a file name holds no quote, so
-/// any in the variable are stray and dropped.
-std::string QuotedProgram(std::string path) {
-  std::erase(path, '"');
-  return "\"" + path + "\"";
-}
-
 }  // namespace
 
 std::string RunConsoleCommand(platform::Platform& platform, std::minstd_rand& random, const std::string& command) {
-  // The seam asks for the length first, so an interpreter path of any length is read whole.
-  const auto comSpec = platform.system.EnvironmentVariable("ComSpec");
-  if (!comSpec.ok() || comSpec.value.empty()) return {};
+  // The system's own interpreter, never the one %ComSpec% names: the user's environment is theirs to
+  // set, and this program runs elevated. /d keeps the AutoRun commands of the registry from running.
+  std::string interpreter = platform.system.SystemDirectory().value;
+  if (interpreter.empty()) return {};
+  AddBackslash(interpreter);
+  interpreter += "cmd.exe";
 
   std::string folder = platform.system.EnvironmentVariable("Temp").value;  // empty when it is not set
   AddBackslash(folder);
   const std::string path = folder + RandomTempName(random);
-  const std::string commandLine = QuotedProgram(comSpec.value) + " /c " + command + " > \"" + path + "\"";
+  const std::string commandLine = "\"" + interpreter + "\" /d /c " + command + " > \"" + path + "\"";
 
   // Whether or not the interpreter started, the file is read (a missing one gives one empty line)
   // and removed, so that no temporary file outlives the call.

@@ -1,5 +1,5 @@
-// Runs one command through the command interpreter named by "ComSpec", hidden, and returns what it wrote
-// to its standard output, converted from the OEM to the ANSI code page.
+// Runs one command through the system folder's command interpreter (cmd.exe /d), hidden, and returns
+// what it wrote to its standard output, converted from the OEM to the ANSI code page.
 #pragma once
 
 #include <random>
@@ -10,7 +10,7 @@
 namespace velora {
 
 /// The captured output, each line followed by CR LF; "\r\n" when nothing could be read; empty when
-/// "ComSpec" is not set.
+/// the system folder is not known.
 std::string RunConsoleCommand(platform::Platform& platform, std::minstd_rand& random, const std::string& command);
 
 /// OemToCharA's conversion of the whole text; empty for an empty text.

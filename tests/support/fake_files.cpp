@@ -94,6 +94,12 @@ class FakeOpenFile final : public platform::OpenFile {
     return platform::Succeeded(platform::FileInformation{node.attributes, node.bytes.size(), node.links});
   }
 
+  platform::WinResult<std::string> FinalPath() override {
+    if (auto error = files_.Injected(FileOp::FinalPath, key_)) return platform::Failed<std::string>(*error);
+    const auto redirected = files_.finalPaths_.find(key_);
+    return platform::Succeeded(redirected == files_.finalPaths_.end() ? key_ : Lower(redirected->second));
+  }
+
  private:
   FakeFiles& files_;
   int handle_;
@@ -165,6 +171,10 @@ void FakeFiles::AddFile(const std::string& path, std::string bytes, std::uint32_
 
 void FakeFiles::SetLinkCount(const std::string& path, std::uint32_t links) { files_.at(Key(path)).links = links; }
 
+void FakeFiles::SetFinalPath(const std::string& path, const std::string& finalPath) {
+  finalPaths_[Key(path)] = finalPath;
+}
+
 void FakeFiles::Remove(const std::string& path) { files_.erase(Key(path)); }
 
 void FakeFiles::LockExternally(const std::string& path, std::uint32_t share) {
@@ -225,8 +235,9 @@ platform::WinResult<platform::OpenFilePtr> FakeFiles::OpenWithFlags(const std::s
                                                                      : win::kErrorPathNotFound);
   }
   if (!ParentExists(key)) return platform::Failed<platform::OpenFilePtr>(win::kErrorPathNotFound);
+  if (disposition == win::kCreateNew && exists) return platform::Failed<platform::OpenFilePtr>(win::kErrorFileExists);
   if (!SharingAllows(key, access, share)) return platform::Failed<platform::OpenFilePtr>(win::kErrorSharingViolation);
-  if (disposition == win::kCreateAlways || disposition == win::kOpenAlways) {
+  if (disposition == win::kCreateAlways || disposition == win::kOpenAlways || disposition == win::kCreateNew) {
     auto& node = files_[key];
     if (node.displayPath.empty()) node = Node{path, {}, win::kFileAttributeArchive};
     if (disposition == win::kCreateAlways) node.bytes.clear();
@@ -235,6 +246,15 @@ platform::WinResult<platform::OpenFilePtr> FakeFiles::OpenWithFlags(const std::s
   handles_.push_back({id, key, access, share});
   const bool append = (access & win::kFileAppendData) != 0 && (access & win::kGenericWrite) == 0;
   return platform::Succeeded<platform::OpenFilePtr>(std::make_unique<FakeOpenFile>(*this, id, key, append));
+}
+
+platform::WinResult<std::string> FakeFiles::LongFullPath(const std::string& path) {
+  return platform::Succeeded(Key(path));
+}
+
+platform::WinResult<platform::OpenFilePtr> FakeFiles::OpenOwnModule() {
+  if (!ownModulePath) return platform::Failed<platform::OpenFilePtr>(win::kErrorInvalidParameter);
+  return Open(*ownModulePath, win::kGenericRead, win::kFileShareRead, win::kOpenExisting);
 }
 
 platform::WinResult<std::uint32_t> FakeFiles::Attributes(const std::string& path) {

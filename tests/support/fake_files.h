@@ -14,7 +14,7 @@
 
 namespace velora::fakes {
 
-enum class FileOp { Open, Read, Write, Flush, Seek, Delete, Move, Find, SetCurrentFolder, Information };
+enum class FileOp { Open, Read, Write, Flush, Seek, Delete, Move, Find, SetCurrentFolder, Information, FinalPath };
 
 class FakeFiles final : public platform::FileApi {
  public:
@@ -45,6 +45,8 @@ class FakeFiles final : public platform::FileApi {
   void AddFile(const std::string& path, std::string bytes, std::uint32_t attributes = 0x20);
   /// Gives a file more hard links (names elsewhere that share its contents).
   void SetLinkCount(const std::string& path, std::uint32_t links);
+  /// A handle opened at path reports finalPath as where it really is, as a link on the way would.
+  void SetFinalPath(const std::string& path, const std::string& finalPath);
   void Remove(const std::string& path);
   /// Another process holds the file open with the given share mode (0: no sharing at all).
   void LockExternally(const std::string& path, std::uint32_t share = 0);
@@ -62,6 +64,8 @@ class FakeFiles final : public platform::FileApi {
   const std::vector<CreateRecord>& Creates() const { return creates_; }
   const std::vector<MoveRecord>& Moves() const { return moves_; }
   const std::string& CurrentFolder() const { return currentFolder_; }
+  /// The program's own file, which OpenOwnModule opens; nullopt: its name cannot be had.
+  std::optional<std::string> ownModulePath = std::string("C:\\Downloads\\VeloraUpdate.exe");
 
   platform::WinResult<platform::OpenFilePtr> Open(const std::string& path, std::uint32_t access, std::uint32_t share,
                                                   std::uint32_t disposition) override;
@@ -73,6 +77,9 @@ class FakeFiles final : public platform::FileApi {
   platform::WinResult<platform::OpenFilePtr> OpenWithFlags(const std::string& path, std::uint32_t access,
                                                            std::uint32_t share, std::uint32_t disposition,
                                                            std::uint32_t flagsAndAttributes) override;
+  /// The absolute path, lower-cased as every path here is kept.
+  platform::WinResult<std::string> LongFullPath(const std::string& path) override;
+  platform::WinResult<platform::OpenFilePtr> OpenOwnModule() override;
 
  private:
   friend class FakeOpenFile;
@@ -98,6 +105,7 @@ class FakeFiles final : public platform::FileApi {
   Journal& journal_;
   std::map<std::string, Node> files_;
   std::map<std::string, Node> folders_;
+  std::map<std::string, std::string> finalPaths_;  ///< by key
   std::vector<Handle> handles_;
   std::vector<Injection> injections_;
   std::vector<CreateRecord> creates_;

@@ -130,7 +130,10 @@ platform::WinResult<std::string> FakeSystem::EnvironmentVariable(const std::stri
   return platform::Succeeded(value->second);
 }
 
-platform::WinResult<std::string> FakeSystem::SystemDirectory() { return platform::Succeeded(systemDirectory); }
+platform::WinResult<std::string> FakeSystem::SystemDirectory() {
+  if (systemDirectory.empty()) return platform::Failed<std::string>(win::kErrorInvalidParameter);
+  return platform::Succeeded(systemDirectory);
+}
 platform::WinResult<std::string> FakeSystem::WindowsDirectory() { return platform::Succeeded(windowsDirectory); }
 bool FakeSystem::IsUserAnAdmin() { return userIsAdmin; }
 
@@ -157,11 +160,6 @@ platform::WinError FakeSystem::ShellOpen(const std::string& verb, const std::str
   journal_.push_back("ShellExecute " + file);
   shellStarts.push_back({verb, file, parameters, directory, show});
   return win::kErrorSuccess;
-}
-
-platform::WinResult<std::string> FakeSystem::ModuleFileName() {
-  if (!moduleFileName) return platform::Failed<std::string>(win::kErrorInvalidParameter);
-  return platform::Succeeded(*moduleFileName);
 }
 
 platform::WinResult<std::string> FakeSystem::LoadModuleResource(const std::string& name, const std::string& type) {

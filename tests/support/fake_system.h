@@ -52,8 +52,8 @@ class FakeSystem final : public platform::SystemApi {
       platform::OsVersionInfo{6, 1, 7601, 2, "Service Pack 1", 0x100, 1};
   std::optional<platform::OsVersionInfo> plainVersion = platform::OsVersionInfo{6, 1, 7601, 2, "Service Pack 1", 0, 0};
   std::uint16_t processorArchitecture = 9;
-  std::map<std::string, std::string> environment;  ///< by lower-case name
-  std::string systemDirectory = "C:\\windows\\system32";
+  std::map<std::string, std::string> environment;         ///< by lower-case name
+  std::string systemDirectory = "C:\\windows\\system32";  ///< empty: GetSystemDirectoryA fails
   std::string windowsDirectory = "C:\\windows";
   bool userIsAdmin = true;
   std::vector<std::string> processCommandLines;
@@ -69,7 +69,6 @@ class FakeSystem final : public platform::SystemApi {
   std::vector<MappingCreate> mappingsCreated;  ///< every CreateFileMappingA call
   int mappingHandlesOpen = 0;
   std::vector<ShellStart> shellStarts;
-  std::optional<std::string> moduleFileName = std::string("C:\\Downloads\\VeloraUpdate.exe");
   std::map<std::pair<std::string, std::string>, std::string> resources;  ///< by upper-case (name, type)
   std::map<std::string, std::uintptr_t> exeTypes;                        ///< by lower-case path
   std::map<std::string, FakeVersionResource> versionResources;           ///< by lower-case path
@@ -102,7 +101,6 @@ class FakeSystem final : public platform::SystemApi {
                                                                     std::uint32_t sizeLow) override;
   platform::WinError ShellOpen(const std::string& verb, const std::string& file, const std::string& parameters,
                                const std::string& directory, int show) override;
-  platform::WinResult<std::string> ModuleFileName() override;
   platform::WinResult<std::string> LoadModuleResource(const std::string& name, const std::string& type) override;
   std::optional<std::uintptr_t> TryGetExeType(const std::string& path) override;
   platform::WinResult<std::unique_ptr<platform::FileVersionInfo>> LoadFileVersionInfo(const std::string& path) override;

@@ -68,6 +68,10 @@ class HugeListing final : public platform::FileApi {
                                                            std::uint32_t, std::uint32_t) override {
     return platform::Failed<platform::OpenFilePtr>(2);
   }
+  platform::WinResult<std::string> LongFullPath(const std::string& path) override { return platform::Succeeded(path); }
+  platform::WinResult<platform::OpenFilePtr> OpenOwnModule() override {
+    return platform::Failed<platform::OpenFilePtr>(2);
+  }
 };
 
 TEST_F(FolderSizeTest, FoldersOverFourGibibytesDoNotWrap) {

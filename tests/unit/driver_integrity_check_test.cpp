@@ -142,7 +142,7 @@ TEST_F(IntegrityCheckTest, AFileThatCannotBeReadOrHashedIsUnreadable) {
   EXPECT_EQ(Check(stamped), IntegrityResult::Unreadable);
   fake.system.digestFailure.reset();
 
-  fake.system.moduleFileName.reset();
+  fake.files.ownModulePath.reset();
   EXPECT_EQ(Check(stamped), IntegrityResult::Unreadable);
 }
 

@@ -28,8 +28,10 @@ TEST_F(RunLogTest, ANewLogStartsWithAByteOrderMarkAndTakesTimedUtf8Lines) {
   fake.system.localTime = {2026, 12, 8, 9, 5, 7, 42};
   log.Open(kTemp);
   log.Write("first");
-  log.Write("Вопрос");  // Windows-1251 bytes in, UTF-8 out
-  EXPECT_EQ(Log(), kBom + kStamp + "first\r\n" + kStamp + "\xD0\x92\xD0\xBE\xD0\xBF\xD1\x80\xD0\xBE\xD1\x81\r\n");
+  log.Write("Вопрос");                      // Windows-1251 bytes in, UTF-8 out
+  log.Write("C:\\x\r\nexit code 0\t\x7F");  // a registry value cannot forge a line of its own
+  EXPECT_EQ(Log(), kBom + kStamp + "first\r\n" + kStamp + "\xD0\x92\xD0\xBE\xD0\xBF\xD1\x80\xD0\xBE\xD1\x81\r\n" +
+                       kStamp + "C:\\x\\x0D\\x0Aexit code 0\\x09\\x7F\r\n");
   const auto& open = fake.files.Creates().back();
   EXPECT_EQ(open.access, 0x00000084u);              // FILE_APPEND_DATA | FILE_READ_ATTRIBUTES
   EXPECT_EQ(open.share, 0x3u);                      // others may read it meanwhile
@@ -76,6 +78,15 @@ TEST_F(RunLogTest, ALinkAtTheLogsNameIsNeitherWrittenNorRotated) {
   log.Open(kTemp);
   log.Write("must not land anywhere");
   EXPECT_EQ(Log(), "somebody's file");
+
+  // A link in the folder part, or one Windows does not report, shows in where the handle really leads.
+  fake.files.AddFile(kLogPath, planted);
+  fake.files.SetFinalPath(kLogPath, "C:\\Windows\\System32\\VeloraUpdate.log");
+  log.Open(kTemp);
+  log.Write("must not land anywhere");
+  EXPECT_FALSE(log.IsOpen());
+  EXPECT_EQ(Log(), planted);
+  EXPECT_TRUE(fake.files.Moves().empty());
   EXPECT_EQ(fake.files.OpenHandleCount(), 0);
 }
 

@@ -47,7 +47,7 @@ TEST_F(InstallTest, WithoutCheckAnExistingFileIsReplacedThroughAFlushedTemporary
   const auto& create = fake.files.Creates().front();
   EXPECT_EQ(create.path, kTemp);
   EXPECT_EQ(create.access, win::kGenericWrite);
-  EXPECT_EQ(create.disposition, win::kCreateAlways);
+  EXPECT_EQ(create.disposition, 1u);  // CREATE_NEW: nothing already at the name is opened
   // The copy is on disk before it replaces the file, and the move itself is written through.
   ASSERT_GE(fake.journal.size(), 2u);
   EXPECT_EQ(fake.journal[fake.journal.size() - 2], std::string("FlushFileBuffers ") + kTemp);
@@ -67,6 +67,42 @@ TEST_F(InstallTest, ANewFileAStaleTemporaryCopyAndALargeResourceAreWrittenWhole)
   EXPECT_TRUE(Contents(kData) == large);
   EXPECT_EQ(fake.files.AllFiles(), std::vector<std::string>{kData});
   EXPECT_TRUE(fake.ui.boxes.empty());
+}
+
+// A name at the "~" copy that cannot be freed is left exactly as it was; the copy takes the next name.
+TEST_F(InstallTest, AFolderOrAFileThatCannotBeDeletedAtTheCopysNameIsLeftAlone) {
+  const std::string inside = std::string(kTemp) + "\\inside.txt";
+  const std::string nextName = std::string(kTemp) + "~1";
+  fake.system.AddResource("VLFW", "3BS", newData);
+  for (bool folder : {false, true}) {
+    SCOPED_TRACE(folder ? "folder" : "file");
+    fake.files.Remove(inside);
+    fake.files.Remove(kTemp);
+    fake.files.AddFile(folder ? inside : std::string(kTemp), "kept");
+    if (!folder) fake.files.InjectFailure(fakes::FileOp::Delete, kTemp, win::kErrorAccessDenied);
+    EXPECT_EQ(Install("3bs", kData, /*check=*/false), InstallOutcome::Written);
+    EXPECT_EQ(Contents(kData), newData);
+    EXPECT_EQ(Contents(folder ? inside : std::string(kTemp)), "kept");
+    EXPECT_EQ(fake.files.Creates().back().path, nextName);
+    EXPECT_FALSE(fake.files.FileExists(nextName));
+  }
+  EXPECT_TRUE(fake.ui.boxes.empty());
+}
+
+// A link on the way (a junction put in place of the folder once the copy was created) would send the
+// bytes elsewhere: the handle is checked before the first byte, and nothing is written or deleted.
+TEST_F(InstallTest, ACopyWhoseHandleLeadsElsewhereIsNotWritten) {
+  fake.system.AddResource("VLFW", "3BS", newData);
+  const std::string installed = DataFile(5);
+  fake.files.AddFile(kData, installed);
+  fake.files.SetFinalPath(kTemp, "C:\\Windows\\System32\\~vlfw.3bs");
+  const InstallResult result = InstallEmbeddedFile(LanguageContextOf(*session), "vlfw", "3bs", kData, false);
+  EXPECT_EQ(result.outcome, InstallOutcome::Failed);
+  EXPECT_EQ(result.error, 681u);  // ERROR_STOPPED_ON_SYMLINK
+  EXPECT_EQ(Contents(kData), installed);
+  EXPECT_EQ(Contents(kTemp), "");
+  ASSERT_EQ(fake.ui.boxes.size(), 1u);
+  EXPECT_EQ(fake.ui.boxes[0].text, std::string("Can't install file ") + kData);
 }
 
 TEST_F(InstallTest, EqualOrNewerVersionsAndUncomparedKindsReplaceWithoutAQuestion) {

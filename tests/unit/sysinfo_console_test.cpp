@@ -29,7 +29,7 @@ TEST(RunConsoleCommand, RunsTheInterpreterHiddenInANewConsoleWithTheOutputRedire
   const std::string path = ExpectedTempPath("C:\\Temp\\");
   ASSERT_EQ(fake.system.processCommandLines.size(), 1u);
   EXPECT_EQ(fake.system.processCommandLines[0],
-            "\"" + std::string(fakes::kFakeComSpec) + "\" /c ver > \"" + path + "\"");
+            "\"" + std::string(fakes::kSystemInterpreter) + "\" /d /c ver > \"" + path + "\"");
   EXPECT_EQ(fake.system.processCreationFlags[0], 0x210u);
   EXPECT_EQ(fake.system.processShowWindow[0], 0);
   ASSERT_FALSE(fake.files.Creates().empty());
@@ -85,49 +85,29 @@ TEST(RunConsoleCommand, OemBytesComeBackInTheAnsiCodePage) {
   EXPECT_EQ(Capture(fake), "\xCF\xF0\xE8\xE2\xE5\xF2\r\n");        // and in code page 1251
 }
 
-TEST(RunConsoleCommand, AnUnsetOrEmptyComSpecStartsNothingAndGivesEmptyText) {
-  for (const char* comSpec : {static_cast<const char*>(nullptr), ""}) {
-    fakes::FakeWindows fake;
-    fake.system.SetEnvironment("Temp", "C:\\Temp");
-    if (comSpec) fake.system.SetEnvironment("ComSpec", comSpec);
-    EXPECT_EQ(Capture(fake), "");
-    EXPECT_TRUE(fake.system.processCommandLines.empty());
-    EXPECT_TRUE(fake.files.Creates().empty());
-  }
-}
-
-TEST(RunConsoleCommand, AnInterpreterPathOf260CharactersOrMoreIsUsedWhole) {
-  fakes::FakeWindows fake;
-  fakes::InterpreterPrints(fake, "ok\r\n");
-  const std::string longComSpec = "C:\\" + std::string(300, 'd') + "\\cmd.exe";
-  fake.system.SetEnvironment("ComSpec", longComSpec);
-  EXPECT_EQ(Capture(fake), "ok\r\n");
-  ASSERT_EQ(fake.system.processCommandLines.size(), 1u);
-  EXPECT_EQ(fake.system.processCommandLines[0].rfind("\"" + longComSpec + "\" /c ver > \"", 0), 0u);
-}
-
-// Unquoted, "C:\Program Files\Shell\cmd.exe" would start C:\Program.exe, with the updater's rights.
-TEST(RunConsoleCommand, TheInterpreterPathIsQuotedSoThatBlanksCannotNameAnotherProgram) {
+// The user's environment is theirs to set, and the updater runs elevated: "ComSpec" never picks the
+// program, and /d keeps the AutoRun commands of the registry from running.
+TEST(RunConsoleCommand, TheInterpreterIsTheSystemFoldersWhateverComSpecSays) {
   struct Case {
-    std::string comSpec;
-    std::string firstToken;
+    std::string systemDirectory;
+    std::string firstTokens;  ///< empty: nothing starts
   };
-  for (const Case& c : {Case{"C:\\Program Files\\Shell\\cmd.exe", "\"C:\\Program Files\\Shell\\cmd.exe\""},
-                        Case{"\"C:\\Program Files\\Shell\\cmd.exe\"", "\"C:\\Program Files\\Shell\\cmd.exe\""},
-                        Case{"C:\\Pro\"gram Files\\cmd.exe", "\"C:\\Program Files\\cmd.exe\""}}) {
+  for (const Case& c : {Case{"C:\\windows\\system32", "\"C:\\windows\\system32\\cmd.exe\" /d /c ver > "},
+                        Case{"C:\\Program Files\\", "\"C:\\Program Files\\cmd.exe\" /d /c ver > "}, Case{"", ""}}) {
+    SCOPED_TRACE(c.systemDirectory);
     fakes::FakeWindows fake;
     fakes::InterpreterPrints(fake, "ok\r\n");
-    fake.system.SetEnvironment("ComSpec", c.comSpec);
-    EXPECT_EQ(Capture(fake), "ok\r\n") << c.comSpec;
-    ASSERT_EQ(fake.system.processCommandLines.size(), 1u) << c.comSpec;
-    EXPECT_EQ(fake.system.processCommandLines[0].rfind(c.firstToken + " /c ver > \"C:\\Temp\\", 0), 0u)
-        << fake.system.processCommandLines[0];
+    fake.system.systemDirectory = c.systemDirectory;  // empty: GetSystemDirectoryA fails
+    EXPECT_EQ(Capture(fake), c.firstTokens.empty() ? "" : "ok\r\n");
+    ASSERT_EQ(fake.system.processCommandLines.size(), c.firstTokens.empty() ? 0u : 1u);
+    if (!c.firstTokens.empty()) {
+      EXPECT_EQ(fake.system.processCommandLines[0].rfind(c.firstTokens, 0), 0u);
+    }
   }
 }
 
 TEST(RunConsoleCommand, AnInterpreterThatCannotStartGivesOneEmptyLineAndRemovesAStaleFile) {
   fakes::FakeWindows fake;
-  fake.system.SetEnvironment("ComSpec", "C:\\missing\\cmd.exe");
   fake.system.SetEnvironment("Temp", "C:\\Temp");
   const std::string path = ExpectedTempPath("C:\\Temp\\");
   fake.files.AddFile(path, "stale output\r\n");  // left by someone else under the same name

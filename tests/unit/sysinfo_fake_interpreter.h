@@ -8,7 +8,9 @@
 
 namespace velora::fakes {
 
-inline constexpr const char* kFakeComSpec = "C:\\windows\\system32\\cmd.exe";
+/// The interpreter in the fake system folder; "ComSpec" names another program, which must never run.
+inline constexpr const char* kSystemInterpreter = "C:\\windows\\system32\\cmd.exe";
+inline constexpr const char* kUsersComSpec = "C:\\Users\\user\\planted.exe";
 
 /// The temporary file path of a command line ending in > "path".
 inline std::string RedirectTarget(const std::string& commandLine) {
@@ -19,7 +21,7 @@ inline std::string RedirectTarget(const std::string& commandLine) {
 
 /// Every command run from now on writes out to its redirection target and ends normally.
 inline void InterpreterPrints(FakeWindows& fake, std::string out) {
-  fake.system.SetEnvironment("ComSpec", kFakeComSpec);
+  fake.system.SetEnvironment("ComSpec", kUsersComSpec);
   fake.system.SetEnvironment("Temp", "C:\\Temp");
   fake.files.AddFolder("C:\\Temp");
   fake.system.onRunProcess = [&fake, out](const std::string& commandLine) -> platform::WinError {

@@ -334,7 +334,7 @@ TEST(IdentifyWindows, Version62AndUnlistedMajorsReadTheOutputOfVer) {
 }
 
 TEST(IdentifyWindows, AFailedVerLeavesOnlyABlankAndTheVersionFromTheRecord) {
-  fakes::FakeWindows fake;  // no ComSpec: the interpreter cannot be named
+  fakes::FakeWindows fake;  // the interpreter prints nothing
   fake.system.extendedVersion = OsVersionInfo{6, 2, 9200, 2, "", 0x110, kServer};
   const Identified identified = Identify(fake);
   EXPECT_EQ(identified.windowsName, "Microsoft Windows Server   64-bit");

@@ -22,11 +22,13 @@ namespace {
 
 using wine_tests::WinePath;
 
-// The real system adapter, except that "the program's own file" is a file the test chooses.
-class SystemWithOwnFile final : public wine_tests::RealSystem {
+// The real file adapter, except that "the program's own file" is a file the test chooses.
+class FilesWithOwnFile final : public win32::Win32Files {
  public:
   std::string ownFile;
-  platform::WinResult<std::string> ModuleFileName() override { return platform::Succeeded(ownFile); }
+  platform::WinResult<platform::OpenFilePtr> OpenOwnModule() override {
+    return Open(ownFile, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+  }
 };
 
 class DriverOnWindows : public ::testing::Test {
@@ -50,9 +52,9 @@ class DriverOnWindows : public ::testing::Test {
   }
 
   win32::Win32Registry registry_;
-  win32::Win32Files files_;
+  FilesWithOwnFile files_;
   win32::Win32Ui ui_;
-  SystemWithOwnFile system_;
+  wine_tests::RealSystem system_;
   wine_tests::NoProgressWindow progress_;
   platform::Platform platform_{registry_, files_, ui_, system_, progress_};
   std::string scratch_;
@@ -71,20 +73,20 @@ TEST_F(DriverOnWindows, TheBuiltExeIsIntactAndAnyChangedOrMissingByteIsDamage) {
   ASSERT_GT(image.size(), kStampSize);
   Session session = MakeSession();
 
-  system_.ownFile = WinePath(VELORA_EXE_PATH);
+  files_.ownFile = WinePath(VELORA_EXE_PATH);
   EXPECT_EQ(CheckOwnIntegrity(session.platform), IntegrityResult::Intact);
 
   std::string flipped = image;
   flipped[flipped.size() / 2] ^= 0x01;
   WriteFile(scratch_ + "flipped.exe", flipped);
-  system_.ownFile = scratch_ + "flipped.exe";
+  files_.ownFile = scratch_ + "flipped.exe";
   EXPECT_EQ(CheckOwnIntegrity(session.platform), IntegrityResult::Damaged);
 
   WriteFile(scratch_ + "cut.exe", image.substr(0, image.size() - 1));
-  system_.ownFile = scratch_ + "cut.exe";
+  files_.ownFile = scratch_ + "cut.exe";
   EXPECT_EQ(CheckOwnIntegrity(session.platform), IntegrityResult::Damaged);
 
-  system_.ownFile = scratch_ + "missing.exe";
+  files_.ownFile = scratch_ + "missing.exe";
   EXPECT_EQ(CheckOwnIntegrity(session.platform), IntegrityResult::Unreadable);
 }
 

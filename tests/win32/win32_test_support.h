@@ -89,7 +89,6 @@ class RealSystem : public platform::SystemApi {
                                const std::string& directory, int show) override {
     return real_.ShellOpen(verb, file, parameters, directory, show);
   }
-  platform::WinResult<std::string> ModuleFileName() override { return real_.ModuleFileName(); }
   platform::WinResult<std::string> LoadModuleResource(const std::string& name, const std::string& type) override {
     return real_.LoadModuleResource(name, type);
   }

@@ -1,7 +1,9 @@
 #include "platform/win32/files.h"
 
 #include "platform/win32/last_error.h"
+#include "platform/win32/run_time_link.h"
 #include "platform/win32/unique_handle.h"
+#include "platform/win32/wide_text.h"
 
 namespace velora::win32 {
 namespace {
@@ -54,7 +56,34 @@ class Win32File final : public platform::OpenFile {
     });
   }
 
+  WinResult<std::string> FinalPath() override {
+    using GetFinalPathNameByHandleWFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+    // Present from Windows Vista on.
+    const auto query = ExportOf<GetFinalPathNameByHandleWFn>("kernel32.dll", "GetFinalPathNameByHandleW");
+    if (query == nullptr) return platform::Failed<std::string>(ERROR_PROC_NOT_FOUND);
+    constexpr DWORD kNormalizedDosName = 0;  // FILE_NAME_NORMALIZED | VOLUME_NAME_DOS
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+      const DWORD length = query(file_.get(), path.data(), static_cast<DWORD>(path.size()), kNormalizedDosName);
+      if (length == 0) return platform::Failed<std::string>(GetLastError());
+      // Too small a buffer: the length asked for, terminator included.
+      if (length < path.size()) {
+        path.resize(length);
+        break;
+      }
+      path.resize(length);
+    }
+    return AnsiFromWide(WithoutLongPathPrefix(path));
+  }
+
  private:
+  // "\\?\C:\x" as "C:\x", and "\\?\UNC\server\share" as "\\server\share": as a path is written.
+  static std::wstring WithoutLongPathPrefix(const std::wstring& path) {
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + path.substr(8);
+    if (path.rfind(L"\\\\?\\", 0) == 0) return path.substr(4);
+    return path;
+  }
+
   unique_hfile file_;
 };
 
@@ -97,6 +126,44 @@ WinResult<std::vector<platform::DirectoryEntry>> Win32Files::FindFiles(const std
   } while (FindNextFileA(find.get(), &data));
   const DWORD ended = GetLastError();
   return {ended == ERROR_NO_MORE_FILES ? ERROR_SUCCESS : ended, std::move(entries)};
+}
+
+WinResult<std::string> Win32Files::LongFullPath(const std::string& path) {
+  // Both calls take the buffer's size and return the length without the terminator, or the size needed
+  // with it when the buffer is too small.
+  auto ask = [](auto query) {
+    std::string text(MAX_PATH, '\0');
+    for (;;) {
+      const DWORD length = query(text.data(), static_cast<DWORD>(text.size()));
+      if (length == 0) return platform::Failed<std::string>(GetLastError());
+      if (length < text.size()) {
+        text.resize(length);
+        return platform::Succeeded(std::move(text));
+      }
+      text.resize(length);
+    }
+  };
+  auto full = ask([&](LPSTR buffer, DWORD size) { return GetFullPathNameA(path.c_str(), size, buffer, nullptr); });
+  if (!full.ok()) return full;
+  return ask([&](LPSTR buffer, DWORD size) { return GetLongPathNameA(full.value.c_str(), buffer, size); });
+}
+
+WinResult<platform::OpenFilePtr> Win32Files::OpenOwnModule() {
+  std::wstring path;
+  for (DWORD size = MAX_PATH;; size *= 2) {
+    path.assign(size, L'\0');
+    const DWORD length = GetModuleFileNameW(/*hModule=*/nullptr, path.data(), size);
+    if (length == 0) return platform::Failed<platform::OpenFilePtr>(GetLastError());
+    if (length < size) {
+      path.resize(length);
+      break;
+    }
+    if (size >= 32768) return platform::Failed<platform::OpenFilePtr>(ERROR_INSUFFICIENT_BUFFER);
+  }
+  unique_hfile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, /*lpSecurityAttributes=*/nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, /*hTemplateFile=*/nullptr));
+  if (!file) return platform::Failed<platform::OpenFilePtr>(GetLastError());
+  return platform::Succeeded<platform::OpenFilePtr>(std::make_unique<Win32File>(std::move(file)));
 }
 
 WinError Win32Files::SetCurrentFolder(const std::string& path) { return ErrorOf(SetCurrentDirectoryA(path.c_str())); }

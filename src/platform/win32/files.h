@@ -5,7 +5,7 @@
 
 namespace velora::win32 {
 
-class Win32Files final : public platform::FileApi {
+class Win32Files : public platform::FileApi {
  public:
   platform::WinResult<platform::OpenFilePtr> Open(const std::string& path, std::uint32_t access, std::uint32_t share,
                                                   std::uint32_t disposition) override;
@@ -17,6 +17,8 @@ class Win32Files final : public platform::FileApi {
   platform::WinResult<platform::OpenFilePtr> OpenWithFlags(const std::string& path, std::uint32_t access,
                                                            std::uint32_t share, std::uint32_t disposition,
                                                            std::uint32_t flagsAndAttributes) override;
+  platform::WinResult<std::string> LongFullPath(const std::string& path) override;
+  platform::WinResult<platform::OpenFilePtr> OpenOwnModule() override;
 };
 
 }  // namespace velora::win32

@@ -8,6 +8,8 @@
 
 #include "base/hex_text.h"
 #include "platform/win32/last_error.h"
+#include "platform/win32/run_time_link.h"
+#include "platform/win32/wide_text.h"
 
 namespace velora::win32 {
 namespace {
@@ -27,11 +29,6 @@ WinResult<std::string> ReadFolder(Query query) {
   if (length >= needed) return platform::Failed<std::string>(ERROR_INSUFFICIENT_BUFFER);
   text.resize(length);
   return platform::Succeeded(std::move(text));
-}
-
-template <class Function>
-Function KernelExport(const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
 }
 
 class Win32KernelObject final : public platform::KernelObject {
@@ -77,16 +74,6 @@ class Win32FileVersionInfo final : public platform::FileVersionInfo {
   VerQueryValueAFn query_;
 };
 
-// A text in the ANSI code page as UTF-16, for the few calls that exist only in their "W" form.
-std::wstring WideFromAnsi(const std::string& text) {
-  if (text.empty()) return {};
-  const int length = MultiByteToWideChar(CP_ACP, /*dwFlags=*/0, text.data(), static_cast<int>(text.size()),
-                                         /*lpWideCharStr=*/nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, /*dwFlags=*/0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
-}
-
 class Win32ProcessToken final : public platform::ProcessToken {
  public:
   explicit Win32ProcessToken(unique_handle token) : token_(std::move(token)) {}
@@ -101,9 +88,14 @@ class Win32ProcessToken final : public platform::ProcessToken {
     const std::wstring wideApplication = WideFromAnsi(application);
     std::wstring wideCommandLine = WideFromAnsi(commandLine);  // the call may write into it
     const std::wstring wideDirectory = WideFromAnsi(directory);
-    if (!CreateProcessWithTokenW(token_.get(), /*dwLogonFlags=*/0, wideApplication.c_str(), wideCommandLine.data(),
-                                 /*dwCreationFlags=*/0, /*lpEnvironment=*/nullptr,
-                                 wideDirectory.empty() ? nullptr : wideDirectory.c_str(), &startup, &process)) {
+    using CreateProcessWithTokenWFn =
+        BOOL(WINAPI*)(HANDLE, DWORD, LPCWSTR, LPWSTR, DWORD, LPVOID, LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION);
+    // Present from Windows Vista on (and Server 2003); before it the caller falls back to ShellExecuteA.
+    const auto createProcessWithToken = ExportOf<CreateProcessWithTokenWFn>("advapi32.dll", "CreateProcessWithTokenW");
+    if (createProcessWithToken == nullptr) return ERROR_PROC_NOT_FOUND;
+    if (!createProcessWithToken(token_.get(), /*dwLogonFlags=*/0, wideApplication.c_str(), wideCommandLine.data(),
+                                /*dwCreationFlags=*/0, /*lpEnvironment=*/nullptr,
+                                wideDirectory.empty() ? nullptr : wideDirectory.c_str(), &startup, &process)) {
       return GetLastError();
     }
     unique_handle processHandle(process.hProcess);
@@ -132,7 +124,7 @@ WinResult<unique_hmodule> LoadSystemLibrary(const char* name) {
 WinError Win32System::SetDefaultDllDirectories(std::uint32_t flags) {
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
   // Present from Windows 8 and in Windows 7 with KB2533623; absent before.
-  auto set = KernelExport<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
+  auto set = ExportOf<SetDefaultDllDirectoriesFn>("kernel32.dll", "SetDefaultDllDirectories");
   if (set == nullptr) return ERROR_PROC_NOT_FOUND;
   return set(flags) ? ERROR_SUCCESS : GetLastError();
 }
@@ -140,7 +132,7 @@ WinError Win32System::SetDefaultDllDirectories(std::uint32_t flags) {
 WinError Win32System::SetDllFolder(const std::string& folder) {
   using SetDllDirectoryAFn = BOOL(WINAPI*)(LPCSTR);
   // Present from Windows XP SP1 on; looked up so that the program still starts where it is not.
-  auto set = KernelExport<SetDllDirectoryAFn>("SetDllDirectoryA");
+  auto set = ExportOf<SetDllDirectoryAFn>("kernel32.dll", "SetDllDirectoryA");
   if (set == nullptr) return ERROR_PROC_NOT_FOUND;
   return set(folder.c_str()) ? ERROR_SUCCESS : GetLastError();
 }
@@ -180,7 +172,7 @@ WinResult<platform::OsVersionInfo> Win32System::VersionFacts(platform::VersionRe
 std::uint16_t Win32System::GetProcessorArchitecture() {
   using GetNativeSystemInfoFn = void(WINAPI*)(LPSYSTEM_INFO);
   SYSTEM_INFO info{};
-  if (auto native = KernelExport<GetNativeSystemInfoFn>("GetNativeSystemInfo")) {
+  if (auto native = ExportOf<GetNativeSystemInfoFn>("kernel32.dll", "GetNativeSystemInfo")) {
     native(&info);
   } else {
     ::GetSystemInfo(&info);
@@ -249,19 +241,6 @@ WinError Win32System::ShellOpen(const std::string& verb, const std::string& file
   // ShellExecuteA sets the thread's error; its own result (a system error or an SE_ERR_ code) stands in
   // for one it did not set.
   return LastErrorOr(static_cast<DWORD>(result));
-}
-
-WinResult<std::string> Win32System::ModuleFileName() {
-  for (DWORD size = MAX_PATH;; size *= 2) {
-    std::string path(size, '\0');
-    const DWORD length = ::GetModuleFileNameA(/*hModule=*/nullptr, path.data(), size);
-    if (length == 0) return platform::Failed<std::string>(GetLastError());
-    if (length < size) {
-      path.resize(length);
-      return platform::Succeeded(std::move(path));
-    }
-    if (size >= 32768) return platform::Failed<std::string>(ERROR_INSUFFICIENT_BUFFER);
-  }
 }
 
 WinResult<std::string> Win32System::LoadModuleResource(const std::string& name, const std::string& type) {

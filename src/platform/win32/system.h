@@ -30,7 +30,6 @@ class Win32System final : public platform::SystemApi {
                                                                     std::uint32_t sizeLow) override;
   platform::WinError ShellOpen(const std::string& verb, const std::string& file, const std::string& parameters,
                                const std::string& directory, int show) override;
-  platform::WinResult<std::string> ModuleFileName() override;
   platform::WinResult<std::string> LoadModuleResource(const std::string& name, const std::string& type) override;
   std::optional<std::uintptr_t> TryGetExeType(const std::string& path) override;
   platform::WinResult<std::unique_ptr<platform::FileVersionInfo>> LoadFileVersionInfo(const std::string& path) override;
