@@ -24,8 +24,8 @@ constexpr int kScratchNames = 9;
 // up as the destination. It is only ever written to a file this run created: whatever stands at its name
 // (a copy a killed run left, or a link planted in a folder users may write) is deleted first, a link
 // itself and never its target, and the copy is then created with CREATE_NEW, which opens nothing that is
-// already there. A name that cannot be freed (a folder, a file that cannot be deleted) stays as it is,
-// and the copy takes the next scratch name.
+// already there. A name that cannot be freed (a folder, a file that cannot be deleted, a link that
+// cannot be told from its target) stays as it is, and the copy takes the next scratch name.
 class TemporaryCopy {
  public:
   TemporaryCopy(platform::FileApi& files, const std::string& destinationPath)
@@ -34,7 +34,7 @@ class TemporaryCopy {
   TemporaryCopy& operator=(const TemporaryCopy&) = delete;
   ~TemporaryCopy() {
     // A copy that cannot be deleted is left; nothing else depends on it.
-    if (created_ && !moved_) static_cast<void>(files_.Delete(path_));
+    if (created_ && !moved_) RemoveWhatStandsAt(path_);
   }
 
   const std::string& path() const { return path_; }
@@ -69,7 +69,7 @@ class TemporaryCopy {
     for (int name = 0; name < kScratchNames; ++name) {
       path_ = name == 0 ? firstName_ : firstName_ + "~" + std::to_string(name);
       // Nothing there, or something that cannot be removed: CREATE_NEW tells which.
-      static_cast<void>(files_.Delete(path_));
+      RemoveWhatStandsAt(path_);
       opened = files_.Open(path_, win::kGenericWrite, win::kFileShareNone, win::kCreateNew);
       if (opened.ok()) {
         created_ = true;
@@ -80,6 +80,20 @@ class TemporaryCopy {
       if (opened.error != win::kErrorFileExists && opened.error != win::kErrorAccessDenied) return opened;
     }
     return opened;
+  }
+
+  // Deletes the file at path, or a link there itself, through a handle opened without following a link:
+  // never through the name, which a link could lead elsewhere. What the handle shows to lie elsewhere
+  // is left alone. Windows before Vista, which has no links to files, deletes by name.
+  void RemoveWhatStandsAt(const std::string& path) {
+    auto opened = files_.OpenWithFlags(path, win::kDelete | win::kFileReadAttributes,
+                                       win::kFileShareRead | win::kFileShareWrite | win::kFileShareDelete,
+                                       win::kOpenExisting, win::kFileAttributeNormal | win::kFileFlagOpenReparsePoint);
+    if (!opened.ok() || platform::CheckOpenedAtItsName(files_, *opened.value, path) != win::kErrorSuccess) return;
+    if (opened.value->MarkForDeletion() == win::kErrorProcNotFound) {
+      opened.value.reset();
+      static_cast<void>(files_.Delete(path));
+    }
   }
 
   platform::FileApi& files_;

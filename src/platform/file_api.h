@@ -37,6 +37,10 @@ class OpenFile {
   /// ANSI code page: where the file really is, links followed. kErrorProcNotFound before Windows Vista,
   /// which lacks the function.
   virtual WinResult<std::string> FinalPath() = 0;
+  /// SetFileInformationByHandle(FileDispositionInfo, delete): the file this handle has open (the link
+  /// itself, for a link opened with FILE_FLAG_OPEN_REPARSE_POINT) goes when the last handle closes.
+  /// Needs DELETE access; kErrorProcNotFound before Windows Vista, which lacks the function.
+  [[nodiscard]] virtual WinError MarkForDeletion() = 0;
 };
 
 using OpenFilePtr = std::unique_ptr<OpenFile>;

@@ -42,6 +42,7 @@ constexpr std::uint32_t kRegBinary = 3;
 constexpr std::uint32_t kRegDword = 4;
 
 // Files.
+constexpr std::uint32_t kDelete = 0x00010000;
 constexpr std::uint32_t kGenericRead = 0x80000000;
 constexpr std::uint32_t kGenericWrite = 0x40000000;
 constexpr std::uint32_t kFileShareNone = 0;

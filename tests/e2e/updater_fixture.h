@@ -66,8 +66,10 @@ inline InstallSpec DefaultInstall(std::optional<int> installedVersion = 0) {
 class UpdaterTest : public ::testing::Test {
  protected:
   RobotResult RunUpdater(std::vector<Answer> answers, const std::wstring& arguments = L"",
-                         const std::string& exe = WinePath(VELORA_UPDATER_EXE)) {
+                         const std::string& exe = WinePath(VELORA_UPDATER_EXE),
+                         std::vector<std::wstring> environment = {}) {
     RobotRun run;
+    run.extraEnvironment = std::move(environment);
     run.exePath = FromUtf8(exe);
     run.arguments = arguments;
     run.answers = std::move(answers);

@@ -202,8 +202,16 @@ TEST_F(UpdaterTest, ACopyWithOneFlippedByteInstallsNothing) {
 }
 
 // Wine reports version 6.2 to a program set to Windows 10 without supportedOS entries, as Windows does;
-// the updater must still see the 64-bit registry view and so find the product's entry there.
+// the updater must still see the 64-bit registry view and so find the product's entry there. It learns
+// the version from "ver", run by the system's cmd.exe: never by the program "ComSpec" names, which the
+// user may set to anything.
 TEST_F(UpdaterTest, UnderWindows10VersionReportingTheProductIsStillFoundInTheSixtyFourBitView) {
+  const std::string planted = "C:\\Planted\\";
+  RemoveFolder(planted);
+  CreateDirectoryA(planted.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileA(WinePath(VELORA_STANDIN_EXE).c_str(), (planted + "velora.exe").c_str(), FALSE));
+  { std::ofstream(planted + "velora-standin.ini", std::ios::binary) << "exit_at_once=1\r\n"; }
+
   const char* appDefaults = "Software\\Wine\\AppDefaults\\VeloraUpdate.exe";
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, appDefaults, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
@@ -214,8 +222,11 @@ TEST_F(UpdaterTest, UnderWindows10VersionReportingTheProductIsStillFoundInTheSix
   InstallSpec spec = DefaultInstall(0);
   spec.folder = "C:\\Apps\\Velora\\";
   Installation install(spec);
-  const RobotResult result = RunUpdater({Answer::Yes, Answer::No});
+  const RobotResult result = RunUpdater({Answer::Yes, Answer::No}, L"", WinePath(VELORA_UPDATER_EXE),
+                                        {FromUtf8("ComSpec=" + planted + "velora.exe")});
   RegDeleteKeyA(HKEY_CURRENT_USER, appDefaults);
+  EXPECT_TRUE(StandInLogLines(planted).empty()) << "the program ComSpec names ran";
+  RemoveFolder(planted);
 
   EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten));
   EXPECT_EQ(ReadFileBytes(install.path(kDataFileName)), embedded_);

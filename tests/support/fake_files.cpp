@@ -100,6 +100,13 @@ class FakeOpenFile final : public platform::OpenFile {
     return platform::Succeeded(redirected == files_.finalPaths_.end() ? key_ : Lower(redirected->second));
   }
 
+  platform::WinError MarkForDeletion() override {
+    files_.journal_.push_back("MarkForDeletion " + key_);
+    if (auto error = files_.Injected(FileOp::Delete, key_)) return *error;
+    files_.files_.erase(key_);
+    return win::kErrorSuccess;
+  }
+
  private:
   FakeFiles& files_;
   int handle_;

@@ -44,7 +44,14 @@ TEST_F(InstallTest, WithoutCheckAnExistingFileIsReplacedThroughAFlushedTemporary
   EXPECT_EQ(fake.files.AllFiles(), std::vector<std::string>{kData});
   EXPECT_TRUE(fake.ui.boxes.empty());
   EXPECT_TRUE(fake.progress.calls.empty());
-  const auto& create = fake.files.Creates().front();
+  // First the name is freed: opened as itself, never through a link, to be deleted by that handle.
+  ASSERT_GE(fake.files.Creates().size(), 2u);
+  const auto& free = fake.files.Creates()[0];
+  EXPECT_EQ(free.path, kTemp);
+  EXPECT_EQ(free.access, 0x00010080u);              // DELETE | FILE_READ_ATTRIBUTES
+  EXPECT_EQ(free.share, 0x7u);                      // FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE
+  EXPECT_EQ(free.flagsAndAttributes, 0x00200080u);  // FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL
+  const auto& create = fake.files.Creates()[1];
   EXPECT_EQ(create.path, kTemp);
   EXPECT_EQ(create.access, win::kGenericWrite);
   EXPECT_EQ(create.disposition, 1u);  // CREATE_NEW: nothing already at the name is opened
@@ -257,7 +264,7 @@ TEST_P(InstallFailureTest, LeavesTheInstalledFileAsItWasRemovesTheCopyAndReports
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, InstallFailureTest,
-                         ::testing::Values(InjectedFailure{fakes::FileOp::Open, kTemp, 0},
+                         ::testing::Values(InjectedFailure{fakes::FileOp::Open, kTemp, 1},
                                            InjectedFailure{fakes::FileOp::Write, kTemp, 0},
                                            InjectedFailure{fakes::FileOp::Write, kTemp, 2},
                                            InjectedFailure{fakes::FileOp::Flush, kTemp, 0},

@@ -23,11 +23,19 @@ std::string ReadAll(const std::string& path) {
 
 class LogAndStartOnWindows : public ::testing::Test {
  protected:
-  void SetUp() override { folder_ = wine_tests::MakeTempFolder("velora-log-test"); }
+  // A folder of each test's own: CTest runs them side by side.
+  void SetUp() override {
+    folder_ = wine_tests::MakeTempFolder(std::string("velora-log-test-") +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  }
   void TearDown() override {
-    for (const char* name : {"VeloraUpdate.log", "VeloraUpdate.old.log", "other.txt", "cwd.txt"}) {
+    // The links of the test first, as links: deleting one through Wine would take its target.
+    for (const char* link : {"VeloraUpdate.log", "linked"}) wine_tests::RemoveUnixName(folder_, link);
+    for (const char* name :
+         {"VeloraUpdate.log", "VeloraUpdate.old.log", "other.txt", "cwd.txt", "real\\VeloraUpdate.log"}) {
       DeleteFileA((folder_ + name).c_str());
     }
+    RemoveDirectoryA((folder_ + "real").c_str());
     RemoveDirectoryA(folder_.c_str());
   }
 
@@ -77,6 +85,24 @@ TEST_F(LogAndStartOnWindows, AHardLinkAtTheLogsNameIsSeenAndLeftAlone) {
   log.Write("must not land in the other file");
   EXPECT_FALSE(log.IsOpen());
   EXPECT_EQ(ReadAll(other), "somebody's file");
+}
+
+// Wine does not report its symbolic links as reparse points, as Windows does not for a link behind a
+// junction: where the opened handle really leads is what gives them away.
+TEST_F(LogAndStartOnWindows, ASymbolicLinkAtTheLogsNameOrInItsFolderIsNotWrittenThrough) {
+  const std::string other = folder_ + "other.txt";
+  std::ofstream(other, std::ios::binary) << "somebody's file";
+  ASSERT_TRUE(wine_tests::MakeUnixSymlink(folder_, "other.txt", "VeloraUpdate.log"));
+  ASSERT_TRUE(CreateDirectoryA((folder_ + "real").c_str(), nullptr));
+  ASSERT_TRUE(wine_tests::MakeUnixSymlink(folder_, "real", "linked"));
+  for (const std::string& logFolder : {folder_, folder_ + "linked\\"}) {
+    RunLog log(files_, system_);
+    log.Open(logFolder);
+    log.Write("must not land in the other file");
+    EXPECT_FALSE(log.IsOpen()) << logFolder;
+  }
+  EXPECT_EQ(ReadAll(other), "somebody's file");
+  EXPECT_EQ(ReadAll(folder_ + "real\\VeloraUpdate.log"), "");
 }
 
 TEST_F(LogAndStartOnWindows, ErrorTextsAndUtf8ComeFromWindows) {

@@ -133,18 +133,20 @@ TEST_F(SysinfoOnWine, TheDefaultPrefixIsNamedAs64BitWindows7WithoutRunningVer) {
   EXPECT_TRUE(system_.commandLines.empty());
 }
 
-TEST_F(SysinfoOnWine, AnInterpreterThatCannotStartGivesOneEmptyLineAndLeavesNoFile) {
-  EnvironmentOverride comSpec("ComSpec", "C:\\windows\\system32\\no-such-interpreter.exe");
-  const std::set<std::string> before = TempFileCandidates();
-  EXPECT_EQ(RunConsoleCommand(platform_, random_, "ver"), "\r\n");
-  EXPECT_EQ(system_.commandLines.size(), 1u);
-  EXPECT_EQ(TempFileCandidates(), before);
-}
-
-TEST_F(SysinfoOnWine, AnUnsetComSpecGivesEmptyTextAndStartsNothing) {
-  EnvironmentOverride comSpec("ComSpec", std::nullopt);
-  EXPECT_EQ(RunConsoleCommand(platform_, random_, "ver"), "");
-  EXPECT_TRUE(system_.commandLines.empty());
+// The user's environment names no program for the elevated updater: with "ComSpec" set to another
+// program or unset, the system folder's cmd.exe runs, with /d, and leaves no file behind.
+TEST_F(SysinfoOnWine, AComSpecOfTheUsersChoiceIsNeverRun) {
+  const std::string interpreter = "\"" + system_.SystemDirectory().value + "\\cmd.exe\" /d /c ver > ";
+  for (const std::optional<std::string>& value :
+       {std::optional<std::string>("C:\\windows\\system32\\no-such-interpreter.exe"), std::optional<std::string>()}) {
+    EnvironmentOverride comSpec("ComSpec", value);
+    const std::set<std::string> before = TempFileCandidates();
+    system_.commandLines.clear();
+    EXPECT_EQ(RunConsoleCommand(platform_, random_, "ver").rfind("\r\nMicrosoft Windows ", 0), 0u);
+    ASSERT_EQ(system_.commandLines.size(), 1u);
+    EXPECT_EQ(system_.commandLines[0].rfind(interpreter, 0), 0u) << system_.commandLines[0];
+    EXPECT_EQ(TempFileCandidates(), before);
+  }
 }
 
 TEST_F(SysinfoOnWine, TheRealInterpreterPrintsTheVersionLineAfterAnEmptyOne) {

@@ -76,6 +76,16 @@ class Win32File final : public platform::OpenFile {
     return AnsiFromWide(WithoutLongPathPrefix(path));
   }
 
+  WinError MarkForDeletion() override {
+    using SetFileInformationByHandleFn = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    // Present from Windows Vista on.
+    const auto set = ExportOf<SetFileInformationByHandleFn>("kernel32.dll", "SetFileInformationByHandle");
+    if (set == nullptr) return ERROR_PROC_NOT_FOUND;
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    return ErrorOf(set(file_.get(), FileDispositionInfo, &disposition, sizeof disposition));
+  }
+
  private:
   // "\\?\C:\x" as "C:\x", and "\\?\UNC\server\share" as "\\server\share": as a path is written.
   static std::wstring WithoutLongPathPrefix(const std::wstring& path) {

@@ -6,6 +6,7 @@
 //   release_on_quit=1|0                        0: log the WM_QUIT, ignore it and keep the file
 //   quit_delay_ms=<n>                          wait this long after WM_QUIT before ending (still holding)
 //   single_copy=1                              refuse to run while "velora_memfile" already exists
+//   exit_at_once=1                             log the start and end: a program that only records it ran
 #include <windows.h>
 
 #include <cstdio>
@@ -74,6 +75,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   char currentFolder[MAX_PATH] = {};
   GetCurrentDirectoryA(MAX_PATH, currentFolder);
   log.Write(std::string("start cmd=") + GetCommandLineA() + " cwd=" + currentFolder);
+  if (settings["exit_at_once"] == "1") return 0;
 
   unique_handle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, /*lpFileMappingAttributes=*/nullptr, PAGE_READWRITE,
                                            /*dwMaximumSizeHigh=*/0, /*dwMaximumSizeLow=*/64, "velora_memfile"));
