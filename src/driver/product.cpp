@@ -36,8 +36,7 @@ ProductStart StartAsShellUser(Session& session, const std::string& file, const s
 // A service runs in session 0, whose desktop nobody sees: the product belongs on the console's desktop,
 // as the user signed in there. With nobody there it is not started at all, since ShellExecuteA would
 // start it in session 0 as the service's own account.
-ProductStart StartInConsoleSession(Session& session, const std::string& file, const std::string& folder,
-                                   RunLog& log) {
+ProductStart StartInConsoleSession(Session& session, const std::string& file, const std::string& folder, RunLog& log) {
   platform::SystemApi& system = session.platform.system;
   const std::optional<std::uint32_t> console = system.TryActiveConsoleSessionId();
   if (!console) {
@@ -87,11 +86,12 @@ ProductStart StartProduct(Session& session, RunLog& log) {
   if (ownSession.ok() && ownSession.value == win::kServiceSession) {
     return StartInConsoleSession(session, file, folder, log);
   }
-  if (!ownSession.ok()) log.WriteFailure("this program's session cannot be told: taken for a desktop's", ownSession.error);
+  if (!ownSession.ok())
+    log.WriteFailure("this program's session cannot be told: taken for a desktop's", ownSession.error);
   const ProductStart asShellUser = StartAsShellUser(session, file, folder, log);
   if (asShellUser.way == ProductStartWay::ShellUser) return asShellUser;
-  if (const auto error = session.platform.system.ShellOpen("open", file, /*parameters=*/"", /*directory=*/"",
-                                                           win::kSwShowNormal);
+  if (const auto error =
+          session.platform.system.ShellOpen("open", file, /*parameters=*/"", /*directory=*/"", win::kSwShowNormal);
       error != win::kErrorSuccess) {
     log.WriteFailure("the product cannot be started with ShellExecuteA", error);
     return {ProductStartWay::NotStarted, error};

@@ -119,7 +119,7 @@ class FakeSystem final : public platform::SystemApi {
     std::string application, commandLine, directory;
     int show;
   };
-  std::vector<std::uint32_t> processesOpenedToWait;     ///< every OpenProcess(SYNCHRONIZE) call
+  std::vector<std::uint32_t> processesOpenedToWait;      ///< every OpenProcess(SYNCHRONIZE) call
   std::optional<platform::WinError> processOpenFailure;  ///< OpenProcess fails with this
   std::vector<std::uint32_t> waitTimeouts;               ///< every WaitForSingleObject's time-out
   platform::WinError waitResult = 0;                     ///< every wait's outcome: 0 ended, 258 timed out
@@ -127,7 +127,7 @@ class FakeSystem final : public platform::SystemApi {
   int waitableProcessesOpen = 0;
   platform::WinResult<std::uint32_t> ownSession = platform::Succeeded<std::uint32_t>(1);
   std::optional<std::uint32_t> activeConsoleSession;
-  std::vector<std::uint32_t> sessionTokenQueries;          ///< every WTSQueryUserToken call's session
+  std::vector<std::uint32_t> sessionTokenQueries;         ///< every WTSQueryUserToken call's session
   std::optional<platform::WinError> sessionTokenFailure;  ///< WTSQueryUserToken fails with this
   std::optional<platform::WinError> sessionStartFailure;  ///< CreateProcessAsUserW (or its set-up) fails with this
   std::vector<SessionStart> sessionStarts;

@@ -91,10 +91,10 @@ TEST_P(ShellTokenFailureTest, FallsBackToShellExecuteAndLogsWhy) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, ShellTokenFailureTest,
-    ::testing::Values(
-        ShellTokenFailure{"NoShellWindow", false, {}, {}, 0, "signed-in user: no desktop shell window"},
-        ShellTokenFailure{"NoToken", true, 5, {}, 5, "the desktop shell's token cannot be had: error 5"},
-        ShellTokenFailure{"TokenCannotStart", true, {}, 1314, 1314, "CreateProcessWithTokenW failed: error 1314"}),
+    ::testing::Values(ShellTokenFailure{"NoShellWindow", false, {}, {}, 0, "signed-in user: no desktop shell window"},
+                      ShellTokenFailure{"NoToken", true, 5, {}, 5, "the desktop shell's token cannot be had: error 5"},
+                      ShellTokenFailure{
+                          "TokenCannotStart", true, {}, 1314, 1314, "CreateProcessWithTokenW failed: error 1314"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A service (session 0) starts the product in the console's session as the user signed in there, and
@@ -141,15 +141,40 @@ TEST_P(ServiceStartTest, StartsOnlyForTheConsolesSignedInUser) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, ServiceStartTest,
-    ::testing::Values(ServiceStart{"SignedIn", 3, {}, {}, ProductStartWay::ConsoleUser, 0,
+    ::testing::Values(ServiceStart{"SignedIn",
+                                   3,
+                                   {},
+                                   {},
+                                   ProductStartWay::ConsoleUser,
+                                   0,
                                    "session 0: the product was started in console session 3 as the user signed in"},
-                      ServiceStart{"NoConsoleSession", std::nullopt, {}, {}, ProductStartWay::NotStarted, 0,
+                      ServiceStart{"NoConsoleSession",
+                                   std::nullopt,
+                                   {},
+                                   {},
+                                   ProductStartWay::NotStarted,
+                                   0,
                                    "no session is attached to the console: the product is not started"},
-                      ServiceStart{"NobodySignedIn", 3, 1008, {}, ProductStartWay::NotStarted, 1008,
+                      ServiceStart{"NobodySignedIn",
+                                   3,
+                                   1008,
+                                   {},
+                                   ProductStartWay::NotStarted,
+                                   1008,
                                    "nobody is signed in to console session 3: the product is not started"},
-                      ServiceStart{"TokenQueryFails", 3, 5, {}, ProductStartWay::NotStarted, 5,
+                      ServiceStart{"TokenQueryFails",
+                                   3,
+                                   5,
+                                   {},
+                                   ProductStartWay::NotStarted,
+                                   5,
                                    "the user's token of console session 3 cannot be had: the product is not started"},
-                      ServiceStart{"StartFails", 3, {}, 1314, ProductStartWay::NotStarted, 1314,
+                      ServiceStart{"StartFails",
+                                   3,
+                                   {},
+                                   1314,
+                                   ProductStartWay::NotStarted,
+                                   1314,
                                    "cannot be started in console session 3: it is not started: error 1314"}),
     [](const auto& info) { return std::string(info.param.name); });
 

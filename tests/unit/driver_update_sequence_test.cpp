@@ -457,7 +457,8 @@ TEST_P(ProductWaitTest, WaitsForTheOldCopyBeforeTheWriteAndTheStart) {
 INSTANTIATE_TEST_SUITE_P(
     Paths, ProductWaitTest,
     ::testing::Values(ProductWaitPath{"QuietWrite", {"modest", "runapp"}, {}, true, false, kExitWritten},
-                      ProductWaitPath{"QuietWriteWithoutDataFile", {"modest", "runapp"}, {}, false, false, kExitWritten},
+                      ProductWaitPath{
+                          "QuietWriteWithoutDataFile", {"modest", "runapp"}, {}, false, false, kExitWritten},
                       ProductWaitPath{"QuietFailure", {"modest", "runapp"}, {}, true, true, kExitFailed},
                       ProductWaitPath{"InteractiveYes", {}, {win::kIdYes, win::kIdYes}, false, false, kExitWritten}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -469,8 +470,7 @@ TEST_F(ProductWaitTest, PastTheBoundTheWriteAndTheStartGoAheadAfterOneWait) {
   EXPECT_TRUE(fake.system.sleeps.empty());
   EXPECT_EQ(fake.ui.boxes.at(0).text, "Can't install file C:\\Program Files\\Velora\\vlfw.3bs");
   EXPECT_EQ(ProductStarts(), 1u);
-  EXPECT_NE(Logged().find("the product still runs after 5000 ms of waiting; going on all the same"),
-            std::string::npos);
+  EXPECT_NE(Logged().find("the product still runs after 5000 ms of waiting; going on all the same"), std::string::npos);
 }
 
 // Where the product's process cannot be had, the data file's exclusive-open tries stand in for the wait.
