@@ -66,6 +66,8 @@ struct RestartPath {
   const wchar_t* arguments;
 };
 
+void PrintTo(const RestartPath& row, std::ostream* out) { *out << row.name; }
+
 class RestartAfterSavingTest : public SelfUpdateTest, public ::testing::WithParamInterface<RestartPath> {};
 
 TEST_P(RestartAfterSavingTest, TheRestartedProductFindsItsNameFreeAndRuns) {
@@ -106,10 +108,12 @@ TEST_F(SelfUpdateTest, ADamagedPackageLeavesTheRunningProductAlone) {
   ASSERT_EQ(result.boxes.size(), 1u) << FormatLog(result);
   EXPECT_EQ(result.boxes[0].text, "The update file is damaged.\r\nDownload the update again.");
   EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitFailed));
-  ExpectDataFile(/*written=*/false, before);
   EXPECT_EQ(WaitForSingleObject(product.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the product was closed";
   EXPECT_EQ(StandInEvents(" quit"), 0);
   EXPECT_EQ(StartsLogged(), 1);
+  TerminateProcess(product.get(), 0);  // it holds the data file, which is read next
+  WaitForSingleObject(product.get(), 5000);
+  ExpectDataFile(/*written=*/false, before);
   // Whatever the updater starts, it starts before it ends, and its log says so.
   for (const auto& line : UpdaterLogLines()) {
     EXPECT_EQ(line.find("told it to quit"), std::string::npos) << line;

@@ -73,6 +73,8 @@ struct ShellTokenFailure {
   const char* logged;
 };
 
+void PrintTo(const ShellTokenFailure& row, std::ostream* out) { *out << row.name; }
+
 class ShellTokenFailureTest : public ProductStartTest, public ::testing::WithParamInterface<ShellTokenFailure> {};
 
 TEST_P(ShellTokenFailureTest, FallsBackToShellExecuteAndLogsWhy) {
@@ -107,6 +109,8 @@ struct ServiceStart {
   platform::WinError error;
   const char* logged;
 };
+
+void PrintTo(const ServiceStart& row, std::ostream* out) { *out << row.name; }
 
 class ServiceStartTest : public ProductStartTest, public ::testing::WithParamInterface<ServiceStart> {};
 

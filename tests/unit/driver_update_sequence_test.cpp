@@ -408,6 +408,8 @@ struct ProductWaitPath {
   int exitCode;
 };
 
+void PrintTo(const ProductWaitPath& row, std::ostream* out) { *out << row.name; }
+
 class ProductWaitTest : public QuietSelfUpdateTest, public ::testing::WithParamInterface<ProductWaitPath> {
  protected:
   static constexpr std::uint32_t kProductProcess = 77;
