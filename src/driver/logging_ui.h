@@ -24,6 +24,9 @@ class LoggingUi final : public platform::UiApi {
     return ui_.ConvertOemToAnsi(oemText);
   }
   std::optional<std::uint32_t> TryShellProcessId() override { return ui_.TryShellProcessId(); }
+  std::optional<std::uint32_t> TryWindowProcessId(platform::WindowId window) override {
+    return ui_.TryWindowProcessId(window);
+  }
 
  private:
   platform::UiApi& ui_;

@@ -1,32 +1,68 @@
 #include "driver/product.h"
 
+#include "driver/run_log.h"
+
 namespace velora {
 namespace {
 
 constexpr const char* kProductMappingName = "velora_memfile";
 
+std::string QuotedCommandLine(const std::string& file) { return "\"" + file + "\""; }
+
 // Starts the product with the token of the desktop shell's process, so that it runs as the signed-in
 // user without this program's administrator rights: a product started elevated writes its settings
 // and files where the user's copy does not look, and unelevated programs cannot talk to it.
-void StartAsShellUser(Session& session, const std::string& file, const std::string& folder, ProductStart& start) {
+ProductStart StartAsShellUser(Session& session, const std::string& file, const std::string& folder, RunLog& log) {
   const std::optional<std::uint32_t> shellProcess = session.platform.ui.TryShellProcessId();
   if (!shellProcess) {
-    start.fallbackReason = "no desktop shell window";
-    return;
+    log.Write("the product cannot be started as the signed-in user: no desktop shell window");
+    return {};
   }
   auto token = session.platform.system.OpenProcessPrimaryToken(*shellProcess);
   if (!token.ok()) {
-    start.fallbackReason = "the desktop shell's token cannot be had";
-    start.fallbackError = token.error;
-    return;
+    log.WriteFailure("the product cannot be started as the signed-in user: the desktop shell's token cannot be had",
+                     token.error);
+    return {ProductStartWay::NotStarted, token.error};
   }
-  const auto error = token.value->StartProcess(file, "\"" + file + "\"", folder, win::kSwShowNormal);
-  if (error != win::kErrorSuccess) {
-    start.fallbackReason = "CreateProcessWithTokenW failed";
-    start.fallbackError = error;
-    return;
+  if (const auto error = token.value->StartProcess(file, QuotedCommandLine(file), folder, win::kSwShowNormal);
+      error != win::kErrorSuccess) {
+    log.WriteFailure("the product cannot be started as the signed-in user: CreateProcessWithTokenW failed", error);
+    return {ProductStartWay::NotStarted, error};
   }
-  start.asSignedInUser = true;
+  log.Write("the product was started as the signed-in user, with the desktop shell's token");
+  return {ProductStartWay::ShellUser};
+}
+
+// A service runs in session 0, whose desktop nobody sees: the product belongs on the console's desktop,
+// as the user signed in there. With nobody there it is not started at all, since ShellExecuteA would
+// start it in session 0 as the service's own account.
+ProductStart StartInConsoleSession(Session& session, const std::string& file, const std::string& folder, RunLog& log) {
+  platform::SystemApi& system = session.platform.system;
+  const std::optional<std::uint32_t> console = system.TryActiveConsoleSessionId();
+  if (!console) {
+    log.Write("this program runs in session 0 and no session is attached to the console: the product is not started");
+    return {};
+  }
+  const std::string consoleSession = "console session " + std::to_string(*console);
+  auto token = system.QuerySessionUserToken(*console);
+  if (!token.ok()) {
+    if (token.error == win::kErrorNoToken) {
+      log.Write("this program runs in session 0 and nobody is signed in to " + consoleSession +
+                ": the product is not started");
+    } else {
+      log.WriteFailure("the user's token of " + consoleSession + " cannot be had: the product is not started",
+                       token.error);
+    }
+    return {ProductStartWay::NotStarted, token.error};
+  }
+  if (const auto error = token.value->StartProcess(file, QuotedCommandLine(file), folder, win::kSwShowNormal);
+      error != win::kErrorSuccess) {
+    log.WriteFailure("the product cannot be started in " + consoleSession + ": it is not started", error);
+    return {ProductStartWay::NotStarted, error};
+  }
+  log.Write("this program runs in session 0: the product was started in " + consoleSession +
+            " as the user signed in there");
+  return {ProductStartWay::ConsoleUser};
 }
 
 }  // namespace
@@ -39,20 +75,29 @@ bool IsProductRunning(Session& session) {
   return true;
 }
 
-ProductStart StartProduct(Session& session) {
+ProductStart StartProduct(Session& session, RunLog& log) {
   // A product that guards against a second copy of itself by this name would take ours for one.
   session.ProductMapping.reset();
   const std::string& folder = session.Environment.ProductFolder;
   // A folder that cannot be made current is no reason not to start the product.
   static_cast<void>(session.platform.files.SetCurrentFolder(folder));
   const std::string file = folder + session.Startup.AppName + ".exe";
-  ProductStart start;
-  StartAsShellUser(session, file, folder, start);
-  if (!start.asSignedInUser) {
-    start.shellExecuteError = session.platform.system.ShellOpen("open", file, /*parameters=*/"",
-                                                                /*directory=*/"", win::kSwShowNormal);
+  const auto ownSession = session.platform.system.OwnSessionId();
+  if (ownSession.ok() && ownSession.value == win::kServiceSession) {
+    return StartInConsoleSession(session, file, folder, log);
   }
-  return start;
+  if (!ownSession.ok())
+    log.WriteFailure("this program's session cannot be told: taken for a desktop's", ownSession.error);
+  const ProductStart asShellUser = StartAsShellUser(session, file, folder, log);
+  if (asShellUser.way == ProductStartWay::ShellUser) return asShellUser;
+  if (const auto error =
+          session.platform.system.ShellOpen("open", file, /*parameters=*/"", /*directory=*/"", win::kSwShowNormal);
+      error != win::kErrorSuccess) {
+    log.WriteFailure("the product cannot be started with ShellExecuteA", error);
+    return {ProductStartWay::NotStarted, error};
+  }
+  log.Write("the product was started with ShellExecuteA, with this program's rights");
+  return {ProductStartWay::ShellExecute, asShellUser.error};
 }
 
 }  // namespace velora

@@ -9,20 +9,28 @@
 
 namespace velora {
 
+class RunLog;
+
 /// True when a copy of the product holds its shared-memory object.
 bool IsProductRunning(Session& session);
 
-/// How StartProduct started the product.
-struct ProductStart {
-  bool asSignedInUser = false;               ///< with the desktop shell's token: not elevated
-  std::string fallbackReason;                ///< why the shell's token was not used; empty when it was
-  platform::WinError fallbackError = 0;      ///< the error of the call that failed, when one did
-  platform::WinError shellExecuteError = 0;  ///< ShellExecuteA's error when it was used
+/// Which way StartProduct started the product.
+enum class ProductStartWay {
+  ShellUser,     ///< with the desktop shell's token: the signed-in user, not elevated
+  ConsoleUser,   ///< from session 0, with the token of the user signed in at the console
+  ShellExecute,  ///< ShellExecuteA, with this program's own rights
+  NotStarted,
 };
 
-/// Starts ProductFolder + AppName + ".exe" in that folder as the signed-in user (with the token of the
-/// desktop shell's process), or with ShellExecuteA where that cannot be done. Lets the product's
-/// shared-memory object go first. Failures are not reported to the user.
-ProductStart StartProduct(Session& session);
+struct ProductStart {
+  ProductStartWay way = ProductStartWay::NotStarted;
+  platform::WinError error = 0;  ///< the error of the last call that failed on the way
+};
+
+/// Starts ProductFolder + AppName + ".exe" in that folder, after letting the product's shared-memory
+/// object go. Outside session 0 as the signed-in user (with the token of the desktop shell's process),
+/// or with ShellExecuteA where that cannot be done; in session 0 (a service) as the user signed in at
+/// the console, or not at all. Writes which way and why to log; nothing is shown to the user.
+ProductStart StartProduct(Session& session, RunLog& log);
 
 }  // namespace velora

@@ -26,6 +26,11 @@ constexpr const char* kLastRunFolderValue = "TheLastRunFolder";
 constexpr const char* kEstimatedSizeValue = "EstimatedSize";
 constexpr int kInstalledFileTries = 17;
 constexpr std::uint32_t kInstalledFileRetryMs = 256;
+// How long the run waits, in all, for a product told to quit to end. Saving its state takes a product a
+// second or two; five seconds is about what the data file's exclusive-open tries allowed before. Past
+// it the product is more likely stuck on a question of its own than about to end, and the user is
+// better served by the new copy (which may refuse to start) than by a longer wait without any.
+constexpr std::uint32_t kProductEndWaitMs = 5000;
 
 void ShowRegistryError(Session& session) {
   ShowFixedError(session.platform.ui, session.Startup, "No access to system registry",
@@ -59,11 +64,13 @@ class UpdateSequence {
     }
     quietMode_ = session_.Startup.StartMode == "modest";
     runApp_ = quietMode_ && session_.Arguments.size() > 1 && LowerAscii(session_.Arguments[1]) == "runapp";
+    // A damaged package must not cost the user the running product: checked before it is told to quit.
+    if (!OwnFileIsIntact()) return kExitFailed;
     productToldToQuit_ = CloseRunningProduct();
     const int exitCode = UpdateClosedProduct();
     // With "runapp" the product runs afterwards: after every update that got as far as writing, and
     // on every path that ends early once this program has told a running product to quit.
-    if (runApp_ && (reachedTheWrite_ || productToldToQuit_)) LogProductStart(StartProduct(session_));
+    if (runApp_ && (reachedTheWrite_ || productToldToQuit_)) StartProductOnceEnded();
     return exitCode;
   }
 
@@ -119,8 +126,7 @@ class UpdateSequence {
     }
   }
 
-  // Asks a running product to quit; true when the request was posted. The sequence does not wait for
-  // the product here.
+  // Asks a running product to quit and keeps its process to wait for; true when the request was posted.
   bool CloseRunningProduct() {
     if (!IsProductRunning(session_)) {
       log_.Write("the product is not running");
@@ -131,6 +137,7 @@ class UpdateSequence {
       log_.Write(std::string("the product is running, but no window of class ") + kProductWindowClass + " was found");
       return false;
     }
+    productProcess_ = OpenProductProcess(*window);
     if (const auto error = session_.platform.ui.PostToWindow(*window, win::kWmQuit); error != win::kErrorSuccess) {
       log_.WriteFailure("the product is running, but WM_QUIT could not be posted to it", error);
       return false;
@@ -139,10 +146,55 @@ class UpdateSequence {
     return true;
   }
 
-  // Everything from the integrity check to the completion question, once a running product was told
+  // The product's process, opened before WM_QUIT so that its id cannot pass to another process in
+  // between; nullptr when it cannot be had, and then the data file's exclusive-open tries stand in.
+  platform::WaitableProcessPtr OpenProductProcess(platform::WindowId window) {
+    platform::UiApi& ui = session_.platform.ui;
+    const std::optional<std::uint32_t> processId = ui.TryWindowProcessId(window);
+    if (!processId) {
+      log_.Write("the product's process cannot be told from its window");
+      return nullptr;
+    }
+    auto process = session_.platform.system.OpenProcessToWaitFor(*processId);
+    if (!process.ok()) {
+      log_.WriteFailure("the product's process cannot be opened to wait for it", process.error);
+      return nullptr;
+    }
+    // The id was read before the process was opened: a window still owned by that id shows that the
+    // handle is the product's, not that of a later process that took over the id of an ended one.
+    if (ui.TryWindowProcessId(window) != processId) {
+      log_.Write("the product's window went away while its process was opened");
+      return nullptr;
+    }
+    return std::move(process.value);
+  }
+
+  // Waits for the product told to quit to end, once: later calls go by that outcome, so that the run
+  // waits at most kProductEndWaitMs in all. Returns at once when the process ends.
+  void WaitForProductToEnd() {
+    if (!productProcess_ || productWaitedFor_) return;
+    productWaitedFor_ = true;
+    const platform::WinError outcome = productProcess_->WaitForEnd(kProductEndWaitMs);
+    if (outcome == win::kErrorSuccess) {
+      log_.Write("the product has ended");
+    } else if (outcome == win::kWaitTimeout) {
+      log_.Write("the product still runs after " + std::to_string(kProductEndWaitMs) +
+                 " ms of waiting; going on all the same");
+    } else {
+      log_.WriteFailure("the product cannot be waited for; going on all the same", outcome);
+    }
+  }
+
+  // A product that guards against a second copy of itself refuses to start while its old copy still
+  // holds the shared-memory object, so the old copy is waited for first.
+  void StartProductOnceEnded() {
+    WaitForProductToEnd();
+    static_cast<void>(StartProduct(session_, log_));  // it logs which way it went
+  }
+
+  // Everything from the version pre-check to the completion question, once a running product was told
   // to quit.
   int UpdateClosedProduct() {
-    if (!OwnFileIsIntact()) return kExitFailed;
     if (quietMode_) {
       WaitForRunningProduct();
     } else if (auto declined = AskBeforeInstalling()) {
@@ -174,10 +226,15 @@ class UpdateSequence {
   std::string InstalledPath() const { return session_.Environment.ProductFolder + settings_.PayloadFileName; }
 
   // Quiet mode asks nothing, but a product told to quit may need a moment to let go of its data file:
-  // the same tries as before the version comparison, then the write goes ahead either way and reports
-  // its own failure.
+  // the write waits for its process to end or, where that could not be had, for the file with the same
+  // tries as before the version comparison; then it goes ahead either way and reports its own failure.
   void WaitForRunningProduct() {
-    if (!productToldToQuit_ || !IsExistingFile(session_.platform.files, InstalledPath())) return;
+    if (!productToldToQuit_) return;
+    if (productProcess_) {
+      WaitForProductToEnd();
+      return;
+    }
+    if (!IsExistingFile(session_.platform.files, InstalledPath())) return;
     int tries = 0;
     if (OpenInstalledFileAlone(tries)) {
       log_.Write("the product let go of the data file after " + std::to_string(tries) + " tries");
@@ -307,7 +364,7 @@ class UpdateSequence {
   // mode the product is started by Run.
   int Finish(InstallOutcome outcome) {
     if (!quietMode_ && outcome == InstallOutcome::Written) {
-      if (AskToRun()) LogProductStart(StartProduct(session_));
+      if (AskToRun()) StartProductOnceEnded();
     }
     switch (outcome) {
       case InstallOutcome::Written:
@@ -328,24 +385,6 @@ class UpdateSequence {
     return AskQuestion(caption, done + "\r\n\r\n" + GetLangText(language_, "asktorun"));
   }
 
-  void LogProductStart(const ProductStart& start) {
-    if (start.asSignedInUser) {
-      log_.Write("the product was started as the signed-in user");
-      return;
-    }
-    if (start.fallbackError != win::kErrorSuccess) {
-      log_.WriteFailure("the product cannot be started as the signed-in user: " + start.fallbackReason,
-                        start.fallbackError);
-    } else {
-      log_.Write("the product cannot be started as the signed-in user: " + start.fallbackReason);
-    }
-    if (start.shellExecuteError != win::kErrorSuccess) {
-      log_.WriteFailure("the product cannot be started with ShellExecuteA", start.shellExecuteError);
-    } else {
-      log_.Write("the product was started with ShellExecuteA");
-    }
-  }
-
   Session& session_;
   const LanguageContext language_;  ///< the session as the language support and the installation see it
   const DriverSettings& settings_;
@@ -355,6 +394,8 @@ class UpdateSequence {
   bool quietMode_ = false;
   bool runApp_ = false;
   bool productToldToQuit_ = false;
+  platform::WaitableProcessPtr productProcess_;  ///< the product told to quit, when its process could be had
+  bool productWaitedFor_ = false;
   bool reachedTheWrite_ = false;
 };
 

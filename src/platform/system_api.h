@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/process_api.h"
 #include "platform/win_result.h"
 
 namespace velora::platform {
@@ -125,6 +126,18 @@ class SystemApi {
   /// OpenProcess(PROCESS_QUERY_INFORMATION), OpenProcessToken(TOKEN_DUPLICATE) and DuplicateTokenEx to a
   /// primary token; the error of the first call that fails.
   virtual WinResult<ProcessTokenPtr> OpenProcessPrimaryToken(std::uint32_t processId) = 0;
+
+  // Waiting for the product to end, and starting it for the console's user from a service session.
+  /// OpenProcess(SYNCHRONIZE, not inheritable, processId).
+  virtual WinResult<WaitableProcessPtr> OpenProcessToWaitFor(std::uint32_t processId) = 0;
+  /// ProcessIdToSessionId of this process (kernel32, looked up at run time).
+  virtual WinResult<std::uint32_t> OwnSessionId() = 0;
+  /// WTSGetActiveConsoleSessionId (kernel32, looked up at run time); nullopt when no session is attached
+  /// to the console or the function does not exist.
+  [[nodiscard]] virtual std::optional<std::uint32_t> TryActiveConsoleSessionId() = 0;
+  /// WTSQueryUserToken (wtsapi32.dll from the system folder, looked up at run time); ERROR_NO_TOKEN when
+  /// nobody is signed in to the session.
+  virtual WinResult<SessionUserTokenPtr> QuerySessionUserToken(std::uint32_t sessionId) = 0;
 };
 
 }  // namespace velora::platform

@@ -41,6 +41,9 @@ class UiApi {
   /// GetShellWindow and GetWindowThreadProcessId: the process of the signed-in user's desktop shell;
   /// nullopt when there is no shell window (a service session, or no shell running).
   [[nodiscard]] virtual std::optional<std::uint32_t> TryShellProcessId() = 0;
+
+  /// GetWindowThreadProcessId: the process that owns the window; nullopt when there is no such window.
+  [[nodiscard]] virtual std::optional<std::uint32_t> TryWindowProcessId(WindowId window) = 0;
 };
 
 }  // namespace velora::platform

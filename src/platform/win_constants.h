@@ -110,4 +110,9 @@ constexpr std::uint16_t kProcessorArchitectureAmd64 = 9;
 // Library loading.
 constexpr std::uint32_t kLoadLibrarySearchSystem32 = 0x00000800;
 
+// Waiting for another process, and the sessions of a service.
+constexpr std::uint32_t kWaitTimeout = 258;  ///< WAIT_TIMEOUT, as WaitForSingleObject returns it
+constexpr std::uint32_t kErrorNoToken = 1008;
+constexpr std::uint32_t kServiceSession = 0;  ///< services run in session 0, apart from every desktop
+
 }  // namespace velora::win

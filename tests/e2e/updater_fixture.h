@@ -101,13 +101,7 @@ class UpdaterTest : public ::testing::Test {
   void ExpectACopyWithOneFlippedByteInstallsNothing(const std::string& exe) {
     Installation install(DefaultInstall(0));
     const std::string before = *ReadFileBytes(install.path(kDataFileName));
-    std::string image = *ReadFileBytes(exe);
-    const auto payload = image.find(std::string("vlfw\x02", 5));
-    ASSERT_NE(payload, std::string::npos);
-    image[payload + 1000] ^= 0x01;
-    const std::string copy = std::string(kProductFolder) + "..\\VeloraUpdate-damaged.exe";
-    { std::ofstream(copy, std::ios::binary) << image; }
-
+    const std::string copy = MakeDamagedCopy(exe);
     const RobotResult result = RunUpdater({}, L"", copy);
     DeleteFileA(copy.c_str());
     ASSERT_EQ(result.boxes.size(), 1u);
@@ -117,11 +111,25 @@ class UpdaterTest : public ::testing::Test {
     EXPECT_EQ(ReadEstimatedSize(RegistryView::Bits64), 1u);
   }
 
-  int StartsLogged() const {
-    int starts = 0;
-    for (const auto& line : StandInLogLines(kProductFolder)) starts += line.find(" start cmd=") != std::string::npos;
-    return starts;
+  /// A copy of exe beside the product folder with one byte of its embedded data file flipped: the
+  /// program still runs, only its content differs.
+  static std::string MakeDamagedCopy(const std::string& exe) {
+    std::string image = *ReadFileBytes(exe);
+    const auto payload = image.find(std::string("vlfw\x02", 5));
+    EXPECT_NE(payload, std::string::npos);
+    image[payload + 1000] ^= 0x01;
+    const std::string copy = std::string(kProductFolder) + "..\\VeloraUpdate-damaged.exe";
+    std::ofstream(copy, std::ios::binary) << image;
+    return copy;
   }
+
+  /// How many lines of the stand-in's log hold event (" start cmd=", " ready", " refused", " quit").
+  static int StandInEvents(const char* event) {
+    int count = 0;
+    for (const auto& line : StandInLogLines(kProductFolder)) count += line.find(event) != std::string::npos;
+    return count;
+  }
+  int StartsLogged() const { return StandInEvents(" start cmd="); }
 
   /// The stand-in's last "start" line: its command line and its current folder.
   std::string LastStartLogged() const {
@@ -134,11 +142,17 @@ class UpdaterTest : public ::testing::Test {
 
   /// Waits up to timeoutMs for the stand-in to have started `count` times.
   bool WaitForStarts(int count, DWORD timeoutMs = 10000) const {
+    return WaitForStandIn([&] { return StartsLogged() >= count; }, timeoutMs);
+  }
+
+  /// Polls the stand-in's log until done() holds, up to timeoutMs.
+  template <class Condition>
+  static bool WaitForStandIn(Condition done, DWORD timeoutMs = 10000) {
     for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
-      if (StartsLogged() >= count) return true;
+      if (done()) return true;
       Sleep(100);
     }
-    return StartsLogged() >= count;
+    return done();
   }
 
   const std::string embedded_ = EmbeddedDataFile();

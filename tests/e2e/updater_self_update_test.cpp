@@ -1,6 +1,6 @@
-// A running product updating itself through "modest runapp": the updater waits for it to let go of its
-// data file, and the product runs again afterwards, also when the update fails; and a product that
-// refuses a second copy of itself is still started again.
+// A running product updating itself through "modest runapp": the updater waits for it to end, and the
+// product runs again afterwards, also when the update fails; a product that refuses a second copy of
+// itself is started only once its old copy has ended; a damaged package leaves the product alone.
 #include <windows.h>
 
 #include "updater_fixture.h"
@@ -56,21 +56,68 @@ TEST_F(SelfUpdateTest, QuietRunappOverAProductThatNeverLetsGoReportsTheWriteAndS
   ExpectStartedAgainInItsFolder();
 }
 
-TEST_F(SelfUpdateTest, AProductThatRefusesASecondCopyIsStartedAgainByYesAndByRunapp) {
-  const std::string ini = "hold=vlfw.3bs\r\nrelease_on_quit=1\r\nsingle_copy=1\r\n";
-  {
-    Installation install(SelfUpdatingInstall(ini));
-    auto product = StartStandIn(kProductFolder);
-    const RobotResult result = RunUpdater({Answer::Yes, Answer::Yes});
-    EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten)) << FormatLog(result);
-    ExpectStartedAgainInItsFolder();
-  }
-  {
-    Installation install(SelfUpdatingInstall(ini));
-    auto product = StartStandIn(kProductFolder);
-    const RobotResult result = RunUpdater({}, L"MODEST RUNAPP");
-    EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten)) << FormatLog(result);
-    ExpectStartedAgainInItsFolder();
+// A product that saves its state after WM_QUIT: it lets go of its data file at once but holds
+// "velora_memfile" 2 s longer, and refuses to start while that name exists. Each way the updater
+// starts it again must wait for the old copy to end.
+struct RestartPath {
+  const char* name;
+  std::optional<int> installedVersion;
+  std::vector<Answer> answers;
+  const wchar_t* arguments;
+};
+
+void PrintTo(const RestartPath& row, std::ostream* out) { *out << row.name; }
+
+class RestartAfterSavingTest : public SelfUpdateTest, public ::testing::WithParamInterface<RestartPath> {};
+
+TEST_P(RestartAfterSavingTest, TheRestartedProductFindsItsNameFreeAndRuns) {
+  const RestartPath& path = GetParam();
+  InstallSpec spec = DefaultInstall(path.installedVersion);
+  spec.standInIni = "hold=vlfw.3bs\r\nrelease_on_quit=1\r\nsingle_copy=1\r\nsave_state_ms=2000\r\n";
+  Installation install(spec);
+  auto product = StartStandIn(kProductFolder);
+
+  const RobotResult result = RunUpdater(path.answers, path.arguments);
+
+  EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten)) << FormatLog(result);
+  ExpectDataFile(/*written=*/true, "");
+  // The second copy either runs or refuses; wait for whichever it does.
+  EXPECT_TRUE(WaitForStandIn([] { return StandInEvents(" ready") + StandInEvents(" refused") >= 2; }));
+  EXPECT_EQ(StandInEvents(" refused"), 0);
+  EXPECT_EQ(StandInEvents(" ready"), 2);
+  EXPECT_NE(LastStartLogged().find("cwd=C:\\Program Files\\Velora"), std::string::npos) << LastStartLogged();
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, RestartAfterSavingTest,
+                         ::testing::Values(RestartPath{"QuietRunapp", 0, {}, L"modest runapp"},
+                                           RestartPath{
+                                               "QuietRunappWithoutDataFile", std::nullopt, {}, L"modest runapp"},
+                                           RestartPath{"InteractiveYesYes", 0, {Answer::Yes, Answer::Yes}, L""}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SelfUpdateTest, ADamagedPackageLeavesTheRunningProductAlone) {
+  Installation install(SelfUpdatingInstall("hold=vlfw.3bs\r\nrelease_on_quit=1\r\n"));
+  const std::string before = *ReadFileBytes(install.path(kDataFileName));
+  auto product = StartStandIn(kProductFolder);
+  const std::string copy = MakeDamagedCopy(WinePath(VELORA_UPDATER_EXE));
+  DeleteFileA(UpdaterLogPath().c_str());
+
+  const RobotResult result = RunUpdater({}, L"modest runapp", copy);
+  DeleteFileA(copy.c_str());
+
+  ASSERT_EQ(result.boxes.size(), 1u) << FormatLog(result);
+  EXPECT_EQ(result.boxes[0].text, "The update file is damaged.\r\nDownload the update again.");
+  EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitFailed));
+  EXPECT_EQ(WaitForSingleObject(product.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the product was closed";
+  EXPECT_EQ(StandInEvents(" quit"), 0);
+  EXPECT_EQ(StartsLogged(), 1);
+  TerminateProcess(product.get(), 0);  // it holds the data file, which is read next
+  WaitForSingleObject(product.get(), 5000);
+  ExpectDataFile(/*written=*/false, before);
+  // Whatever the updater starts, it starts before it ends, and its log says so.
+  for (const auto& line : UpdaterLogLines()) {
+    EXPECT_EQ(line.find("told it to quit"), std::string::npos) << line;
+    EXPECT_EQ(line.find("product was started"), std::string::npos) << line;
   }
 }
 

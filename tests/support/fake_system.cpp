@@ -231,4 +231,63 @@ platform::WinResult<platform::ProcessTokenPtr> FakeSystem::OpenProcessPrimaryTok
   return platform::Succeeded<platform::ProcessTokenPtr>(std::make_unique<FakeToken>(*this, processId));
 }
 
+namespace {
+
+class FakeWaitableProcess final : public platform::WaitableProcess {
+ public:
+  FakeWaitableProcess(FakeSystem& system, Journal& journal) : system_(system), journal_(journal) {
+    ++system_.waitableProcessesOpen;
+  }
+  ~FakeWaitableProcess() override { --system_.waitableProcessesOpen; }
+
+  platform::WinError WaitForEnd(std::uint32_t timeoutMs) override {
+    journal_.push_back("WaitForSingleObject " + std::to_string(timeoutMs));
+    system_.waitTimeouts.push_back(timeoutMs);
+    if (system_.waitResult == win::kErrorSuccess && system_.onProcessEnd) system_.onProcessEnd();
+    return system_.waitResult;
+  }
+
+ private:
+  FakeSystem& system_;
+  Journal& journal_;
+};
+
+class FakeSessionToken final : public platform::SessionUserToken {
+ public:
+  FakeSessionToken(FakeSystem& system, std::uint32_t sessionId) : system_(system), sessionId_(sessionId) {
+    ++system_.sessionTokensOpen;
+  }
+  ~FakeSessionToken() override { --system_.sessionTokensOpen; }
+
+  platform::WinError StartProcess(const std::string& application, const std::string& commandLine,
+                                  const std::string& directory, int show) override {
+    system_.sessionStarts.push_back({sessionId_, application, commandLine, directory, show});
+    return system_.sessionStartFailure.value_or(win::kErrorSuccess);
+  }
+
+ private:
+  FakeSystem& system_;
+  std::uint32_t sessionId_;
+};
+
+}  // namespace
+
+platform::WinResult<platform::WaitableProcessPtr> FakeSystem::OpenProcessToWaitFor(std::uint32_t processId) {
+  journal_.push_back("OpenProcess " + std::to_string(processId));
+  processesOpenedToWait.push_back(processId);
+  if (processOpenFailure) return platform::Failed<platform::WaitableProcessPtr>(*processOpenFailure);
+  return platform::Succeeded<platform::WaitableProcessPtr>(std::make_unique<FakeWaitableProcess>(*this, journal_));
+}
+
+platform::WinResult<std::uint32_t> FakeSystem::OwnSessionId() { return ownSession; }
+
+std::optional<std::uint32_t> FakeSystem::TryActiveConsoleSessionId() { return activeConsoleSession; }
+
+platform::WinResult<platform::SessionUserTokenPtr> FakeSystem::QuerySessionUserToken(std::uint32_t sessionId) {
+  journal_.push_back("WTSQueryUserToken " + std::to_string(sessionId));
+  sessionTokenQueries.push_back(sessionId);
+  if (sessionTokenFailure) return platform::Failed<platform::SessionUserTokenPtr>(*sessionTokenFailure);
+  return platform::Succeeded<platform::SessionUserTokenPtr>(std::make_unique<FakeSessionToken>(*this, sessionId));
+}
+
 }  // namespace velora::fakes

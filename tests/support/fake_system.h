@@ -111,6 +111,31 @@ class FakeSystem final : public platform::SystemApi {
   platform::WinResult<std::string> AnsiToUtf8(const std::string& ansiText) override;
   platform::WinResult<platform::ProcessTokenPtr> OpenProcessPrimaryToken(std::uint32_t processId) override;
 
+  // Processes waited for, and the sessions of a service.
+  struct SessionStart {
+    std::uint32_t sessionId;
+    std::string application, commandLine, directory;
+    int show;
+  };
+  std::vector<std::uint32_t> processesOpenedToWait;      ///< every OpenProcess(SYNCHRONIZE) call
+  std::optional<platform::WinError> processOpenFailure;  ///< OpenProcess fails with this
+  std::vector<std::uint32_t> waitTimeouts;               ///< every WaitForSingleObject's time-out
+  platform::WinError waitResult = 0;                     ///< every wait's outcome: 0 ended, 258 timed out
+  std::function<void()> onProcessEnd;                    ///< runs when a wait finds the process ended
+  int waitableProcessesOpen = 0;
+  platform::WinResult<std::uint32_t> ownSession = platform::Succeeded<std::uint32_t>(1);
+  std::optional<std::uint32_t> activeConsoleSession;
+  std::vector<std::uint32_t> sessionTokenQueries;         ///< every WTSQueryUserToken call's session
+  std::optional<platform::WinError> sessionTokenFailure;  ///< WTSQueryUserToken fails with this
+  std::optional<platform::WinError> sessionStartFailure;  ///< CreateProcessAsUserW (or its set-up) fails with this
+  std::vector<SessionStart> sessionStarts;
+  int sessionTokensOpen = 0;
+
+  platform::WinResult<platform::WaitableProcessPtr> OpenProcessToWaitFor(std::uint32_t processId) override;
+  platform::WinResult<std::uint32_t> OwnSessionId() override;
+  std::optional<std::uint32_t> TryActiveConsoleSessionId() override;
+  platform::WinResult<platform::SessionUserTokenPtr> QuerySessionUserToken(std::uint32_t sessionId) override;
+
  private:
   Journal& journal_;
 };

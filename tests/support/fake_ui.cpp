@@ -55,4 +55,11 @@ std::optional<std::uint32_t> FakeUi::TryShellProcessId() {
   return shellProcessId;
 }
 
+std::optional<std::uint32_t> FakeUi::TryWindowProcessId(platform::WindowId window) {
+  journal_.push_back("GetWindowThreadProcessId");
+  auto process = windowProcesses.find(window);
+  if (process == windowProcesses.end()) return std::nullopt;
+  return process->second;
+}
+
 }  // namespace velora::fakes

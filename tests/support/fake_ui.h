@@ -37,6 +37,9 @@ class FakeUi final : public platform::UiApi {
   platform::WinResult<std::string> ConvertOemToAnsi(const std::string& oemText) override;
   std::optional<std::uint32_t> TryShellProcessId() override;
 
+  std::map<platform::WindowId, std::uint32_t> windowProcesses;  ///< the process that owns each window
+  std::optional<std::uint32_t> TryWindowProcessId(platform::WindowId window) override;
+
  private:
   Journal& journal_;
 };

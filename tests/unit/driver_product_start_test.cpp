@@ -1,10 +1,12 @@
 // Starting the product: as the signed-in user with the desktop shell's token, and ShellExecuteA where
-// that cannot be done; the product's shared-memory object is let go first.
+// that cannot be done; from session 0 as the user signed in at the console, or not at all; the
+// product's shared-memory object is let go first, and the log says which way and why.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "driver/product.h"
+#include "driver/run_log.h"
 #include "driver/session.h"
 #include "support/fake_windows.h"
 #include "support/test_session.h"
@@ -13,13 +15,18 @@ namespace velora {
 namespace {
 
 constexpr std::uint32_t kShellProcess = 4242;
+constexpr const char* kTemp = "C:\\Temp\\";
 
 class ProductStartTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fake.files.AddFolder("C:\\Apps\\Velora");
+    fake.files.AddFolder(kTemp);
     session->Environment.ProductFolder = "C:\\Apps\\Velora\\";
+    log.Open(kTemp);
   }
+
+  std::string Logged() { return fake.files.Contents(std::string(kTemp) + "VeloraUpdate.log").value_or(""); }
 
   void ExpectShellExecuteFallback() {
     ASSERT_EQ(fake.system.shellStarts.size(), 1u);
@@ -34,53 +41,146 @@ class ProductStartTest : public ::testing::Test {
 
   fakes::FakeWindows fake;
   std::unique_ptr<Session> session = fakes::MakeTestSession(fake);
+  RunLog log{fake.files, fake.system};
 };
 
 TEST_F(ProductStartTest, RunsAsTheSignedInUserWithTheShellsTokenInTheProductFolder) {
   fake.ui.shellProcessId = kShellProcess;
-  const ProductStart start = StartProduct(*session);
-  EXPECT_TRUE(start.asSignedInUser);
-  EXPECT_EQ(fake.system.tokenProcessIds, std::vector<std::uint32_t>{kShellProcess});
-  ASSERT_EQ(fake.system.tokenStarts.size(), 1u);
-  const auto& started = fake.system.tokenStarts[0];
-  EXPECT_EQ(started.tokenProcessId, kShellProcess);
-  EXPECT_EQ(started.application, "C:\\Apps\\Velora\\Velora.exe");
-  EXPECT_EQ(started.commandLine, "\"C:\\Apps\\Velora\\Velora.exe\"");
-  EXPECT_EQ(started.directory, "C:\\Apps\\Velora\\");
-  EXPECT_EQ(started.show, 1);
+  // A session that cannot be told is taken for a desktop's.
+  for (const auto& ownSession : {platform::Succeeded<std::uint32_t>(1), platform::Failed<std::uint32_t>(5)}) {
+    fake.system.ownSession = ownSession;
+    fake.system.tokenStarts.clear();
+    EXPECT_EQ(StartProduct(*session, log).way, ProductStartWay::ShellUser);
+    ASSERT_EQ(fake.system.tokenStarts.size(), 1u);
+    const auto& started = fake.system.tokenStarts[0];
+    EXPECT_EQ(started.tokenProcessId, kShellProcess);
+    EXPECT_EQ(started.application, "C:\\Apps\\Velora\\Velora.exe");
+    EXPECT_EQ(started.commandLine, "\"C:\\Apps\\Velora\\Velora.exe\"");
+    EXPECT_EQ(started.directory, "C:\\Apps\\Velora\\");
+    EXPECT_EQ(started.show, 1);
+  }
   EXPECT_TRUE(fake.system.shellStarts.empty());
+  EXPECT_TRUE(fake.system.sessionTokenQueries.empty());
   EXPECT_EQ(fake.system.tokensOpen, 0);
+  EXPECT_NE(Logged().find("started as the signed-in user, with the desktop shell's token"), std::string::npos);
 }
 
-TEST_F(ProductStartTest, FallsBackToShellExecuteWithoutAShellWindow) {
-  const ProductStart start = StartProduct(*session);
-  EXPECT_FALSE(start.asSignedInUser);
-  EXPECT_EQ(start.fallbackReason, "no desktop shell window");
+struct ShellTokenFailure {
+  const char* name;
+  bool shellWindow;
+  std::optional<platform::WinError> tokenFailure, startFailure;
+  platform::WinError error;
+  const char* logged;
+};
+
+void PrintTo(const ShellTokenFailure& row, std::ostream* out) { *out << row.name; }
+
+class ShellTokenFailureTest : public ProductStartTest, public ::testing::WithParamInterface<ShellTokenFailure> {};
+
+TEST_P(ShellTokenFailureTest, FallsBackToShellExecuteAndLogsWhy) {
+  const ShellTokenFailure& row = GetParam();
+  if (row.shellWindow) fake.ui.shellProcessId = kShellProcess;
+  fake.system.tokenFailure = row.tokenFailure;
+  fake.system.tokenStartFailure = row.startFailure;
+  const ProductStart start = StartProduct(*session, log);
+  EXPECT_EQ(start.way, ProductStartWay::ShellExecute);
+  EXPECT_EQ(start.error, row.error);
+  ExpectShellExecuteFallback();
+  EXPECT_EQ(fake.system.tokensOpen, 0);
+  EXPECT_NE(Logged().find(row.logged), std::string::npos) << Logged();
+  EXPECT_NE(Logged().find("the product was started with ShellExecuteA"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ShellTokenFailureTest,
+    ::testing::Values(ShellTokenFailure{"NoShellWindow", false, {}, {}, 0, "signed-in user: no desktop shell window"},
+                      ShellTokenFailure{"NoToken", true, 5, {}, 5, "the desktop shell's token cannot be had: error 5"},
+                      ShellTokenFailure{
+                          "TokenCannotStart", true, {}, 1314, 1314, "CreateProcessWithTokenW failed: error 1314"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A service (session 0) starts the product in the console's session as the user signed in there, and
+// never with ShellExecuteA, which would start it invisibly as the service's account.
+struct ServiceStart {
+  const char* name;
+  std::optional<std::uint32_t> consoleSession;
+  std::optional<platform::WinError> tokenFailure, startFailure;
+  ProductStartWay way;
+  platform::WinError error;
+  const char* logged;
+};
+
+void PrintTo(const ServiceStart& row, std::ostream* out) { *out << row.name; }
+
+class ServiceStartTest : public ProductStartTest, public ::testing::WithParamInterface<ServiceStart> {};
+
+TEST_P(ServiceStartTest, StartsOnlyForTheConsolesSignedInUser) {
+  const ServiceStart& row = GetParam();
+  fake.system.ownSession = platform::Succeeded<std::uint32_t>(0);
+  fake.ui.shellProcessId = kShellProcess;
+  fake.system.activeConsoleSession = row.consoleSession;
+  fake.system.sessionTokenFailure = row.tokenFailure;
+  fake.system.sessionStartFailure = row.startFailure;
+  const ProductStart start = StartProduct(*session, log);
+  EXPECT_EQ(start.way, row.way);
+  EXPECT_EQ(start.error, row.error);
+  EXPECT_TRUE(fake.system.shellStarts.empty());
   EXPECT_TRUE(fake.system.tokenProcessIds.empty());
-  ExpectShellExecuteFallback();
-  EXPECT_EQ(start.shellExecuteError, 0u);
+  EXPECT_EQ(fake.system.sessionTokensOpen, 0);
+  EXPECT_EQ(fake.system.sessionTokenQueries,
+            row.consoleSession ? std::vector<std::uint32_t>{*row.consoleSession} : std::vector<std::uint32_t>{});
+  EXPECT_NE(Logged().find(row.logged), std::string::npos) << Logged();
+  if (!row.tokenFailure && row.consoleSession) {
+    ASSERT_EQ(fake.system.sessionStarts.size(), 1u);
+    const auto& started = fake.system.sessionStarts[0];
+    EXPECT_EQ(started.sessionId, 3u);
+    EXPECT_EQ(started.application, "C:\\Apps\\Velora\\Velora.exe");
+    EXPECT_EQ(started.commandLine, "\"C:\\Apps\\Velora\\Velora.exe\"");
+    EXPECT_EQ(started.directory, "C:\\Apps\\Velora\\");
+    EXPECT_EQ(started.show, 1);
+  } else {
+    EXPECT_TRUE(fake.system.sessionStarts.empty());
+  }
 }
 
-TEST_F(ProductStartTest, FallsBackToShellExecuteWhenTheShellsTokenCannotBeHad) {
-  fake.ui.shellProcessId = kShellProcess;
-  fake.system.tokenFailure = 5;
-  const ProductStart start = StartProduct(*session);
-  EXPECT_FALSE(start.asSignedInUser);
-  EXPECT_EQ(start.fallbackError, 5u);
-  EXPECT_TRUE(fake.system.tokenStarts.empty());
-  ExpectShellExecuteFallback();
-}
-
-TEST_F(ProductStartTest, FallsBackToShellExecuteWhenTheTokenCannotStartTheProduct) {
-  fake.ui.shellProcessId = kShellProcess;
-  fake.system.tokenStartFailure = 1314;  // ERROR_PRIVILEGE_NOT_HELD
-  const ProductStart start = StartProduct(*session);
-  EXPECT_FALSE(start.asSignedInUser);
-  EXPECT_EQ(start.fallbackError, 1314u);
-  EXPECT_EQ(fake.system.tokenStarts.size(), 1u);
-  ExpectShellExecuteFallback();
-  EXPECT_EQ(fake.system.tokensOpen, 0);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ServiceStartTest,
+    ::testing::Values(ServiceStart{"SignedIn",
+                                   3,
+                                   {},
+                                   {},
+                                   ProductStartWay::ConsoleUser,
+                                   0,
+                                   "session 0: the product was started in console session 3 as the user signed in"},
+                      ServiceStart{"NoConsoleSession",
+                                   std::nullopt,
+                                   {},
+                                   {},
+                                   ProductStartWay::NotStarted,
+                                   0,
+                                   "no session is attached to the console: the product is not started"},
+                      ServiceStart{"NobodySignedIn",
+                                   3,
+                                   1008,
+                                   {},
+                                   ProductStartWay::NotStarted,
+                                   1008,
+                                   "nobody is signed in to console session 3: the product is not started"},
+                      ServiceStart{"TokenQueryFails",
+                                   3,
+                                   5,
+                                   {},
+                                   ProductStartWay::NotStarted,
+                                   5,
+                                   "the user's token of console session 3 cannot be had: the product is not started"},
+                      ServiceStart{"StartFails",
+                                   3,
+                                   {},
+                                   1314,
+                                   ProductStartWay::NotStarted,
+                                   1314,
+                                   "cannot be started in console session 3: it is not started: error 1314"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A product that refuses to start while "velora_memfile" exists must not find ours.
 TEST_F(ProductStartTest, LetsTheProductsSharedMemoryGoBeforeEitherStart) {
@@ -89,7 +189,7 @@ TEST_F(ProductStartTest, LetsTheProductsSharedMemoryGoBeforeEitherStart) {
     fake.ui.shellProcessId = shell == 0 ? std::nullopt : std::optional<std::uint32_t>(shell);
     ASSERT_TRUE(IsProductRunning(*session));
     fake.journal.clear();
-    StartProduct(*session);
+    static_cast<void>(StartProduct(*session, log));
     const auto closed = std::find(fake.journal.begin(), fake.journal.end(), "CloseHandle velora_memfile");
     const auto started = std::find_if(fake.journal.begin(), fake.journal.end(), [](const std::string& entry) {
       return entry.rfind("OpenProcessToken", 0) == 0 || entry.rfind("ShellExecute", 0) == 0;

@@ -2,6 +2,9 @@
 // composed exactly, quiet mode, the exit codes, and where "EstimatedSize" goes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <deque>
+
 #include "driver/entry_point.h"
 #include "driver/folder_size.h"
 #include "driver/integrity_check.h"
@@ -359,18 +362,26 @@ TEST_F(QuietSelfUpdateTest, NoWaitWhenNoProductWasToldToQuitOrNoDataFileIsInstal
   EXPECT_EQ(Installed(), payload);
 }
 
-TEST_F(QuietSelfUpdateTest, RunappRestartsAProductToldToQuitOnEveryPathThatEndsEarly) {
-  fake.files.ReleaseExternalLocks(DataPath());
+// A damaged package costs the user nothing: the running product is not told to quit, so it is not
+// started again either.
+TEST_F(QuietSelfUpdateTest, ADamagedUpdaterLeavesTheRunningProductAlone) {
   std::string image = *fake.files.Contents(kOwnPath);
   image[3] ^= 1;
   fake.files.AddFile(kOwnPath, image);
-  EXPECT_EQ(Run({"modest", "runapp"}), kExitFailed);
-  EXPECT_EQ(fake.ui.boxes.at(0).text, "This updater is damaged.\r\nDownload it again.");
-  EXPECT_EQ(ProductStarts(), 1u);
+  for (const auto& arguments : {std::vector<std::string>{"modest", "runapp"}, std::vector<std::string>{}}) {
+    fake.ui.boxes.clear();
+    EXPECT_EQ(Run(arguments), kExitFailed);
+    ASSERT_EQ(fake.ui.boxes.size(), 1u);
+    EXPECT_EQ(fake.ui.boxes[0].text, "This updater is damaged.\r\nDownload it again.");
+    EXPECT_EQ(fake.ui.boxes[0].style, 0x00200010u);
+    EXPECT_TRUE(fake.ui.posts.empty());
+    EXPECT_EQ(ProductStarts(), 0u);
+    EXPECT_EQ(Installed(), DataFile(1));
+  }
+}
 
-  SetUp();  // an intact updater again; now the uninstall entry refuses the size
+TEST_F(QuietSelfUpdateTest, RunappRestartsAProductToldToQuitOnEveryPathThatEndsEarly) {
   fake.files.ReleaseExternalLocks(DataPath());
-  fake.system.shellStarts.clear();
   fake.registry.FailWritesTo(RootKey::LocalMachine, kUninstall, 5);
   EXPECT_EQ(Run({"modest", "runapp"}), kExitFailed);
   EXPECT_EQ(fake.ui.boxes.back().text, "No access to system registry");
@@ -384,6 +395,96 @@ TEST_F(QuietSelfUpdateTest, AProductThatWasNotRunningIsNotStartedAfterAnEarlyEnd
   EXPECT_EQ(Run({"modest", "runapp"}), kExitFailed);
   EXPECT_EQ(fake.ui.boxes.at(0).text, "This updater cannot check itself.");
   EXPECT_EQ(ProductStarts(), 0u);
+}
+
+// The product told to quit is waited for through its process (no polling), before a quiet write and
+// before every start, so that a product guarding against a second copy finds its old copy gone.
+struct ProductWaitPath {
+  const char* name;
+  std::vector<std::string> arguments;
+  std::deque<int> answers;
+  bool dataFileInstalled;
+  bool writeFails;
+  int exitCode;
+};
+
+void PrintTo(const ProductWaitPath& row, std::ostream* out) { *out << row.name; }
+
+class ProductWaitTest : public QuietSelfUpdateTest, public ::testing::WithParamInterface<ProductWaitPath> {
+ protected:
+  static constexpr std::uint32_t kProductProcess = 77;
+  void SetUp() override {
+    QuietSelfUpdateTest::SetUp();
+    fake.ui.windowProcesses[0x1234] = kProductProcess;
+    fake.system.onProcessEnd = [this] { fake.files.ReleaseExternalLocks(DataPath()); };
+    fake.files.AddFolder(kTemp);
+    log.Open(kTemp);
+  }
+  std::ptrdiff_t FirstCall(const std::string& prefix) {
+    const auto found = std::find_if(fake.journal.begin(), fake.journal.end(),
+                                    [&](const std::string& entry) { return entry.rfind(prefix, 0) == 0; });
+    return found == fake.journal.end() ? -1 : found - fake.journal.begin();
+  }
+  std::string Logged() { return fake.files.Contents(std::string(kTemp) + "VeloraUpdate.log").value_or(""); }
+  static constexpr const char* kTemp = "C:\\Temp\\";
+};
+
+TEST_P(ProductWaitTest, WaitsForTheOldCopyBeforeTheWriteAndTheStart) {
+  const ProductWaitPath& path = GetParam();
+  if (!path.dataFileInstalled) {
+    fake.files.ReleaseExternalLocks(DataPath());
+    fake.files.Remove(DataPath());
+  }
+  if (path.writeFails) fake.files.InjectFailure(fakes::FileOp::Move, std::string(kFolder) + "~vlfw.3bs", 5);
+  fake.ui.answers = path.answers;
+  EXPECT_EQ(Run(path.arguments), path.exitCode);
+
+  EXPECT_EQ(fake.system.processesOpenedToWait, std::vector<std::uint32_t>{kProductProcess});
+  EXPECT_EQ(fake.system.waitTimeouts, std::vector<std::uint32_t>{5000});
+  EXPECT_TRUE(fake.system.sleeps.empty());
+  EXPECT_EQ(fake.system.waitableProcessesOpen, 0);
+  const auto wait = FirstCall("WaitForSingleObject");
+  EXPECT_LT(FirstCall("GetWindowThreadProcessId"), FirstCall("PostMessage"));
+  EXPECT_LT(FirstCall("OpenProcess 77"), FirstCall("PostMessage"));
+  EXPECT_LT(wait, FirstCall("ShellExecute"));
+  if (path.arguments.empty()) {
+    EXPECT_EQ(fake.ui.boxes.size(), 2u);  // the install and completion questions
+  } else {
+    EXPECT_LT(wait, FirstCall("CreateFile " + std::string(kFolder) + "~vlfw.3bs"));
+  }
+  EXPECT_EQ(ProductStarts(), 1u);
+  EXPECT_NE(Logged().find("the product has ended"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, ProductWaitTest,
+    ::testing::Values(ProductWaitPath{"QuietWrite", {"modest", "runapp"}, {}, true, false, kExitWritten},
+                      ProductWaitPath{
+                          "QuietWriteWithoutDataFile", {"modest", "runapp"}, {}, false, false, kExitWritten},
+                      ProductWaitPath{"QuietFailure", {"modest", "runapp"}, {}, true, true, kExitFailed},
+                      ProductWaitPath{"InteractiveYes", {}, {win::kIdYes, win::kIdYes}, false, false, kExitWritten}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ProductWaitTest, PastTheBoundTheWriteAndTheStartGoAheadAfterOneWait) {
+  fake.system.waitResult = win::kWaitTimeout;
+  EXPECT_EQ(Run({"modest", "runapp"}), kExitFailed);  // the product still holds its data file
+  EXPECT_EQ(fake.system.waitTimeouts, std::vector<std::uint32_t>{5000});
+  EXPECT_TRUE(fake.system.sleeps.empty());
+  EXPECT_EQ(fake.ui.boxes.at(0).text, "Can't install file C:\\Program Files\\Velora\\vlfw.3bs");
+  EXPECT_EQ(ProductStarts(), 1u);
+  EXPECT_NE(Logged().find("the product still runs after 5000 ms of waiting; going on all the same"), std::string::npos);
+}
+
+// Where the product's process cannot be had, the data file's exclusive-open tries stand in for the wait.
+TEST_F(ProductWaitTest, WithoutTheProcessTheDataFilesTriesStandIn) {
+  fake.system.processOpenFailure = 5;
+  fake.files.ReleaseExternalLocks(DataPath());
+  fake.files.LockExternally(DataPath());
+  ReleaseAfterSleeps(3);
+  EXPECT_EQ(Run({"modest", "runapp"}), kExitWritten);
+  EXPECT_TRUE(fake.system.waitTimeouts.empty());
+  EXPECT_EQ(fake.system.sleeps, std::vector<std::uint32_t>(3, 256));
+  EXPECT_EQ(ProductStarts(), 1u);
 }
 
 TEST_F(UpdateSequenceTest, TheCompletionYesStartsTheProductWithItsSharedMemoryLetGo) {

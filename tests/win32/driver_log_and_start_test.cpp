@@ -11,6 +11,7 @@
 #include "driver/run_log.h"
 #include "platform/win32/files.h"
 #include "platform/win32/system.h"
+#include "platform/win32/ui.h"
 #include "win32/win32_test_support.h"
 
 namespace velora {
@@ -37,6 +38,21 @@ class LogAndStartOnWindows : public ::testing::Test {
     }
     RemoveDirectoryA((folder_ + "real").c_str());
     RemoveDirectoryA(folder_.c_str());
+  }
+
+  // Starts the system's cmd.exe with the token, writing its current folder to cwd.txt, and expects the
+  // folder given.
+  template <class Token>
+  void ExpectStartedInTheFolderGiven(Token& token) {
+    const std::string interpreter = system_.SystemDirectory().value + "\\cmd.exe";
+    ASSERT_EQ(token.StartProcess(interpreter, "\"" + interpreter + "\" /c cd > cwd.txt", folder_, SW_HIDE), 0u);
+    std::string written;
+    for (int waited = 0; waited < 100 && written.empty(); ++waited) {
+      Sleep(100);
+      written = ReadAll(folder_ + "cwd.txt");
+    }
+    std::string expected = folder_.substr(0, folder_.size() - 1);
+    EXPECT_EQ(_strnicmp(written.c_str(), expected.c_str(), expected.size()), 0) << written;
   }
 
   win32::Win32Files files_;
@@ -119,15 +135,50 @@ TEST_F(LogAndStartOnWindows, ErrorTextsAndUtf8ComeFromWindows) {
 TEST_F(LogAndStartOnWindows, AProgramStartedWithADuplicatedTokenRunsInTheFolderGiven) {
   auto token = system_.OpenProcessPrimaryToken(GetCurrentProcessId());
   ASSERT_TRUE(token.ok()) << token.error;
-  const std::string interpreter = system_.SystemDirectory().value + "\\cmd.exe";
-  ASSERT_EQ(token.value->StartProcess(interpreter, "\"" + interpreter + "\" /c cd > cwd.txt", folder_, SW_HIDE), 0u);
-  std::string written;
-  for (int waited = 0; waited < 100 && written.empty(); ++waited) {
-    Sleep(100);
-    written = ReadAll(folder_ + "cwd.txt");
-  }
-  std::string expected = folder_.substr(0, folder_.size() - 1);
-  EXPECT_EQ(_strnicmp(written.c_str(), expected.c_str(), expected.size()), 0) << written;
+  ExpectStartedInTheFolderGiven(*token.value);
+}
+
+// Every function of the console-session start is found at run time, and the chain runs: a desktop
+// session here (not 0, so the tier runs the way a signed-in user's run does), its console's user token,
+// that user's environment and CreateProcessAsUserW on the interactive desktop.
+TEST_F(LogAndStartOnWindows, AProgramStartedWithTheConsoleUsersTokenRunsInTheFolderGiven) {
+  const auto ownSession = system_.OwnSessionId();
+  ASSERT_TRUE(ownSession.ok()) << ownSession.error;
+  EXPECT_NE(ownSession.value, 0u);
+  const auto console = system_.TryActiveConsoleSessionId();
+  ASSERT_TRUE(console);
+  auto token = system_.QuerySessionUserToken(*console);
+  ASSERT_TRUE(token.ok()) << token.error;
+  ExpectStartedInTheFolderGiven(*token.value);
+}
+
+// The product's wait: a process still running times out at once, and the wait returns when it ends.
+TEST_F(LogAndStartOnWindows, AProcessOpenedToWaitForIsSeenToEnd) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  // Suspended: it runs until the test ends it.
+  std::string commandLine = "\"" + system_.SystemDirectory().value + "\\cmd.exe\" /c exit";
+  ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                             &startup, &started));
+  win32::unique_handle process(started.hProcess);
+  win32::unique_handle thread(started.hThread);
+  auto waitable = system_.OpenProcessToWaitFor(started.dwProcessId);
+  ASSERT_TRUE(waitable.ok()) << waitable.error;
+  EXPECT_EQ(waitable.value->WaitForEnd(0), static_cast<DWORD>(WAIT_TIMEOUT));
+  ASSERT_TRUE(TerminateProcess(process.get(), 0));
+  EXPECT_EQ(waitable.value->WaitForEnd(30000), 0u);
+  EXPECT_FALSE(system_.OpenProcessToWaitFor(0xFFFFFFF0).ok());
+}
+
+// The window's owner, as the updater finds the product's process from its main window.
+TEST(UiOnWindows, AWindowsProcessIsItsOwner) {
+  HWND window = CreateWindowExA(0, "STATIC", "owner", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  win32::Win32Ui ui;
+  EXPECT_EQ(ui.TryWindowProcessId(reinterpret_cast<platform::WindowId>(window)), GetCurrentProcessId());
+  DestroyWindow(window);
+  EXPECT_FALSE(ui.TryWindowProcessId(reinterpret_cast<platform::WindowId>(window)));
 }
 
 }  // namespace

@@ -45,6 +45,7 @@ class RecordingUi final : public platform::UiApi {
     return platform::Succeeded(oemText);
   }
   std::optional<std::uint32_t> TryShellProcessId() override { return std::nullopt; }
+  std::optional<std::uint32_t> TryWindowProcessId(platform::WindowId) override { return std::nullopt; }
 };
 
 class RecordingProgress final : public platform::ProgressWindowApi {

@@ -43,6 +43,9 @@ class RecordingUi final : public platform::UiApi {
     return real_.ConvertOemToAnsi(oemText);
   }
   std::optional<std::uint32_t> TryShellProcessId() override { return real_.TryShellProcessId(); }
+  std::optional<std::uint32_t> TryWindowProcessId(platform::WindowId window) override {
+    return real_.TryWindowProcessId(window);
+  }
 
  private:
   win32::Win32Ui real_;
@@ -105,6 +108,15 @@ class RealSystem : public platform::SystemApi {
   }
   platform::WinResult<platform::ProcessTokenPtr> OpenProcessPrimaryToken(std::uint32_t processId) override {
     return real_.OpenProcessPrimaryToken(processId);
+  }
+
+  platform::WinResult<platform::WaitableProcessPtr> OpenProcessToWaitFor(std::uint32_t processId) override {
+    return real_.OpenProcessToWaitFor(processId);
+  }
+  platform::WinResult<std::uint32_t> OwnSessionId() override { return real_.OwnSessionId(); }
+  std::optional<std::uint32_t> TryActiveConsoleSessionId() override { return real_.TryActiveConsoleSessionId(); }
+  platform::WinResult<platform::SessionUserTokenPtr> QuerySessionUserToken(std::uint32_t sessionId) override {
+    return real_.QuerySessionUserToken(sessionId);
   }
 
  private:

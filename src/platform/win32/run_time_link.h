@@ -7,10 +7,16 @@
 
 namespace velora::win32 {
 
-/// The function name exported by module (one of the imported system DLLs), or null where it has none.
+/// The function name exported by a loaded module, or null where it has none.
+template <class Function>
+Function ExportOf(HMODULE module, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+/// The function name exported by one of the imported system DLLs, or null where it has none.
 template <class Function>
 Function ExportOf(const char* module, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(module), name)));
+  return ExportOf<Function>(GetModuleHandleA(module), name);
 }
 
 }  // namespace velora::win32

@@ -366,3 +366,142 @@ WinResult<platform::ProcessTokenPtr> Win32System::OpenProcessPrimaryToken(std::u
 }
 
 }  // namespace velora::win32
+
+// Waiting for the product to end, and starting it for the console's user from a service session.
+namespace velora::win32 {
+namespace {
+
+using platform::WinError;
+using platform::WinResult;
+
+class Win32WaitableProcess final : public platform::WaitableProcess {
+ public:
+  explicit Win32WaitableProcess(unique_handle process) : process_(std::move(process)) {}
+
+  WinError WaitForEnd(std::uint32_t timeoutMs) override {
+    switch (WaitForSingleObject(process_.get(), timeoutMs)) {
+      case WAIT_OBJECT_0:
+        return ERROR_SUCCESS;
+      case WAIT_TIMEOUT:
+        return WAIT_TIMEOUT;
+      default:
+        return LastErrorOr(ERROR_INVALID_HANDLE);
+    }
+  }
+
+ private:
+  unique_handle process_;
+};
+
+using CreateEnvironmentBlockFn = BOOL(WINAPI*)(LPVOID*, HANDLE, BOOL);
+using DestroyEnvironmentBlockFn = BOOL(WINAPI*)(LPVOID);
+using CreateProcessAsUserWFn = BOOL(WINAPI*)(HANDLE, LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES,
+                                             BOOL, DWORD, LPVOID, LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION);
+using WTSQueryUserTokenFn = BOOL(WINAPI*)(ULONG, PHANDLE);
+
+// A user's environment block from userenv.dll, destroyed (while the DLL is still loaded) with this object.
+class UserEnvironment {
+ public:
+  UserEnvironment() = default;
+  UserEnvironment(const UserEnvironment&) = delete;
+  UserEnvironment& operator=(const UserEnvironment&) = delete;
+  ~UserEnvironment() {
+    if (block_ != nullptr) destroy_(block_);
+  }
+
+  [[nodiscard]] WinError Create(HANDLE token) {
+    auto loaded = LoadSystemLibrary("userenv.dll");
+    if (!loaded.ok()) return loaded.error;
+    userenv_ = std::move(loaded.value);
+    auto create = ExportOf<CreateEnvironmentBlockFn>(userenv_.get(), "CreateEnvironmentBlock");
+    destroy_ = ExportOf<DestroyEnvironmentBlockFn>(userenv_.get(), "DestroyEnvironmentBlock");
+    if (create == nullptr || destroy_ == nullptr) return ERROR_PROC_NOT_FOUND;
+    // The user's own variables only: nothing of this elevated process's environment is passed on.
+    if (!create(&block_, token, /*bInherit=*/FALSE)) {
+      block_ = nullptr;
+      return GetLastError();
+    }
+    return ERROR_SUCCESS;
+  }
+  void* get() const { return block_; }
+
+ private:
+  unique_hmodule userenv_;
+  DestroyEnvironmentBlockFn destroy_ = nullptr;
+  void* block_ = nullptr;
+};
+
+class Win32SessionUserToken final : public platform::SessionUserToken {
+ public:
+  explicit Win32SessionUserToken(unique_handle token) : token_(std::move(token)) {}
+
+  WinError StartProcess(const std::string& application, const std::string& commandLine, const std::string& directory,
+                        int show) override {
+    UserEnvironment environment;
+    if (const WinError error = environment.Create(token_.get()); error != ERROR_SUCCESS) return error;
+    auto createProcess = ExportOf<CreateProcessAsUserWFn>("advapi32.dll", "CreateProcessAsUserW");
+    if (createProcess == nullptr) return ERROR_PROC_NOT_FOUND;
+    // The interactive desktop of the user's session; a service's own desktop is invisible.
+    wchar_t desktop[] = L"winsta0\\default";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.lpDesktop = desktop;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(show);
+    PROCESS_INFORMATION process{};
+    const std::wstring wideApplication = WideFromAnsi(application);
+    std::wstring wideCommandLine = WideFromAnsi(commandLine);  // the call may write into it
+    const std::wstring wideDirectory = WideFromAnsi(directory);
+    if (!createProcess(token_.get(), wideApplication.c_str(), wideCommandLine.data(),
+                       /*lpProcessAttributes=*/nullptr, /*lpThreadAttributes=*/nullptr, /*bInheritHandles=*/FALSE,
+                       CREATE_UNICODE_ENVIRONMENT, environment.get(),
+                       wideDirectory.empty() ? nullptr : wideDirectory.c_str(), &startup, &process)) {
+      return GetLastError();
+    }
+    unique_handle processHandle(process.hProcess);
+    unique_handle threadHandle(process.hThread);
+    return ERROR_SUCCESS;
+  }
+
+ private:
+  unique_handle token_;
+};
+
+}  // namespace
+
+WinResult<platform::WaitableProcessPtr> Win32System::OpenProcessToWaitFor(std::uint32_t processId) {
+  unique_handle process(OpenProcess(SYNCHRONIZE, /*bInheritHandle=*/FALSE, processId));
+  if (!process) return platform::Failed<platform::WaitableProcessPtr>(GetLastError());
+  return platform::Succeeded<platform::WaitableProcessPtr>(std::make_unique<Win32WaitableProcess>(std::move(process)));
+}
+
+WinResult<std::uint32_t> Win32System::OwnSessionId() {
+  using ProcessIdToSessionIdFn = BOOL(WINAPI*)(DWORD, DWORD*);
+  auto sessionOf = ExportOf<ProcessIdToSessionIdFn>("kernel32.dll", "ProcessIdToSessionId");
+  if (sessionOf == nullptr) return platform::Failed<std::uint32_t>(ERROR_PROC_NOT_FOUND);
+  DWORD session = 0;
+  if (!sessionOf(GetCurrentProcessId(), &session)) return platform::Failed<std::uint32_t>(GetLastError());
+  return platform::Succeeded<std::uint32_t>(session);
+}
+
+std::optional<std::uint32_t> Win32System::TryActiveConsoleSessionId() {
+  using WTSGetActiveConsoleSessionIdFn = DWORD(WINAPI*)();
+  auto consoleSession = ExportOf<WTSGetActiveConsoleSessionIdFn>("kernel32.dll", "WTSGetActiveConsoleSessionId");
+  if (consoleSession == nullptr) return std::nullopt;
+  const DWORD session = consoleSession();
+  if (session == 0xFFFFFFFF) return std::nullopt;  // the console is between sessions
+  return session;
+}
+
+WinResult<platform::SessionUserTokenPtr> Win32System::QuerySessionUserToken(std::uint32_t sessionId) {
+  using Token = platform::SessionUserTokenPtr;
+  auto wtsapi = LoadSystemLibrary("wtsapi32.dll");
+  if (!wtsapi.ok()) return platform::Failed<Token>(wtsapi.error);
+  auto query = ExportOf<WTSQueryUserTokenFn>(wtsapi.value.get(), "WTSQueryUserToken");
+  if (query == nullptr) return platform::Failed<Token>(ERROR_PROC_NOT_FOUND);
+  unique_handle token;
+  if (!query(sessionId, token.put())) return platform::Failed<Token>(GetLastError());
+  return platform::Succeeded<Token>(std::make_unique<Win32SessionUserToken>(std::move(token)));
+}
+
+}  // namespace velora::win32

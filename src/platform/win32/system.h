@@ -39,6 +39,11 @@ class Win32System final : public platform::SystemApi {
   platform::WinResult<std::string> AnsiToUtf8(const std::string& ansiText) override;
   platform::WinResult<platform::ProcessTokenPtr> OpenProcessPrimaryToken(std::uint32_t processId) override;
 
+  platform::WinResult<platform::WaitableProcessPtr> OpenProcessToWaitFor(std::uint32_t processId) override;
+  platform::WinResult<std::uint32_t> OwnSessionId() override;
+  std::optional<std::uint32_t> TryActiveConsoleSessionId() override;
+  platform::WinResult<platform::SessionUserTokenPtr> QuerySessionUserToken(std::uint32_t sessionId) override;
+
  private:
   unique_hmodule versionDll_;
 };

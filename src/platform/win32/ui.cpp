@@ -40,8 +40,12 @@ platform::WinResult<std::string> Win32Ui::ConvertOemToAnsi(const std::string& oe
 std::optional<std::uint32_t> Win32Ui::TryShellProcessId() {
   HWND shell = GetShellWindow();
   if (shell == nullptr) return std::nullopt;
+  return TryWindowProcessId(reinterpret_cast<platform::WindowId>(shell));
+}
+
+std::optional<std::uint32_t> Win32Ui::TryWindowProcessId(platform::WindowId window) {
   DWORD processId = 0;
-  if (GetWindowThreadProcessId(shell, &processId) == 0 || processId == 0) return std::nullopt;
+  if (GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &processId) == 0 || processId == 0) return std::nullopt;
   return processId;
 }
 

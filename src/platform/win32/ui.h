@@ -13,6 +13,7 @@ class Win32Ui final : public platform::UiApi {
   int GetSystemMetrics(int index) override;
   platform::WinResult<std::string> ConvertOemToAnsi(const std::string& oemText) override;
   std::optional<std::uint32_t> TryShellProcessId() override;
+  std::optional<std::uint32_t> TryWindowProcessId(platform::WindowId window) override;
 };
 
 }  // namespace velora::win32

@@ -6,6 +6,8 @@
 //   release_on_quit=1|0                        0: log the WM_QUIT, ignore it and keep the file
 //   quit_delay_ms=<n>                          wait this long after WM_QUIT before ending (still holding)
 //   single_copy=1                              refuse to run while "velora_memfile" already exists
+//   save_state_ms=<n>                          after WM_QUIT let go of the held file at once, then save
+//                                              its state this long, still holding "velora_memfile"
 //   exit_at_once=1                             log the start and end: a program that only records it ran
 #include <windows.h>
 
@@ -104,6 +106,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   const bool releaseOnQuit = settings["release_on_quit"] != "0";
   const DWORD quitDelayMs = std::strtoul(settings["quit_delay_ms"].c_str(), nullptr, 10);
+  const DWORD saveStateMs = std::strtoul(settings["save_state_ms"].c_str(), nullptr, 10);
   MSG message{};
   for (;;) {
     const BOOL got = GetMessageA(&message, /*hWnd=*/nullptr, /*wMsgFilterMin=*/0, /*wMsgFilterMax=*/0);
@@ -114,6 +117,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         continue;
       }
       log.Write("quit");
+      if (saveStateMs > 0) {
+        held.reset();
+        log.Write("saving state");
+        Sleep(saveStateMs);
+      }
       Sleep(quitDelayMs);
       break;
     }
