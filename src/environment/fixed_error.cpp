@@ -4,19 +4,19 @@
 
 namespace velora {
 
-void ShowFixedError(platform::UiApi& ui, const StartupState& startup, const std::string& englishText,
-                    const std::string& russianText) {
+void ShowFixedError(platform::UiApi& ui, const StartupState& startup, const ProductNames& names,
+                    const std::string& englishText, const std::string& russianText) {
   platform::MessageBoxRequest box;
   box.style = win::kErrorBoxStyle;
   if (startup.UseRussian) {
     box.function = platform::MessageBoxFunction::MessageBoxExA;
     box.text = russianText;
-    box.caption = startup.ProgName;
+    box.caption = names.ProgName;
     box.languageId = win::kLangRussianNeutral;
   } else {
     box.function = platform::MessageBoxFunction::MessageBoxA;
     box.text = englishText;
-    box.caption = startup.EnglishProgName;
+    box.caption = names.EnglishProgName;
   }
   // An error box that cannot be shown leaves nothing else to tell the user; the exit code still says it.
   static_cast<void>(ui.ShowMessageBox(box));

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "environment/product_names.h"
 #include "environment/startup_state.h"
 #include "platform/ui_api.h"
 
@@ -11,7 +12,7 @@ namespace velora {
 
 /// Russian text in MessageBoxExA (language 0x0019, caption ProgName) under UseRussian, else the English
 /// text in MessageBoxA (caption EnglishProgName); style MB_OK | MB_ICONERROR | MB_SERVICE_NOTIFICATION.
-void ShowFixedError(platform::UiApi& ui, const StartupState& startup, const std::string& englishText,
-                    const std::string& russianText);
+void ShowFixedError(platform::UiApi& ui, const StartupState& startup, const ProductNames& names,
+                    const std::string& englishText, const std::string& russianText);
 
 }  // namespace velora

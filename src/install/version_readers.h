@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "environment/product_names.h"
 #include "environment/startup_state.h"
 #include "platform/platform.h"
 
@@ -14,9 +15,9 @@ namespace velora {
 [[nodiscard]] std::int32_t ReadCokVersion(platform::FileApi& files, const std::string& path);  ///< 2 bytes at offset 5
 [[nodiscard]] std::int32_t Read3bsVersion(platform::FileApi& files, const std::string& path);  ///< 1 byte at offset 6
 /// The "langver" value line; 0 after the fixed-text box (shown with platform.ui in the user's language
-/// from startup) when it cannot be read or is no integer.
+/// from startup, captioned with names) when it cannot be read or is no integer.
 [[nodiscard]] std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& startup,
-                                          const std::string& path);
+                                          const ProductNames& names, const std::string& path);
 /// The "FileVersion" text of the first translation of the version resource; empty when there is none.
 [[nodiscard]] std::string ReadExeFileVersion(platform::SystemApi& system, const std::string& path);
 

@@ -110,7 +110,7 @@ void ShowLangError(const LanguageContext& language, const std::string& text) {
   platform::MessageBoxRequest box;
   box.function = platform::MessageBoxFunction::MessageBoxExA;
   box.text = text;
-  box.caption = language.startup.ProgName;
+  box.caption = language.names.ProgName;
   box.style = win::kErrorBoxStyle;
   box.languageId = static_cast<std::uint16_t>(language.table.LangId & 0xFFFF);
   // An error box that cannot be shown leaves nothing else to tell the user; the exit code still says it.
@@ -118,7 +118,8 @@ void ShowLangError(const LanguageContext& language, const std::string& text) {
 }
 
 void ShowLangFileError(const LanguageContext& language, const std::string& fileName) {
-  ShowFixedError(language.platform.ui, language.startup, "Can't handle the language support file " + fileName,
+  ShowFixedError(language.platform.ui, language.startup, language.names,
+                 "Can't handle the language support file " + fileName,
                  "Не удаётся работать с файлом языковой поддержки " + fileName);
 }
 

@@ -1,9 +1,8 @@
-// The bilingual fixed-text error box and the product key.
+// The bilingual fixed-text error box and the path rule.
 #include <gtest/gtest.h>
 
 #include "base/path_rule.h"
 #include "environment/fixed_error.h"
-#include "environment/product_key.h"
 #include "support/test_session.h"
 
 namespace velora {
@@ -12,7 +11,7 @@ namespace {
 TEST(ShowFixedError, EnglishUserGetsMessageBoxAWithTheEnglishCaption) {
   fakes::FakeWindows fake;
   auto session = fakes::MakeTestSession(fake);
-  ShowFixedError(session->platform.ui, session->Startup, "No access to system registry",
+  ShowFixedError(session->platform.ui, session->Startup, session->Names, "No access to system registry",
                  "Нет доступа к системному реестру");
   ASSERT_EQ(fake.ui.boxes.size(), 1u);
   const auto& box = fake.ui.boxes[0];
@@ -25,7 +24,7 @@ TEST(ShowFixedError, EnglishUserGetsMessageBoxAWithTheEnglishCaption) {
 TEST(ShowFixedError, RussianUserGetsMessageBoxExAInRussianWithLanguage0x19) {
   fakes::FakeWindows fake;
   auto session = fakes::MakeTestSession(fake, {.russian = true});
-  ShowFixedError(session->platform.ui, session->Startup, "No access to system registry",
+  ShowFixedError(session->platform.ui, session->Startup, session->Names, "No access to system registry",
                  "Нет доступа к системному реестру");
   ASSERT_EQ(fake.ui.boxes.size(), 1u);
   const auto& box = fake.ui.boxes[0];
@@ -39,33 +38,6 @@ TEST(ShowFixedError, RussianUserGetsMessageBoxExAInRussianWithLanguage0x19) {
             "\"\xC2\xE5\xEB\xEE\xF0\xE0\"");
   EXPECT_EQ(box.style, 0x00200010u);
   EXPECT_EQ(box.languageId, 0x0019);
-}
-
-TEST(OpenProductKey, CreatesTheAbsentKeyUnderTheCurrentUserAndLeavesItOpen) {
-  fakes::FakeWindows fake;
-  auto session = fakes::MakeTestSession(fake);
-  EXPECT_TRUE(OpenProductKey(session->Startup.Registry, session->Startup.AppName));
-  EXPECT_TRUE(session->Startup.Registry.HasOpenKey());
-  EXPECT_TRUE(fake.registry.KeyExists(platform::RootKey::CurrentUser, "Software\\Orvane\\Velora"));
-  ASSERT_FALSE(fake.registry.Opens().empty());
-  EXPECT_EQ(fake.registry.Opens().back().access, 0x000F013Fu);
-  session->Startup.Registry.CloseKey();
-  EXPECT_EQ(fake.registry.OpenKeyCount(), 0);
-}
-
-TEST(OpenProductKey, AKeyThatCannotBeOpenedLeavesNoKeyOpenAndItsValuesUnseen) {
-  fakes::FakeWindows fake;
-  fake.registry.SetString(platform::RootKey::CurrentUser, "Software\\Orvane\\Velora", "TheLastRunFolder", "D:\\V");
-  auto session = fakes::MakeTestSession(fake);
-  static_cast<void>(OpenProductKey(session->Startup.Registry, session->Startup.AppName));
-  ASSERT_TRUE(session->Startup.Registry.ValueExists("TheLastRunFolder"));  // the same call, the key allowed
-  session->Startup.Registry.CloseKey();
-
-  fake.registry.DenyKey(platform::RootKey::CurrentUser, "Software\\Orvane\\Velora", 5);
-  static_cast<void>(OpenProductKey(session->Startup.Registry,
-                                   session->Startup.AppName));  // always true: the caller reads nothing from such a key
-  EXPECT_FALSE(session->Startup.Registry.HasOpenKey());
-  EXPECT_FALSE(session->Startup.Registry.ValueExists("TheLastRunFolder"));
 }
 
 TEST(AddBackslash, AppendsOnlyToANonEmptyPathWithoutOne) {
