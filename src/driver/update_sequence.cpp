@@ -14,6 +14,7 @@
 #include "environment/product_key.h"
 #include "install/embedded_file.h"
 #include "install/existing_file.h"
+#include "install/version_readers.h"
 #include "language/language_loader.h"
 #include "language/lookups.h"
 
@@ -294,13 +295,8 @@ class UpdateSequence {
     int tries = 0;
     platform::OpenFilePtr file = OpenInstalledFileAlone(tries);
     if (!file) return std::nullopt;
-    // The tag, and for a "3bs" file one byte more; then the version byte. A short file reads as 0.
-    static_cast<void>(file->Read(payloadIs3bs_ ? 5 : 4));  // skipped; a failed read shows in the next one
-    const auto versionByte = file->Read(1);
-    std::int32_t version =
-        versionByte.ok() && versionByte.value.size() == 1 ? static_cast<unsigned char>(versionByte.value[0]) : 0;
-    if (!payloadIs3bs_) version -= 32;
-    return version;
+    const auto head = file->Read(kDataFileHeadSize);
+    return InstalledVersionFromHead(head.ok() ? head.value : std::string(), payloadIs3bs_);
   }
 
   // Only IDYES is Yes: a box that cannot be shown counts as No.

@@ -63,6 +63,12 @@ std::int32_t Read3bsVersion(platform::FileApi& files, const std::string& path) {
   return ReadLittleEndianAt(files, path, /*offset=*/6, /*count=*/1);
 }
 
+std::int32_t InstalledVersionFromHead(std::string_view head, bool is3bs) {
+  const std::size_t offset = is3bs ? 5 : 4;
+  const std::int32_t version = head.size() > offset ? static_cast<unsigned char>(head[offset]) : 0;
+  return is3bs ? version : version - 32;
+}
+
 std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& startup, const std::string& path) {
   if (!IsExistingFile(platform.files, path)) return 0;
   if (const auto version = TryReadLangVersionLine(platform.files, path)) return *version;
