@@ -247,11 +247,11 @@ TEST_F(UpdateSequenceTest, ANonAdministratorIsToldAndNothingIsWritten) {
 
 TEST_F(UpdateSequenceTest, ARunningProductIsToldToQuitEvenWhenTheUserDeclines) {
   fake.system.existingMappings.insert("velora_memfile");
-  fake.ui.windows["TVeloraMainForm"] = 0x1234;
+  fake.desktop.windows["TVeloraMainForm"] = 0x1234;
   EXPECT_EQ(Run(), kExitDeclined);
-  ASSERT_EQ(fake.ui.posts.size(), 1u);
-  EXPECT_EQ(fake.ui.posts[0].window, 0x1234u);
-  EXPECT_EQ(fake.ui.posts[0].message, 0x0012u);
+  ASSERT_EQ(fake.desktop.posts.size(), 1u);
+  EXPECT_EQ(fake.desktop.posts[0].window, 0x1234u);
+  EXPECT_EQ(fake.desktop.posts[0].message, 0x0012u);
   EXPECT_EQ(fake.system.mappingHandlesOpen, 1);  // held until the process ends
   ASSERT_EQ(fake.system.mappingsCreated.size(), 1u);
   EXPECT_EQ(fake.system.mappingsCreated[0].name, "velora_memfile");
@@ -261,11 +261,11 @@ TEST_F(UpdateSequenceTest, ARunningProductIsToldToQuitEvenWhenTheUserDeclines) {
 TEST_F(UpdateSequenceTest, NoWindowOrNoMappingMeansNothingIsPosted) {
   fake.system.existingMappings.insert("velora_memfile");
   Run();
-  EXPECT_TRUE(fake.ui.posts.empty());
+  EXPECT_TRUE(fake.desktop.posts.empty());
   fake.system.existingMappings.clear();
-  fake.ui.windows["TVeloraMainForm"] = 0x1234;
+  fake.desktop.windows["TVeloraMainForm"] = 0x1234;
   Run();
-  EXPECT_TRUE(fake.ui.posts.empty());
+  EXPECT_TRUE(fake.desktop.posts.empty());
   EXPECT_EQ(fake.system.mappingHandlesOpen, 0);
 }
 
@@ -312,7 +312,7 @@ class QuietSelfUpdateTest : public UpdateSequenceTest {
   void SetUp() override {
     UpdateSequenceTest::SetUp();
     fake.system.existingMappings.insert("velora_memfile");
-    fake.ui.windows["TVeloraMainForm"] = 0x1234;
+    fake.desktop.windows["TVeloraMainForm"] = 0x1234;
     fake.files.LockExternally(DataPath());
   }
   static std::string DataPath() { return std::string(kFolder) + "vlfw.3bs"; }
@@ -349,11 +349,11 @@ TEST_F(QuietSelfUpdateTest, AFileHeldThroughEveryTryIsWrittenAnywayAndTheFailure
 }
 
 TEST_F(QuietSelfUpdateTest, NoWaitWhenNoProductWasToldToQuitOrNoDataFileIsInstalled) {
-  fake.ui.windows.clear();  // running, but no window to tell
+  fake.desktop.windows.clear();  // running, but no window to tell
   EXPECT_EQ(Run({"modest"}), kExitFailed);
   EXPECT_TRUE(fake.system.sleeps.empty());
 
-  fake.ui.windows["TVeloraMainForm"] = 0x1234;
+  fake.desktop.windows["TVeloraMainForm"] = 0x1234;
   fake.files.ReleaseExternalLocks(DataPath());
   fake.files.Remove(DataPath());
   fake.ui.boxes.clear();
@@ -374,7 +374,7 @@ TEST_F(QuietSelfUpdateTest, ADamagedUpdaterLeavesTheRunningProductAlone) {
     ASSERT_EQ(fake.ui.boxes.size(), 1u);
     EXPECT_EQ(fake.ui.boxes[0].text, "This updater is damaged.\r\nDownload it again.");
     EXPECT_EQ(fake.ui.boxes[0].style, 0x00200010u);
-    EXPECT_TRUE(fake.ui.posts.empty());
+    EXPECT_TRUE(fake.desktop.posts.empty());
     EXPECT_EQ(ProductStarts(), 0u);
     EXPECT_EQ(Installed(), DataFile(1));
   }
@@ -415,7 +415,7 @@ class ProductWaitTest : public QuietSelfUpdateTest, public ::testing::WithParamI
   static constexpr std::uint32_t kProductProcess = 77;
   void SetUp() override {
     QuietSelfUpdateTest::SetUp();
-    fake.ui.windowProcesses[0x1234] = kProductProcess;
+    fake.desktop.windowProcesses[0x1234] = kProductProcess;
     fake.system.onProcessEnd = [this] { fake.files.ReleaseExternalLocks(DataPath()); };
     fake.files.AddFolder(kTemp);
     log.Open(kTemp);
@@ -489,7 +489,7 @@ TEST_F(ProductWaitTest, WithoutTheProcessTheDataFilesTriesStandIn) {
 
 TEST_F(UpdateSequenceTest, TheCompletionYesStartsTheProductWithItsSharedMemoryLetGo) {
   fake.system.existingMappings.insert("velora_memfile");
-  fake.ui.windows["TVeloraMainForm"] = 0x1234;
+  fake.desktop.windows["TVeloraMainForm"] = 0x1234;
   fake.ui.answers = {win::kIdYes, win::kIdYes};
   EXPECT_EQ(Run(), kExitWritten);
   EXPECT_EQ(fake.system.shellStarts.size(), 1u);
