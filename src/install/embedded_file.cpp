@@ -4,6 +4,7 @@
 #include <array>
 #include <string_view>
 
+#include "environment/message_box.h"
 #include "install/existing_file.h"
 #include "install/progress.h"
 #include "install/version_readers.h"
