@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "base/path_rule.h"
-#include "environment/fixed_error.h"
+#include "environment/message_box.h"
 #include "environment/product_key.h"
 
 namespace velora {
@@ -161,7 +161,7 @@ void NameGroupFolders(const ProductNames& names, bool useRussian, InstallEnviron
 
 bool ReportNoRegistryAccess(platform::UiApi& ui, StartupState& startup) {
   startup.Registry.CloseKey();
-  ShowFixedError(ui, startup, "No access to system registry", "Нет доступа к системному реестру");
+  ShowRegistryError(ui, startup);
   return false;
 }
 

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "base/hex_text.h"
-#include "environment/fixed_error.h"
+#include "language/language_boxes.h"
 #include "install/existing_file.h"
 #include "language/language_file_reader.h"
 
@@ -72,8 +72,7 @@ std::int32_t InstalledVersionFromHead(std::string_view head, bool is3bs) {
 std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& startup, const std::string& path) {
   if (!IsExistingFile(platform.files, path)) return 0;
   if (const auto version = TryReadLangVersionLine(platform.files, path)) return *version;
-  ShowFixedError(platform.ui, startup, "Can't handle the language support file " + path,
-                 "Не удаётся работать с файлом языковой поддержки " + path);
+  ShowLangFileError(platform.ui, startup, path);
   return 0;
 }
 

@@ -76,7 +76,7 @@ class HugeListing final : public platform::FileApi {
 
 TEST_F(FolderSizeTest, FoldersOverFourGibibytesDoNotWrap) {
   HugeListing files;
-  platform::Platform huge{fake.registry, files, fake.ui, fake.system, fake.progress};
+  platform::Platform huge{fake.registry, files, fake.ui, fake.desktop, fake.system, fake.progress};
   Session hugeSession(huge, {}, StartupState{.Registry = RegistryAccessor(fake.registry, 0)}, true);
   EXPECT_EQ(FolderSizeKb(hugeSession.platform.files, "C:\\Big"), 6 * 1024 * 1024);
 }

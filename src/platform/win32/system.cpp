@@ -180,6 +180,8 @@ std::uint16_t Win32System::GetProcessorArchitecture() {
   return info.wProcessorArchitecture;
 }
 
+int Win32System::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
+
 WinResult<std::string> Win32System::EnvironmentVariable(const std::string& name) {
   for (;;) {
     SetLastError(ERROR_SUCCESS);
@@ -345,6 +347,15 @@ WinResult<std::string> Win32System::AnsiToUtf8(const std::string& ansiText) {
   WideCharToMultiByte(CP_UTF8, /*dwFlags=*/0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length,
                       /*lpDefaultChar=*/nullptr, /*lpUsedDefaultChar=*/nullptr);
   return platform::Succeeded(std::move(utf8));
+}
+
+WinResult<std::string> Win32System::ConvertOemToAnsi(const std::string& oemText) {
+  std::string ansi(oemText.size(), '\0');
+  // OemToCharBuffA, the length-bounded form of OemToCharA, so that zero bytes in the text cannot end it.
+  if (!oemText.empty() && !OemToCharBuffA(oemText.data(), ansi.data(), static_cast<DWORD>(oemText.size()))) {
+    return platform::Failed<std::string>(GetLastError());
+  }
+  return platform::Succeeded(std::move(ansi));
 }
 
 WinResult<platform::ProcessTokenPtr> Win32System::OpenProcessPrimaryToken(std::uint32_t processId) {
