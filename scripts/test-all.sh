@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Everything from a clean clone, in order: installs what is missing; checks the formatting; runs
-# clang-tidy; builds and runs the unit tier under ASan + UBSan; builds the host and Windows presets and
-# the exe with clang; runs each fuzz target briefly; then runs all three test tiers (unit on the host;
-# win32 and e2e under Wine) in one CTest run that ends with CTest's summary. The checks before it are
-# listed in that run as tests labelled "ci", so the one summary covers them too. Prints each stage's time.
+# Everything from a clean clone: installs what is missing; checks the formatting; runs clang-tidy; builds
+# the unit tier under ASan + UBSan and the Windows preset, each configuration compiled once; then runs all
+# three test tiers (unit on the host; win32 and e2e under Wine) in one CTest run that ends with CTest's
+# summary. The Wine tiers take turns on one prefix and leave a core idle, so the exe built with clang and
+# the fuzz targets are built and run beside them, in the background. Every check is listed in that one
+# CTest run as a test labelled "ci", so its summary covers them too. Prints each stage's time.
 set -euo pipefail
 cd "$(dirname "$(realpath "$0")")/.."
 fuzz_seconds=${VELORA_FUZZ_SECONDS:-20}
@@ -36,30 +37,40 @@ check() {
              "set_tests_properties(ci.$name PROPERTIES LABELS ci)")
 }
 
+# background <name> <command...>: a check run beside what follows; its outcome becomes the test ci.<name>,
+# which waits for it and shows its log.
+background() {
+  local name=$1 status_file=$PWD/build/all/logs/$1.status
+  rm -f "$status_file"
+  ( status=0; run_stage "$@" || status=$?; echo "$status" >"$status_file" ) &
+  ci_tests+=("add_test(ci.$name /bin/sh -c \"while [ ! -f '$status_file' ]; do sleep 1; done; cat '$PWD/build/all/logs/$name.log'; exit \\\$(cat '$status_file')\")"
+             "set_tests_properties(ci.$name PROPERTIES LABELS ci TIMEOUT 1200)")
+}
+
 stage install-deps scripts/install-deps.sh
 check format scripts/format.sh check
-stage configure-host cmake --preset host
-check tidy scripts/tidy.sh build/host
-check host-asan-unit bash -c 'cmake --preset host-asan && cmake --build --preset host-asan &&
-                              ctest --preset host-asan -j2 --timeout 600'
-stage build-host cmake --build --preset host
+# The unit tier is built once, under the sanitizers; clang-tidy reads the same compile commands.
+stage configure-host-asan cmake --preset host-asan
+check tidy scripts/tidy.sh build/host-asan
+stage build-host-asan cmake --build --preset host-asan
 stage build-windows bash -c 'cmake --preset windows && cmake --build --preset windows'
-check windows-clang bash -c 'cmake --preset windows-clang && cmake --build --preset windows-clang &&
+background windows-clang bash -c 'cmake --preset windows-clang && cmake --build --preset windows-clang &&
   bash tests/foundation/check-size.sh build/windows-clang/VeloraUpdate.exe build/windows-clang/embedded/payload.bin &&
-  bash tests/foundation/check-imports.sh build/windows-clang/VeloraUpdate.exe'
-check fuzz fuzz/run-fuzz.sh "$fuzz_seconds"
+  bash tests/foundation/check-imports.sh build/windows-clang/VeloraUpdate.exe &&
+  bash tests/foundation/check-pe.sh build/windows-clang/VeloraUpdate.exe'
+background fuzz bash -c 'scripts/wait-for-status.sh build/all/logs/windows-clang.status && fuzz/run-fuzz.sh '"$fuzz_seconds"
 
 prefix=build/windows/wineprefix
-trap 'scripts/wine-env.sh down "$prefix"' EXIT
+trap 'wait; scripts/wine-env.sh down "$prefix"' EXIT
 # Start the prefix's servers before CTest lists the Wine test programs, with their output sent away, so
 # that none of them holds CTest's output pipe.
 stage wine-prefix scripts/wine-env.sh ensure "$prefix"
 
-echo "== stage times"
+echo "== stage times so far"
 printf '   %s\n' "${timings[@]}"
-# One CTest run over both build trees and the checks above, so that one summary covers all of them.
+# One CTest run over both build trees and the checks, so that one summary covers all of them.
 {
-  printf 'subdirs("%s" "%s")\n' "$PWD/build/host" "$PWD/build/windows"
+  printf 'subdirs("%s" "%s")\n' "$PWD/build/host-asan" "$PWD/build/windows"
   printf '%s\n' "${ci_tests[@]}"
 } >build/all/CTestTestfile.cmake
 ctest --test-dir build/all --output-on-failure --timeout 600 -j2

@@ -38,7 +38,8 @@ int RunUpdater(platform::Platform& platform, std::vector<std::string> arguments)
   // Every box of the run goes through the logging seam, so that the log holds each with its answer.
   RunLog log(platform.files, platform.system);
   LoggingUi loggingUi(platform.ui, log);
-  platform::Platform logged{platform.registry, platform.files, loggingUi, platform.system, platform.progress};
+  platform::Platform logged{platform.registry, platform.files,  loggingUi,
+                            platform.desktop,  platform.system, platform.progress};
 
   Session session(logged, std::move(arguments));
   log.Open(FindTempFolder(platform.system));

@@ -6,6 +6,7 @@
 #include "driver/run_log.h"
 #include "driver/session.h"
 #include "environment/install_environment.h"
+#include "environment/message_box.h"
 #include "platform/win_constants.h"
 
 namespace velora {
@@ -54,7 +55,7 @@ bool RecordFolderSize(Session& session, RunLog& log) {
       return true;
     }
     log.WriteFailure("the uninstall entry HKLM\\" + entry + " cannot be opened", key.error);
-    ShowNoRegistryAccess(session.platform.ui, session.Startup, session.Names);
+    ShowRegistryError(session.platform.ui, session.Startup, session.Names);
     return false;
   }
   const std::int32_t sizeKb = FolderSizeKb(session.platform.files, environment.ProductFolder);
@@ -65,7 +66,7 @@ bool RecordFolderSize(Session& session, RunLog& log) {
   if (const auto error = key.value->SetDwordValue(kEstimatedSizeValue, static_cast<std::uint32_t>(sizeKb));
       error != win::kErrorSuccess) {
     log.WriteFailure(std::string(kEstimatedSizeValue) + " cannot be written to HKLM\\" + entry, error);
-    ShowNoRegistryAccess(session.platform.ui, session.Startup, session.Names);
+    ShowRegistryError(session.platform.ui, session.Startup, session.Names);
     return false;
   }
   log.Write(std::string(kEstimatedSizeValue) + " " + std::to_string(sizeKb) + " KiB recorded in HKLM\\" + entry);

@@ -13,20 +13,6 @@ class LoggingUi final : public platform::UiApi {
   LoggingUi(platform::UiApi& ui, RunLog& log) : ui_(ui), log_(log) {}
 
   platform::WinResult<int> ShowMessageBox(const platform::MessageBoxRequest& request) override;
-  std::optional<platform::WindowId> TryFindWindowByClass(const std::string& className) override {
-    return ui_.TryFindWindowByClass(className);
-  }
-  platform::WinError PostToWindow(platform::WindowId window, std::uint32_t message) override {
-    return ui_.PostToWindow(window, message);
-  }
-  int GetSystemMetrics(int index) override { return ui_.GetSystemMetrics(index); }
-  platform::WinResult<std::string> ConvertOemToAnsi(const std::string& oemText) override {
-    return ui_.ConvertOemToAnsi(oemText);
-  }
-  std::optional<std::uint32_t> TryShellProcessId() override { return ui_.TryShellProcessId(); }
-  std::optional<std::uint32_t> TryWindowProcessId(platform::WindowId window) override {
-    return ui_.TryWindowProcessId(window);
-  }
 
  private:
   platform::UiApi& ui_;

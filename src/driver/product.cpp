@@ -13,7 +13,7 @@ std::string QuotedCommandLine(const std::string& file) { return "\"" + file + "\
 // user without this program's administrator rights: a product started elevated writes its settings
 // and files where the user's copy does not look, and unelevated programs cannot talk to it.
 ProductStart StartAsShellUser(Session& session, const std::string& file, const std::string& folder, RunLog& log) {
-  const std::optional<std::uint32_t> shellProcess = session.platform.ui.TryShellProcessId();
+  const std::optional<std::uint32_t> shellProcess = session.platform.desktop.TryShellProcessId();
   if (!shellProcess) {
     log.Write("the product cannot be started as the signed-in user: no desktop shell window");
     return {};

@@ -8,10 +8,12 @@
 #include "driver/product.h"
 #include "driver/run_log.h"
 #include "driver/session.h"
-#include "environment/fixed_error.h"
+#include "environment/message_box.h"
 #include "environment/install_environment.h"
 #include "install/embedded_file.h"
 #include "install/existing_file.h"
+#include "install/version_readers.h"
+#include "language/language_boxes.h"
 #include "language/language_loader.h"
 #include "language/lookups.h"
 
@@ -116,13 +118,13 @@ class UpdateSequence {
       log_.Write("the product is not running");
       return false;
     }
-    const auto window = session_.platform.ui.TryFindWindowByClass(kProductWindowClass);
+    const auto window = session_.platform.desktop.TryFindWindowByClass(kProductWindowClass);
     if (!window) {
       log_.Write(std::string("the product is running, but no window of class ") + kProductWindowClass + " was found");
       return false;
     }
     productProcess_ = OpenProductProcess(*window);
-    if (const auto error = session_.platform.ui.PostToWindow(*window, win::kWmQuit); error != win::kErrorSuccess) {
+    if (const auto error = session_.platform.desktop.PostToWindow(*window, win::kWmQuit); error != win::kErrorSuccess) {
       log_.WriteFailure("the product is running, but WM_QUIT could not be posted to it", error);
       return false;
     }
@@ -133,8 +135,8 @@ class UpdateSequence {
   // The product's process, opened before WM_QUIT so that its id cannot pass to another process in
   // between; nullptr when it cannot be had, and then the data file's exclusive-open tries stand in.
   platform::WaitableProcessPtr OpenProductProcess(platform::WindowId window) {
-    platform::UiApi& ui = session_.platform.ui;
-    const std::optional<std::uint32_t> processId = ui.TryWindowProcessId(window);
+    platform::DesktopApi& desktop = session_.platform.desktop;
+    const std::optional<std::uint32_t> processId = desktop.TryWindowProcessId(window);
     if (!processId) {
       log_.Write("the product's process cannot be told from its window");
       return nullptr;
@@ -146,7 +148,7 @@ class UpdateSequence {
     }
     // The id was read before the process was opened: a window still owned by that id shows that the
     // handle is the product's, not that of a later process that took over the id of an ended one.
-    if (ui.TryWindowProcessId(window) != processId) {
+    if (desktop.TryWindowProcessId(window) != processId) {
       log_.Write("the product's window went away while its process was opened");
       return nullptr;
     }
@@ -243,8 +245,8 @@ class UpdateSequence {
       log_.Write("installed data file version " + std::to_string(*installedVersion) + ", this update's version " +
                  payloadVersionText_);
       if (settings_.PayloadVersion < *installedVersion &&
-          !AskQuestion(GetLangText(language_, "soundquest"),
-                       GetLangLinesFmt(language_, "olderfilever", {settings_.PayloadFileName}))) {
+          !AskLangQuestion(language_, GetLangText(language_, "soundquest"),
+                           GetLangLinesFmt(language_, "olderfilever", {settings_.PayloadFileName}))) {
         return kExitDeclined;
       }
     } else {
@@ -252,8 +254,8 @@ class UpdateSequence {
     }
     const std::string caption = GetLangText(language_, "liveupdatecaption");
     const std::string payloadName = GetLangText(language_, settings_.PayloadDisplayKey) + " " + payloadVersionText_;
-    if (!AskQuestion(GetLangText(language_, "soundquest"),
-                     GetLangLinesFmt(language_, "installask", {caption, payloadName}))) {
+    if (!AskLangQuestion(language_, GetLangText(language_, "soundquest"),
+                         GetLangLinesFmt(language_, "installask", {caption, payloadName}))) {
       return kExitDeclined;
     }
     return std::nullopt;
@@ -277,21 +279,8 @@ class UpdateSequence {
     int tries = 0;
     platform::OpenFilePtr file = OpenInstalledFileAlone(tries);
     if (!file) return std::nullopt;
-    // The tag, and for a "3bs" file one byte more; then the version byte. A short file reads as 0.
-    static_cast<void>(file->Read(payloadIs3bs_ ? 5 : 4));  // skipped; a failed read shows in the next one
-    const auto versionByte = file->Read(1);
-    std::int32_t version =
-        versionByte.ok() && versionByte.value.size() == 1 ? static_cast<unsigned char>(versionByte.value[0]) : 0;
-    if (!payloadIs3bs_) version -= 32;
-    return version;
-  }
-
-  // Only IDYES is Yes: a box that cannot be shown counts as No.
-  bool AskQuestion(const std::string& caption, const std::string& text) {
-    platform::MessageBoxRequest box{platform::MessageBoxFunction::MessageBoxExA, text, caption, win::kQuestionBoxStyle,
-                                    static_cast<std::uint16_t>(session_.Language.LangId & 0xFFFF)};
-    const auto answer = session_.platform.ui.ShowMessageBox(box);
-    return answer.ok() && answer.value == win::kIdYes;
+    const auto head = file->Read(kDataFileHeadSize);
+    return InstalledVersionFromHead(head.ok() ? head.value : std::string(), payloadIs3bs_);
   }
 
   InstallOutcome InstallPayload() {
@@ -331,7 +320,7 @@ class UpdateSequence {
     const std::string done = GetLangTextFmt(
         language_, "installdone",
         {caption + " (" + GetLangText(language_, settings_.PayloadDisplayKey) + " " + payloadVersionText_ + ")"});
-    return AskQuestion(caption, done + "\r\n\r\n" + GetLangText(language_, "asktorun"));
+    return AskLangQuestion(language_, caption, done + "\r\n\r\n" + GetLangText(language_, "asktorun"));
   }
 
   Session& session_;

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "base/path_rule.h"
-#include "environment/fixed_error.h"
+#include "environment/message_box.h"
 #include "environment/product_key.h"
 
 namespace velora {
@@ -184,7 +184,7 @@ void NameGroupFolders(const ProductNames& names, bool useRussian, InstallEnviron
 /// Discovery ends at a registry value that is no string, after the box.
 Discovery EndAtRegistryError(Discovery::Failure failure, platform::WinError error, std::string entryFolder,
                              platform::UiApi& ui, const StartupState& startup, const ProductNames& names) {
-  ShowNoRegistryAccess(ui, startup, names);
+  ShowRegistryError(ui, startup, names);
   return {.failure = failure, .error = error, .entryFolder = std::move(entryFolder)};
 }
 
@@ -194,10 +194,6 @@ std::string FindTempFolder(platform::SystemApi& system) {
   std::string folder = system.EnvironmentVariable("Temp").value;  // empty when it is not set
   AddBackslash(folder);
   return folder;
-}
-
-void ShowNoRegistryAccess(platform::UiApi& ui, const StartupState& startup, const ProductNames& names) {
-  ShowFixedError(ui, startup, names, "No access to system registry", "Нет доступа к системному реестру");
 }
 
 Discovery DiscoverEnvironment(platform::Platform& platform, const StartupState& startup, const ProductNames& names,

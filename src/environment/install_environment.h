@@ -54,7 +54,4 @@ inline constexpr const char* kLastRunFolderValue = "TheLastRunFolder";
 [[nodiscard]] Discovery DiscoverEnvironment(platform::Platform& platform, const StartupState& startup,
                                             const ProductNames& names, InstallEnvironment& environment);
 
-/// The fixed-text box of a registry that cannot be read or written: "No access to system registry".
-void ShowNoRegistryAccess(platform::UiApi& ui, const StartupState& startup, const ProductNames& names);
-
 }  // namespace velora

@@ -4,11 +4,11 @@
 #include <array>
 #include <string_view>
 
-#include "environment/fixed_error.h"
+#include "environment/message_box.h"
 #include "install/existing_file.h"
 #include "install/progress.h"
 #include "install/version_readers.h"
-#include "language/lookups.h"
+#include "language/language_boxes.h"
 #include "platform/opened_file_check.h"
 
 namespace velora {
@@ -154,40 +154,21 @@ VersionComparison CompareVersions(const LanguageContext& language, const std::st
   return versions;
 }
 
-platform::MessageBoxRequest OlderFileQuestion(const LanguageContext& language, const std::string& destinationPath,
-                                              const VersionComparison& versions) {
-  platform::MessageBoxRequest box;
-  box.style = win::kQuestionBoxStyle;
-  if (language.table.CurrentLang >= 0) {
-    box.function = platform::MessageBoxFunction::MessageBoxExA;
-    box.caption = GetLangText(language, "soundquest");
-    box.text = GetLangLinesFmt(language, "olderfilever", {destinationPath});
-    box.languageId = static_cast<std::uint16_t>(language.table.LangId & 0xFFFF);
-  } else if (language.startup.UseRussian) {
-    box.function = platform::MessageBoxFunction::MessageBoxExA;
-    box.caption = "Резонный вопрос";
-    box.text = "Устанавливаемый файл " + destinationPath + "\r\n" +
-               "более старой версии, чем уже установленный.\r\n\r\n" +
-               "Действительно ли Вы хотите заменить уже имеющийся\r\n" + "файл версии " + versions.installedText +
-               " на более старый версии " + versions.newText + "?";
-    box.languageId = win::kLangRussianNeutral;
-  } else {
-    box.function = platform::MessageBoxFunction::MessageBoxA;
-    box.caption = "Sound question";
-    box.text = destinationPath + " file installing is of older version\r\n" +
-               "than the same already installed.\r\n\r\n" + "Do you really want to replace existing\r\n" +
-               "new file version " + versions.installedText + " with an older file version " + versions.newText + "?";
-  }
-  return box;
-}
-
 // Asks before an older file replaces a newer one, with the progress window out of the way meanwhile.
-// A box that cannot be shown is no answer: the newer file stays.
+// A box that cannot be shown is no answer: the newer file stays. The language file's question names
+// only the file; the fixed ones name both versions, the installed one first.
 bool UserAcceptsOlderFile(const LanguageContext& language, const std::string& destinationPath,
                           const VersionComparison& versions) {
   HideProgress(language.platform.progress);
-  const auto answer = language.platform.ui.ShowMessageBox(OlderFileQuestion(language, destinationPath, versions));
-  return answer.ok() && answer.value == win::kIdYes;
+  const FixedText text{
+      destinationPath + " file installing is of older version\r\n" + "than the same already installed.\r\n\r\n" +
+          "Do you really want to replace existing\r\n" + "new file version " + versions.installedText +
+          " with an older file version " + versions.newText + "?",
+      "Устанавливаемый файл " + destinationPath + "\r\n" + "более старой версии, чем уже установленный.\r\n\r\n" +
+          "Действительно ли Вы хотите заменить уже имеющийся\r\n" + "файл версии " + versions.installedText +
+          " на более старый версии " + versions.newText + "?"};
+  return AskQuestion(language, {"soundquest", "olderfilever", {destinationPath}}, {"Sound question", "Резонный вопрос"},
+                     text);
 }
 
 // The outcome, or the error of the step that failed; the temporary copy is gone again by the time this

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "base/hex_text.h"
-#include "environment/fixed_error.h"
+#include "language/language_boxes.h"
 #include "install/existing_file.h"
 #include "language/language_file_reader.h"
 
@@ -63,12 +63,17 @@ std::int32_t Read3bsVersion(platform::FileApi& files, const std::string& path) {
   return ReadLittleEndianAt(files, path, /*offset=*/6, /*count=*/1);
 }
 
+std::int32_t InstalledVersionFromHead(std::string_view head, bool is3bs) {
+  const std::size_t offset = is3bs ? 5 : 4;
+  const std::int32_t version = head.size() > offset ? static_cast<unsigned char>(head[offset]) : 0;
+  return is3bs ? version : version - 32;
+}
+
 std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& startup, const ProductNames& names,
                             const std::string& path) {
   if (!IsExistingFile(platform.files, path)) return 0;
   if (const auto version = TryReadLangVersionLine(platform.files, path)) return *version;
-  ShowFixedError(platform.ui, startup, names, "Can't handle the language support file " + path,
-                 "Не удаётся работать с файлом языковой поддержки " + path);
+  ShowLangFileError(platform.ui, startup, names, path);
   return 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "environment/product_names.h"
 #include "environment/startup_state.h"
@@ -14,6 +15,15 @@ namespace velora {
 [[nodiscard]] std::int32_t ReadPakVersion(platform::FileApi& files, const std::string& path);  ///< 2 bytes at offset 6
 [[nodiscard]] std::int32_t ReadCokVersion(platform::FileApi& files, const std::string& path);  ///< 2 bytes at offset 5
 [[nodiscard]] std::int32_t Read3bsVersion(platform::FileApi& files, const std::string& path);  ///< 1 byte at offset 6
+/// The bytes of an installed data file's head that InstalledVersionFromHead needs.
+inline constexpr std::size_t kDataFileHeadSize = 6;
+/// The version the update's pre-check takes from the head (the first bytes, up to kDataFileHeadSize)
+/// of the installed data file: after the 4-byte tag a ".3bs" file has one byte more and then its version,
+/// at offset 5, where the build also takes the embedded copy's version; any other kind has its version
+/// at offset 4, less 32. A head too short for the byte reads as 0 (so -32 for other kinds). This is not
+/// Read3bsVersion's byte (offset 6): that one is what the version-guarded installation of product files
+/// compares, and the two have always been read apart.
+[[nodiscard]] std::int32_t InstalledVersionFromHead(std::string_view head, bool is3bs);
 /// The "langver" value line; 0 after the fixed-text box (shown with platform.ui in the user's language
 /// from startup, captioned with names) when it cannot be read or is no integer.
 [[nodiscard]] std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& startup,

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "base/ascii_case.h"
-#include "environment/fixed_error.h"
+#include "environment/message_box.h"
 #include "environment/product_key.h"
 #include "language/language_context.h"
 #include "language/language_file_reader.h"

@@ -1,6 +1,6 @@
 #include "language/lookups.h"
 
-#include "environment/fixed_error.h"
+#include "language/language_boxes.h"
 #include "language/language_context.h"
 #include "language/language_file_reader.h"
 
@@ -52,7 +52,8 @@ EntryRead ReadEntry(const LanguageContext& language, std::int32_t index, platfor
   text.clear();
   const EntryRead read = ReadEntryFromStart(language, index, file, key, kind, text);
   if (read == EntryRead::Failed) {
-    ShowLangFileError(language, language.table.LangFiles[static_cast<std::size_t>(index)]);
+    ShowLangFileError(language.platform.ui, language.startup, language.names,
+                      language.table.LangFiles[static_cast<std::size_t>(index)]);
   }
   return read;
 }
@@ -104,23 +105,6 @@ std::string GetLangTextFmt(const LanguageContext& language, const std::string& k
 std::string GetLangLinesFmt(const LanguageContext& language, const std::string& key,
                             const std::vector<std::string>& arguments) {
   return FillPlaceholders(GetLangLines(language, key), arguments);
-}
-
-void ShowLangError(const LanguageContext& language, const std::string& text) {
-  platform::MessageBoxRequest box;
-  box.function = platform::MessageBoxFunction::MessageBoxExA;
-  box.text = text;
-  box.caption = language.names.ProgName;
-  box.style = win::kErrorBoxStyle;
-  box.languageId = static_cast<std::uint16_t>(language.table.LangId & 0xFFFF);
-  // An error box that cannot be shown leaves nothing else to tell the user; the exit code still says it.
-  static_cast<void>(language.platform.ui.ShowMessageBox(box));
-}
-
-void ShowLangFileError(const LanguageContext& language, const std::string& fileName) {
-  ShowFixedError(language.platform.ui, language.startup, language.names,
-                 "Can't handle the language support file " + fileName,
-                 "Не удаётся работать с файлом языковой поддержки " + fileName);
 }
 
 }  // namespace velora

@@ -1,5 +1,5 @@
 // Keyed messages from the current language file, falling back to the default file, with the
-// placeholders %1 to %4 filled; and the two boxes of the language support.
+// placeholders %1 to %4 filled.
 #pragma once
 
 #include <string>
@@ -19,10 +19,5 @@ std::string GetLangTextFmt(const LanguageContext& language, const std::string& k
 /// GetLangLines with %1, %2, ... filled by the arguments in turn; a number without an argument stays.
 std::string GetLangLinesFmt(const LanguageContext& language, const std::string& key,
                             const std::vector<std::string>& arguments);
-
-/// Error box with a language-file text: MessageBoxExA, caption ProgName, the low 16 bits of LangId.
-void ShowLangError(const LanguageContext& language, const std::string& text);
-/// The bilingual fixed-text box naming a language file that cannot be read.
-void ShowLangFileError(const LanguageContext& language, const std::string& fileName);
 
 }  // namespace velora

@@ -2,6 +2,7 @@
 // and each test fills with fakes.
 #pragma once
 
+#include "platform/desktop_api.h"
 #include "platform/file_api.h"
 #include "platform/progress_window_api.h"
 #include "platform/registry_api.h"
@@ -15,6 +16,7 @@ struct Platform {
   RegistryApi& registry;
   FileApi& files;
   UiApi& ui;
+  DesktopApi& desktop;
   SystemApi& system;
   ProgressWindowApi& progress;
 };

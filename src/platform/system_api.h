@@ -1,6 +1,6 @@
-// The system part of the seam: locale, clocks, version facts, environment, folders, rights, processes,
-// named kernel objects, the program's own module (file name, resources), shell and version queries,
-// hashing and DLL search order.
+// The system part of the seam: locale, clocks, version facts and metrics, environment, folders, rights,
+// processes, named kernel objects, the program's own module (file name, resources), shell and version
+// queries, text conversion, hashing and DLL search order.
 #pragma once
 
 #include <cstdint>
@@ -83,6 +83,8 @@ class SystemApi {
   virtual WinResult<OsVersionInfo> VersionFacts(VersionRecord record) = 0;
   /// wProcessorArchitecture from GetNativeSystemInfo when kernel32 exports it, else GetSystemInfo.
   virtual std::uint16_t GetProcessorArchitecture() = 0;
+  /// GetSystemMetrics.
+  virtual int GetSystemMetrics(int index) = 0;
 
   /// GetEnvironmentVariableA, asking for the length first; kErrorEnvvarNotFound when the variable is not set.
   virtual WinResult<std::string> EnvironmentVariable(const std::string& name) = 0;
@@ -123,6 +125,8 @@ class SystemApi {
   [[nodiscard]] virtual std::optional<std::string> TryErrorMessage(WinError error) = 0;
   /// An ANSI-code-page text as UTF-8 (MultiByteToWideChar, then WideCharToMultiByte).
   virtual WinResult<std::string> AnsiToUtf8(const std::string& ansiText) = 0;
+  /// OemToCharA over the whole text; the result has the same length.
+  virtual WinResult<std::string> ConvertOemToAnsi(const std::string& oemText) = 0;
   /// OpenProcess(PROCESS_QUERY_INFORMATION), OpenProcessToken(TOKEN_DUPLICATE) and DuplicateTokenEx to a
   /// primary token; the error of the first call that fails.
   virtual WinResult<ProcessTokenPtr> OpenProcessPrimaryToken(std::uint32_t processId) = 0;

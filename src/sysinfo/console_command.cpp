@@ -68,12 +68,12 @@ std::string RunConsoleCommand(platform::Platform& platform, std::minstd_rand& ra
                                                       win::kSwHide));
   const std::string output = LinesWithCrLf(ReadWholeFile(platform.files, path));
   static_cast<void>(platform.files.Delete(path));  // a file that cannot be deleted cannot be helped
-  return OemToAnsiText(platform.ui, output);
+  return OemToAnsiText(platform.system, output);
 }
 
-std::string OemToAnsiText(platform::UiApi& ui, const std::string& source) {
+std::string OemToAnsiText(platform::SystemApi& system, const std::string& source) {
   if (source.empty()) return {};
-  auto converted = ui.ConvertOemToAnsi(source);
+  auto converted = system.ConvertOemToAnsi(source);
   // OemToCharBuffA does not fail on a buffer it was given; should it, the bytes are shown as they came.
   if (converted.ok()) return std::move(converted.value);
   return source;

@@ -14,6 +14,6 @@ namespace velora {
 std::string RunConsoleCommand(platform::Platform& platform, std::minstd_rand& random, const std::string& command);
 
 /// OemToCharA's conversion of the whole text; empty for an empty text.
-std::string OemToAnsiText(platform::UiApi& ui, const std::string& source);
+std::string OemToAnsiText(platform::SystemApi& system, const std::string& source);
 
 }  // namespace velora

@@ -251,10 +251,10 @@ std::optional<WindowsFacts> TryGatherFacts(platform::Platform& platform) {
     return std::nullopt;
   }
   facts.architecture = platform.system.GetProcessorArchitecture();
-  facts.serverR2 = platform.ui.GetSystemMetrics(win::kSmServerR2) != 0;
-  facts.starter = platform.ui.GetSystemMetrics(win::kSmStarter) != 0;
-  facts.mediaCenter = platform.ui.GetSystemMetrics(win::kSmMediaCenter) != 0;
-  facts.tabletPc = platform.ui.GetSystemMetrics(win::kSmTabletPc) != 0;
+  facts.serverR2 = platform.system.GetSystemMetrics(win::kSmServerR2) != 0;
+  facts.starter = platform.system.GetSystemMetrics(win::kSmStarter) != 0;
+  facts.mediaCenter = platform.system.GetSystemMetrics(win::kSmMediaCenter) != 0;
+  facts.tabletPc = platform.system.GetSystemMetrics(win::kSmTabletPc) != 0;
   return facts;
 }
 

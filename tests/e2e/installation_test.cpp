@@ -17,23 +17,6 @@ bool KeyOpens(HKEY root, const char* path, REGSAM access) {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-TEST(Installation, EntryInThe64BitViewIsInvisibleToAPlain32BitOpen) {
-  Installation install({.folder = kFolder, .uninstallView = RegistryView::Bits64, .estimatedSize = 1234});
-  EXPECT_FALSE(KeyOpens(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ));
-  EXPECT_TRUE(KeyOpens(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ | KEY_WOW64_64KEY));
-  EXPECT_EQ(ReadEstimatedSize(RegistryView::Bits64), 1234u);
-  EXPECT_EQ(ReadEstimatedSize(RegistryView::Bits32), std::nullopt);
-}
-
-TEST(Installation, EntryInThe32BitViewLivesUnderWow6432Node) {
-  Installation install({.folder = kFolder, .uninstallView = RegistryView::Bits32});
-  EXPECT_TRUE(KeyOpens(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ));
-  EXPECT_TRUE(KeyOpens(HKEY_LOCAL_MACHINE,
-                       "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velora",
-                       KEY_READ | KEY_WOW64_64KEY));
-  EXPECT_FALSE(UninstallEntryExists(RegistryView::Bits64));
-}
-
 TEST(Installation, LaysOutTheFolderAndUserSettingsAndTeardownRemovesEverything) {
   {
     Installation install({.folder = kFolder,

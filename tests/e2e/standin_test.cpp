@@ -20,14 +20,6 @@ bool CanOpenExclusively(const std::string& path) {
   return static_cast<bool>(file);
 }
 
-// Waits until the stand-in's log ends with the given event (the log is how it reports).
-void WaitForLogEvent(const std::string& event, HANDLE process) {
-  while (WaitForSingleObject(process, 20) == WAIT_TIMEOUT) {
-    const auto lines = StandInLogLines(kFolder);
-    if (!lines.empty() && lines.back().ends_with(event)) return;
-  }
-}
-
 class StandIn : public ::testing::Test {
  protected:
   void Start(const std::string& ini) {
@@ -72,27 +64,6 @@ TEST_F(StandIn, OwnsTheMappingAndWindowAndHoldsItsFileUntilWmQuit) {
   EXPECT_THAT(lines, Contains(EndsWith(" holding vlfw.3bs")));
   EXPECT_THAT(lines, Contains(EndsWith(" quit")));
   EXPECT_THAT(lines.back(), EndsWith(" end"));
-}
-
-TEST_F(StandIn, NeverReleasingModeIgnoresWmQuitAndKeepsTheFile) {
-  Start("hold=vlfw.3bs\r\nrelease_on_quit=0\r\n");
-  PostMessageA(window_, WM_QUIT, /*wParam=*/0, /*lParam=*/0);
-  WaitForLogEvent(" quit ignored", process_.get());
-
-  EXPECT_EQ(WaitForSingleObject(process_.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
-  EXPECT_FALSE(CanOpenExclusively(std::string(kFolder) + kDataFileName));
-}
-
-TEST_F(StandIn, EachStartAppendsALine) {
-  Start("");
-  PostMessageA(window_, WM_QUIT, /*wParam=*/0, /*lParam=*/0);
-  ASSERT_EQ(WaitForSingleObject(process_.get(), 30000), WAIT_OBJECT_0);
-  process_ = StartStandIn(kFolder);
-  ASSERT_TRUE(process_);
-
-  int starts = 0;
-  for (const std::string& line : StandInLogLines(kFolder)) starts += line.find(" start cmd=") != std::string::npos;
-  EXPECT_EQ(starts, 2);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -48,6 +49,20 @@ inline std::vector<std::string> UpdaterLogLines() {
     at = end + 2;
   }
   return lines;
+}
+
+/// The log lines of the last run only: from its first line ("VeloraUpdate ...") on.
+inline std::vector<std::string> LastRunLogLines() {
+  std::vector<std::string> lines = UpdaterLogLines();
+  for (std::size_t at = lines.size(); at-- > 0;) {
+    if (lines[at].rfind("VeloraUpdate ", 0) == 0) return {lines.begin() + static_cast<std::ptrdiff_t>(at), lines.end()};
+  }
+  return {};
+}
+
+inline bool LastRunLogged(const std::string& line) {
+  const auto lines = LastRunLogLines();
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 inline std::string LanguageFile(const char* name) { return WinePath(std::string(VELORA_E2E_LANG_DIR) + "/" + name); }

@@ -197,6 +197,23 @@ std::optional<std::string> FakeSystem::TryErrorMessage(platform::WinError error)
   return std::nullopt;
 }
 
+int FakeSystem::GetSystemMetrics(int index) {
+  auto metric = metrics.find(index);
+  return metric == metrics.end() ? 0 : metric->second;
+}
+
+platform::WinResult<std::string> FakeSystem::ConvertOemToAnsi(const std::string& oemText) {
+  std::string ansi = oemText;
+  for (char& c : ansi) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x80 && byte <= 0xAF)
+      c = static_cast<char>(byte + 0x40);  // А..п
+    else if (byte >= 0xE0 && byte <= 0xEF)
+      c = static_cast<char>(byte + 0x10);  // р..я
+  }
+  return platform::Succeeded(std::move(ansi));
+}
+
 platform::WinResult<std::string> FakeSystem::AnsiToUtf8(const std::string& ansiText) {
   std::string utf8;
   for (const char c : ansiText) {

@@ -1,6 +1,6 @@
-// Scripted system facts: locale, clocks, version records, processor, environment, folders, rights,
+// Scripted system facts: locale, clocks, version records, processor, screen metrics, environment, folders, rights,
 // processes (a handler plays the started program), named mappings, shell starts, the program's own
-// file and resources, version resources of other files, and a stand-in digest.
+// file and resources, version resources of other files, a stand-in digest, and Cyrillic text conversions.
 #pragma once
 
 #include <functional>
@@ -91,6 +91,8 @@ class FakeSystem final : public platform::SystemApi {
   void Sleep(std::uint32_t milliseconds) override;
   platform::WinResult<platform::OsVersionInfo> VersionFacts(platform::VersionRecord record) override;
   std::uint16_t GetProcessorArchitecture() override;
+  std::map<int, int> metrics{{0, 1024}, {1, 768}};  ///< GetSystemMetrics by index; 0 for the others
+  int GetSystemMetrics(int index) override;
   platform::WinResult<std::string> EnvironmentVariable(const std::string& name) override;
   platform::WinResult<std::string> SystemDirectory() override;
   platform::WinResult<std::string> WindowsDirectory() override;
@@ -109,6 +111,8 @@ class FakeSystem final : public platform::SystemApi {
   std::optional<std::string> TryErrorMessage(platform::WinError error) override;
   /// ANSI texts are Windows-1251 here: the Cyrillic letters become UTF-8.
   platform::WinResult<std::string> AnsiToUtf8(const std::string& ansiText) override;
+  /// OEM texts are code page 866 here: its Cyrillic letters become those of code page 1251.
+  platform::WinResult<std::string> ConvertOemToAnsi(const std::string& oemText) override;
   platform::WinResult<platform::ProcessTokenPtr> OpenProcessPrimaryToken(std::uint32_t processId) override;
 
   // Processes waited for, and the sessions of a service.

@@ -18,14 +18,14 @@ platform::WinResult<int> FakeUi::ShowMessageBox(const platform::MessageBoxReques
   return platform::Succeeded((request.style & 0xF) == win::kMbYesNo ? win::kIdNo : win::kIdOk);
 }
 
-std::optional<platform::WindowId> FakeUi::TryFindWindowByClass(const std::string& className) {
+std::optional<platform::WindowId> FakeDesktop::TryFindWindowByClass(const std::string& className) {
   journal_.push_back("FindWindow " + className);
   auto window = windows.find(className);
   if (window == windows.end()) return std::nullopt;
   return window->second;
 }
 
-platform::WinError FakeUi::PostToWindow(platform::WindowId window, std::uint32_t message) {
+platform::WinError FakeDesktop::PostToWindow(platform::WindowId window, std::uint32_t message) {
   // PostMessageA to window 0 succeeds: Windows posts the message to the calling thread's own queue,
   // so a WM_QUIT posted there would end this program's message loop. Recorded like any other post.
   journal_.push_back("PostMessage");
@@ -33,29 +33,12 @@ platform::WinError FakeUi::PostToWindow(platform::WindowId window, std::uint32_t
   return win::kErrorSuccess;
 }
 
-int FakeUi::GetSystemMetrics(int index) {
-  auto metric = metrics.find(index);
-  return metric == metrics.end() ? 0 : metric->second;
-}
-
-platform::WinResult<std::string> FakeUi::ConvertOemToAnsi(const std::string& oemText) {
-  std::string ansi = oemText;
-  for (char& c : ansi) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x80 && byte <= 0xAF)
-      c = static_cast<char>(byte + 0x40);  // А..п
-    else if (byte >= 0xE0 && byte <= 0xEF)
-      c = static_cast<char>(byte + 0x10);  // р..я
-  }
-  return platform::Succeeded(std::move(ansi));
-}
-
-std::optional<std::uint32_t> FakeUi::TryShellProcessId() {
+std::optional<std::uint32_t> FakeDesktop::TryShellProcessId() {
   journal_.push_back("GetShellWindow");
   return shellProcessId;
 }
 
-std::optional<std::uint32_t> FakeUi::TryWindowProcessId(platform::WindowId window) {
+std::optional<std::uint32_t> FakeDesktop::TryWindowProcessId(platform::WindowId window) {
   journal_.push_back("GetWindowThreadProcessId");
   auto process = windowProcesses.find(window);
   if (process == windowProcesses.end()) return std::nullopt;

@@ -46,9 +46,10 @@ class FakeWindows {
   FakeRegistry registry{journal};
   FakeFiles files{journal};
   FakeUi ui{journal};
+  FakeDesktop desktop{journal};
   FakeSystem system{journal};
   FakeProgressWindow progress{journal};
-  platform::Platform platform{registry, files, ui, system, progress};
+  platform::Platform platform{registry, files, ui, desktop, system, progress};
 };
 
 }  // namespace velora::fakes

@@ -45,7 +45,7 @@ class ProductStartTest : public ::testing::Test {
 };
 
 TEST_F(ProductStartTest, RunsAsTheSignedInUserWithTheShellsTokenInTheProductFolder) {
-  fake.ui.shellProcessId = kShellProcess;
+  fake.desktop.shellProcessId = kShellProcess;
   // A session that cannot be told is taken for a desktop's.
   for (const auto& ownSession : {platform::Succeeded<std::uint32_t>(1), platform::Failed<std::uint32_t>(5)}) {
     fake.system.ownSession = ownSession;
@@ -79,7 +79,7 @@ class ShellTokenFailureTest : public ProductStartTest, public ::testing::WithPar
 
 TEST_P(ShellTokenFailureTest, FallsBackToShellExecuteAndLogsWhy) {
   const ShellTokenFailure& row = GetParam();
-  if (row.shellWindow) fake.ui.shellProcessId = kShellProcess;
+  if (row.shellWindow) fake.desktop.shellProcessId = kShellProcess;
   fake.system.tokenFailure = row.tokenFailure;
   fake.system.tokenStartFailure = row.startFailure;
   const ProductStart start = StartProduct(*session, log);
@@ -117,7 +117,7 @@ class ServiceStartTest : public ProductStartTest, public ::testing::WithParamInt
 TEST_P(ServiceStartTest, StartsOnlyForTheConsolesSignedInUser) {
   const ServiceStart& row = GetParam();
   fake.system.ownSession = platform::Succeeded<std::uint32_t>(0);
-  fake.ui.shellProcessId = kShellProcess;
+  fake.desktop.shellProcessId = kShellProcess;
   fake.system.activeConsoleSession = row.consoleSession;
   fake.system.sessionTokenFailure = row.tokenFailure;
   fake.system.sessionStartFailure = row.startFailure;
@@ -186,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ProductStartTest, LetsTheProductsSharedMemoryGoBeforeEitherStart) {
   fake.system.existingMappings.insert("velora_memfile");
   for (const std::uint32_t shell : {kShellProcess, 0u}) {
-    fake.ui.shellProcessId = shell == 0 ? std::nullopt : std::optional<std::uint32_t>(shell);
+    fake.desktop.shellProcessId = shell == 0 ? std::nullopt : std::optional<std::uint32_t>(shell);
     ASSERT_TRUE(IsProductRunning(*session));
     fake.journal.clear();
     static_cast<void>(StartProduct(*session, log));

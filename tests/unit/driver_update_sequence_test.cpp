@@ -97,16 +97,13 @@ TEST_F(UpdateSequenceTest, MainFlowAsksComposedQuestionsWritesRecordsAndStarts) 
   fake.ui.answers = {win::kIdYes, win::kIdYes};
   EXPECT_EQ(Run(), kExitWritten);
 
-  ASSERT_EQ(fake.ui.boxes.size(), 2u);
-  const auto& ask = fake.ui.boxes[0];
-  EXPECT_EQ(ask.function, platform::MessageBoxFunction::MessageBoxExA);
-  EXPECT_EQ(ask.caption, "Question");
-  EXPECT_EQ(ask.text, "Velora Live Update will install\r\nVelora data library 1. Go on?");
-  EXPECT_EQ(ask.style, 0x00042024u);
-  EXPECT_EQ(ask.languageId, 1033);
-  const auto& done = fake.ui.boxes[1];
-  EXPECT_EQ(done.caption, "Velora Live Update");
-  EXPECT_EQ(done.text, "Velora Live Update (Velora data library 1) is installed.\r\n\r\nStart Velora now?");
+  const std::vector<platform::MessageBoxRequest> questions{
+      {platform::MessageBoxFunction::MessageBoxExA, "Velora Live Update will install\r\nVelora data library 1. Go on?",
+       "Question", 0x00042024, 1033},
+      {platform::MessageBoxFunction::MessageBoxExA,
+       "Velora Live Update (Velora data library 1) is installed.\r\n\r\nStart Velora now?", "Velora Live Update",
+       0x00042024, 1033}};
+  EXPECT_EQ(fake.ui.boxes, questions);
 
   EXPECT_EQ(Installed(), payload);
   // velora.exe 10 + english.lng 690 + russian.lng 327 + the new vlfw.3bs 303 = 1330 bytes: 1 KiB.
@@ -123,9 +120,10 @@ TEST_F(UpdateSequenceTest, RussianUserGetsTheRussianFileTextsAndLanguageId) {
   fake.ui.answers = {win::kIdYes, win::kIdNo};
   EXPECT_EQ(Run(), kExitWritten);
   ASSERT_EQ(fake.ui.boxes.size(), 2u);
-  EXPECT_EQ(fake.ui.boxes[0].caption, "Вопрос");
-  EXPECT_EQ(fake.ui.boxes[0].text, "Живое обновление установит Библиотека данных 1. Продолжить?");
-  EXPECT_EQ(fake.ui.boxes[0].languageId, 1049);
+  EXPECT_EQ(fake.ui.boxes[0],
+            (platform::MessageBoxRequest{platform::MessageBoxFunction::MessageBoxExA,
+                                         "Живое обновление установит Библиотека данных 1. Продолжить?", "Вопрос",
+                                         0x00042024, 1049}));
   EXPECT_TRUE(fake.system.shellStarts.empty());
 }
 
@@ -188,9 +186,10 @@ TEST_F(UpdateSequenceTest, ALockedInstalledFileIsTried17Times256MsApartThenRepor
   fake.files.LockExternally(std::string(kFolder) + "vlfw.3bs");
   EXPECT_EQ(Run(), kExitFailed);
   EXPECT_EQ(fake.system.sleeps, std::vector<std::uint32_t>(17, 256));
-  ASSERT_EQ(fake.ui.boxes.size(), 1u);
-  EXPECT_EQ(fake.ui.boxes[0].text, "Cannot open C:\\Program Files\\Velora\\vlfw.3bs.\r\nClose Velora and try again.");
-  EXPECT_EQ(fake.ui.boxes[0].style, 0x00200010u);
+  EXPECT_EQ(fake.ui.boxes, (std::vector<platform::MessageBoxRequest>{
+                               {platform::MessageBoxFunction::MessageBoxExA,
+                                "Cannot open C:\\Program Files\\Velora\\vlfw.3bs.\r\nClose Velora and try again.",
+                                "Velora update", 0x00200010, 1033}}));
   EXPECT_EQ(Installed(), DataFile(1));
 }
 
@@ -206,16 +205,24 @@ TEST_F(UpdateSequenceTest, AFileReleasedWhileRetryingIsRead) {
 
 TEST_F(UpdateSequenceTest, NoProductExecutableShowsTheFixedTextsAndEnds) {
   fake.files.Remove(std::string(kFolder) + "velora.exe");
-  EXPECT_EQ(Run(), kExitFailed);
-  ASSERT_EQ(fake.ui.boxes.size(), 1u);
-  EXPECT_EQ(fake.ui.boxes[0].text, "There's no Velora installed.\r\nPlease install the program first.");
-  EXPECT_EQ(fake.ui.boxes[0].caption, "Velora update");
-
-  fake.ui.boxes.clear();
-  fake.system.userLocale = 1049;
-  EXPECT_EQ(Run(), kExitFailed);
-  EXPECT_EQ(fake.ui.boxes[0].text, "Нет установленной программы \"Велора\"!\r\nПожалуйста, сначала установите её.");
-  EXPECT_EQ(fake.ui.boxes[0].caption, "Обновление программы \"Велора\"");
+  const struct {
+    std::uint32_t locale;
+    platform::MessageBoxRequest expected;
+  } cases[] = {
+      {1033,
+       {platform::MessageBoxFunction::MessageBoxA, "There's no Velora installed.\r\nPlease install the program first.",
+        "Velora update", 0x00200010, 0}},
+      {1049,
+       {platform::MessageBoxFunction::MessageBoxExA,
+        "Нет установленной программы \"Велора\"!\r\nПожалуйста, сначала установите её.",
+        "Обновление программы \"Велора\"", 0x00200010, 0x0019}},
+  };
+  for (const auto& c : cases) {
+    fake.ui.boxes.clear();
+    fake.system.userLocale = c.locale;
+    EXPECT_EQ(Run(), kExitFailed);
+    EXPECT_EQ(fake.ui.boxes, std::vector<platform::MessageBoxRequest>{c.expected}) << c.locale;
+  }
 }
 
 TEST_F(UpdateSequenceTest, TheLastRunFolderWinsAndGetsItsBackslash) {
@@ -259,11 +266,11 @@ TEST_F(UpdateSequenceTest, ANonAdministratorIsToldAndNothingIsWritten) {
 
 TEST_F(UpdateSequenceTest, ARunningProductIsToldToQuitEvenWhenTheUserDeclines) {
   fake.system.existingMappings.insert("velora_memfile");
-  fake.ui.windows["TVeloraMainForm"] = 0x1234;
+  fake.desktop.windows["TVeloraMainForm"] = 0x1234;
   EXPECT_EQ(Run(), kExitDeclined);
-  ASSERT_EQ(fake.ui.posts.size(), 1u);
-  EXPECT_EQ(fake.ui.posts[0].window, 0x1234u);
-  EXPECT_EQ(fake.ui.posts[0].message, 0x0012u);
+  ASSERT_EQ(fake.desktop.posts.size(), 1u);
+  EXPECT_EQ(fake.desktop.posts[0].window, 0x1234u);
+  EXPECT_EQ(fake.desktop.posts[0].message, 0x0012u);
   EXPECT_EQ(fake.system.mappingHandlesOpen, 1);  // held until the process ends
   ASSERT_EQ(fake.system.mappingsCreated.size(), 1u);
   EXPECT_EQ(fake.system.mappingsCreated[0].name, "velora_memfile");
@@ -273,11 +280,11 @@ TEST_F(UpdateSequenceTest, ARunningProductIsToldToQuitEvenWhenTheUserDeclines) {
 TEST_F(UpdateSequenceTest, NoWindowOrNoMappingMeansNothingIsPosted) {
   fake.system.existingMappings.insert("velora_memfile");
   Run();
-  EXPECT_TRUE(fake.ui.posts.empty());
+  EXPECT_TRUE(fake.desktop.posts.empty());
   fake.system.existingMappings.clear();
-  fake.ui.windows["TVeloraMainForm"] = 0x1234;
+  fake.desktop.windows["TVeloraMainForm"] = 0x1234;
   Run();
-  EXPECT_TRUE(fake.ui.posts.empty());
+  EXPECT_TRUE(fake.desktop.posts.empty());
   EXPECT_EQ(fake.system.mappingHandlesOpen, 0);
 }
 
@@ -324,7 +331,7 @@ class QuietSelfUpdateTest : public UpdateSequenceTest {
   void SetUp() override {
     UpdateSequenceTest::SetUp();
     fake.system.existingMappings.insert("velora_memfile");
-    fake.ui.windows["TVeloraMainForm"] = 0x1234;
+    fake.desktop.windows["TVeloraMainForm"] = 0x1234;
     fake.files.LockExternally(DataPath());
   }
   static std::string DataPath() { return std::string(kFolder) + "vlfw.3bs"; }
@@ -361,11 +368,11 @@ TEST_F(QuietSelfUpdateTest, AFileHeldThroughEveryTryIsWrittenAnywayAndTheFailure
 }
 
 TEST_F(QuietSelfUpdateTest, NoWaitWhenNoProductWasToldToQuitOrNoDataFileIsInstalled) {
-  fake.ui.windows.clear();  // running, but no window to tell
+  fake.desktop.windows.clear();  // running, but no window to tell
   EXPECT_EQ(Run({"modest"}), kExitFailed);
   EXPECT_TRUE(fake.system.sleeps.empty());
 
-  fake.ui.windows["TVeloraMainForm"] = 0x1234;
+  fake.desktop.windows["TVeloraMainForm"] = 0x1234;
   fake.files.ReleaseExternalLocks(DataPath());
   fake.files.Remove(DataPath());
   fake.ui.boxes.clear();
@@ -383,10 +390,11 @@ TEST_F(QuietSelfUpdateTest, ADamagedUpdaterLeavesTheRunningProductAlone) {
   for (const auto& arguments : {std::vector<std::string>{"modest", "runapp"}, std::vector<std::string>{}}) {
     fake.ui.boxes.clear();
     EXPECT_EQ(Run(arguments), kExitFailed);
-    ASSERT_EQ(fake.ui.boxes.size(), 1u);
-    EXPECT_EQ(fake.ui.boxes[0].text, "This updater is damaged.\r\nDownload it again.");
-    EXPECT_EQ(fake.ui.boxes[0].style, 0x00200010u);
-    EXPECT_TRUE(fake.ui.posts.empty());
+    EXPECT_EQ(fake.ui.boxes,
+              (std::vector<platform::MessageBoxRequest>{{platform::MessageBoxFunction::MessageBoxExA,
+                                                         "This updater is damaged.\r\nDownload it again.",
+                                                         "Velora update", 0x00200010, 1033}}));
+    EXPECT_TRUE(fake.desktop.posts.empty());
     EXPECT_EQ(ProductStarts(), 0u);
     EXPECT_EQ(Installed(), DataFile(1));
   }
@@ -427,7 +435,7 @@ class ProductWaitTest : public QuietSelfUpdateTest, public ::testing::WithParamI
   static constexpr std::uint32_t kProductProcess = 77;
   void SetUp() override {
     QuietSelfUpdateTest::SetUp();
-    fake.ui.windowProcesses[0x1234] = kProductProcess;
+    fake.desktop.windowProcesses[0x1234] = kProductProcess;
     fake.system.onProcessEnd = [this] { fake.files.ReleaseExternalLocks(DataPath()); };
     OpenLog();
   }
@@ -498,7 +506,7 @@ TEST_F(ProductWaitTest, WithoutTheProcessTheDataFilesTriesStandIn) {
 
 TEST_F(UpdateSequenceTest, TheCompletionYesStartsTheProductWithItsSharedMemoryLetGo) {
   fake.system.existingMappings.insert("velora_memfile");
-  fake.ui.windows["TVeloraMainForm"] = 0x1234;
+  fake.desktop.windows["TVeloraMainForm"] = 0x1234;
   fake.ui.answers = {win::kIdYes, win::kIdYes};
   EXPECT_EQ(Run(), kExitWritten);
   EXPECT_EQ(fake.system.shellStarts.size(), 1u);

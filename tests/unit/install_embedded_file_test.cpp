@@ -147,31 +147,31 @@ TEST_F(InstallTest, AnOlderFileAcceptedReplacesTheInstalledOne) {
   EXPECT_EQ(fake.progress.calls, (std::vector<std::string>{"hide", "show||"}));
 }
 
-TEST_F(InstallTest, EnglishQuestionNamesThePathAndTheInstalledVersionFirst) {
-  fake.system.AddResource("VLFW", "3BS", newData);
-  fake.files.AddFile(kData, DataFile(5));
-  Install();
-  ASSERT_EQ(fake.ui.boxes.size(), 1u);
-  const platform::MessageBoxRequest expected{
-      platform::MessageBoxFunction::MessageBoxA,
-      "C:\\Velora\\vlfw.3bs file installing is of older version\r\nthan the same already installed.\r\n\r\n"
-      "Do you really want to replace existing\r\nnew file version 5 with an older file version 4?",
-      "Sound question", 0x00042024, 0};
-  EXPECT_EQ(fake.ui.boxes[0], expected);
-}
-
-TEST_F(InstallTest, RussianQuestionGoesThroughMessageBoxExWithLanguage0x19) {
-  session = fakes::MakeTestSession(fake, {.russian = true});
-  fake.system.AddResource("VLFW", "3BS", newData);
-  fake.files.AddFile(kData, DataFile(5));
-  Install();
-  ASSERT_EQ(fake.ui.boxes.size(), 1u);
-  const platform::MessageBoxRequest expected{
-      platform::MessageBoxFunction::MessageBoxExA,
-      "Устанавливаемый файл C:\\Velora\\vlfw.3bs\r\nболее старой версии, чем уже установленный.\r\n\r\n"
-      "Действительно ли Вы хотите заменить уже имеющийся\r\nфайл версии 5 на более старый версии 4?",
-      "Резонный вопрос", 0x00042024, 0x0019};
-  EXPECT_EQ(fake.ui.boxes[0], expected);
+TEST_F(InstallTest, WithoutALanguageFileTheQuestionIsFixedAndNamesThePathAndTheInstalledVersionFirst) {
+  const struct {
+    bool russian;
+    platform::MessageBoxRequest expected;
+  } cases[] = {
+      {false,
+       {platform::MessageBoxFunction::MessageBoxA,
+        "C:\\Velora\\vlfw.3bs file installing is of older version\r\nthan the same already installed.\r\n\r\n"
+        "Do you really want to replace existing\r\nnew file version 5 with an older file version 4?",
+        "Sound question", 0x00042024, 0}},
+      {true,
+       {platform::MessageBoxFunction::MessageBoxExA,
+        "Устанавливаемый файл C:\\Velora\\vlfw.3bs\r\nболее старой версии, чем уже установленный.\r\n\r\n"
+        "Действительно ли Вы хотите заменить уже имеющийся\r\nфайл версии 5 на более старый версии 4?",
+        "Резонный вопрос", 0x00042024, 0x0019}},
+  };
+  for (const auto& c : cases) {
+    fakes::FakeWindows machine;
+    auto russianOrNot = fakes::MakeTestSession(machine, {.russian = c.russian});
+    machine.system.AddResource("VLFW", "3BS", newData);
+    machine.files.AddFile(kData, DataFile(5));
+    static_cast<void>(
+        InstallEmbeddedFile(LanguageContextOf(*russianOrNot), "vlfw", "3bs", kData, /*checkVersions=*/true));
+    EXPECT_EQ(machine.ui.boxes, std::vector<platform::MessageBoxRequest>{c.expected}) << "russian: " << c.russian;
+  }
 }
 
 TEST_F(InstallTest, WithALanguageFileTheQuestionComesFromItWithTheLowBitsOfLangId) {

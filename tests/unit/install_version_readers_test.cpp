@@ -20,6 +20,21 @@ class VersionReaderTest : public ::testing::Test {
   std::unique_ptr<Session> session = fakes::MakeTestSession(fake);
 };
 
+TEST(InstalledVersionFromHead, TakesTheByteAfterTheTagOrAfterTheFormatByteOfA3bsFile) {
+  struct Case {
+    std::string head;
+    bool is3bs;
+    std::int32_t version;
+  };
+  for (const Case& c :
+       {Case{std::string("vlfw\x02\x07\x00\x08", 8), true, 7}, Case{"vlfw\x02\xC8", true, 200},  // unsigned
+        Case{"vlfw\x02", true, 0},         // too short for its byte
+        Case{"vlfw\xFF\x01", false, 223},  // stored plus 32
+        Case{"vlf", false, -32}}) {
+    EXPECT_EQ(InstalledVersionFromHead(c.head, c.is3bs), c.version) << c.head.size() << (c.is3bs ? " 3bs" : "");
+  }
+}
+
 TEST_F(VersionReaderTest, ByteReadersTakeLittleEndianBytesAtTheirOffsets) {
   fake.files.AddFile(kPath, std::string("\x00\x01\x02\x03\x04\x05\x06\x07\x08", 9));
   EXPECT_EQ(ReadPakVersion(session->platform.files, kPath), 0x0706);

@@ -2,6 +2,7 @@
 // default file, placeholders, and the boxes for a language file that cannot be read.
 #include <gtest/gtest.h>
 
+#include "language/language_boxes.h"
 #include "language/language_loader.h"
 #include "language/lookups.h"
 #include "support/test_session.h"

@@ -142,8 +142,8 @@ TEST(RunConsoleCommand, AReadThatFailsAfterSomeOutputKeepsWhatWasRead) {
 
 TEST(OemToAnsiText, ConvertsEveryByteAndKeepsTheLength) {
   fakes::FakeWindows fake;
-  EXPECT_EQ(OemToAnsiText(fake.ui, ""), "");
-  const std::string converted = OemToAnsiText(fake.ui, std::string("\x80\0\xEF", 3));
+  EXPECT_EQ(OemToAnsiText(fake.system, ""), "");
+  const std::string converted = OemToAnsiText(fake.system, std::string("\x80\0\xEF", 3));
   EXPECT_EQ(converted, std::string("\xC0\0\xFF", 3));
 }
 

@@ -50,7 +50,7 @@ void ExpectNames(const std::vector<EditionCase>& cases) {
     fakes::FakeWindows fake;
     fake.system.extendedVersion = c.version;
     fake.system.processorArchitecture = c.architecture;
-    if (c.metric != 0) fake.ui.metrics[c.metric] = 1;
+    if (c.metric != 0) fake.system.metrics[c.metric] = 1;
     const Identified identified = Identify(fake);
     EXPECT_TRUE(identified.ok);
     EXPECT_EQ(identified.windowsName, c.expectedName);

@@ -56,7 +56,8 @@ class DriverOnWindows : public ::testing::Test {
   win32::Win32Ui ui_;
   wine_tests::RealSystem system_;
   wine_tests::NoProgressWindow progress_;
-  platform::Platform platform_{registry_, files_, ui_, system_, progress_};
+  win32::Win32Desktop desktop_;
+  platform::Platform platform_{registry_, files_, ui_, desktop_, system_, progress_};
   std::string scratch_;
   std::vector<std::string> created_;
   std::vector<std::string> folders_;

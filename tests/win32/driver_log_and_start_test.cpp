@@ -11,7 +11,7 @@
 #include "driver/run_log.h"
 #include "platform/win32/files.h"
 #include "platform/win32/system.h"
-#include "platform/win32/ui.h"
+#include "platform/win32/desktop.h"
 #include "win32/win32_test_support.h"
 
 namespace velora {
@@ -172,13 +172,13 @@ TEST_F(LogAndStartOnWindows, AProcessOpenedToWaitForIsSeenToEnd) {
 }
 
 // The window's owner, as the updater finds the product's process from its main window.
-TEST(UiOnWindows, AWindowsProcessIsItsOwner) {
+TEST(DesktopOnWindows, AWindowsProcessIsItsOwner) {
   HWND window = CreateWindowExA(0, "STATIC", "owner", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(window, nullptr);
-  win32::Win32Ui ui;
-  EXPECT_EQ(ui.TryWindowProcessId(reinterpret_cast<platform::WindowId>(window)), GetCurrentProcessId());
+  win32::Win32Desktop desktop;
+  EXPECT_EQ(desktop.TryWindowProcessId(reinterpret_cast<platform::WindowId>(window)), GetCurrentProcessId());
   DestroyWindow(window);
-  EXPECT_FALSE(ui.TryWindowProcessId(reinterpret_cast<platform::WindowId>(window)));
+  EXPECT_FALSE(desktop.TryWindowProcessId(reinterpret_cast<platform::WindowId>(window)));
 }
 
 }  // namespace

@@ -63,7 +63,8 @@ class DiscoveryOnWindows : public ::testing::Test {
   wine_tests::RecordingUi ui_;
   win32::Win32System system_;
   wine_tests::NoProgressWindow progress_;
-  platform::Platform platform_{registry_, files_, ui_, system_, progress_};
+  win32::Win32Desktop desktop_;
+  platform::Platform platform_{registry_, files_, ui_, desktop_, system_, progress_};
   std::unique_ptr<Session> session_;
 };
 

@@ -25,28 +25,8 @@
 namespace velora {
 namespace {
 
+using wine_tests::RecordingUi;
 using wine_tests::WinePath;
-
-class RecordingUi final : public platform::UiApi {
- public:
-  std::vector<platform::MessageBoxRequest> boxes;
-  std::deque<int> answers;  ///< IDNO once they run out
-  platform::WinResult<int> ShowMessageBox(const platform::MessageBoxRequest& request) override {
-    boxes.push_back(request);
-    if (answers.empty()) return platform::Succeeded(IDNO);
-    const int answer = answers.front();
-    answers.pop_front();
-    return platform::Succeeded(answer);
-  }
-  std::optional<platform::WindowId> TryFindWindowByClass(const std::string&) override { return std::nullopt; }
-  platform::WinError PostToWindow(platform::WindowId, std::uint32_t) override { return ERROR_INVALID_HANDLE; }
-  int GetSystemMetrics(int) override { return 0; }
-  platform::WinResult<std::string> ConvertOemToAnsi(const std::string& oemText) override {
-    return platform::Succeeded(oemText);
-  }
-  std::optional<std::uint32_t> TryShellProcessId() override { return std::nullopt; }
-  std::optional<std::uint32_t> TryWindowProcessId(platform::WindowId) override { return std::nullopt; }
-};
 
 class RecordingProgress final : public platform::ProgressWindowApi {
  public:
@@ -110,7 +90,8 @@ class InstallFilesTest : public ::testing::Test {
   RecordingUi ui_;
   win32::Win32System system_;
   RecordingProgress progress_;
-  platform::Platform platform_{registry_, files_, ui_, system_, progress_};
+  win32::Win32Desktop desktop_;
+  platform::Platform platform_{registry_, files_, ui_, desktop_, system_, progress_};
   std::unique_ptr<Session> session_;
 };
 

@@ -122,7 +122,8 @@ class LanguageFilesOnWindows : public ::testing::Test {
   RecordingUi ui_;
   win32::Win32System system_;
   NoProgressWindow progress_;
-  platform::Platform platform_{registry_, files_, ui_, system_, progress_};
+  win32::Win32Desktop desktop_;
+  platform::Platform platform_{registry_, files_, ui_, desktop_, system_, progress_};
   std::unique_ptr<Session> session_;
   std::string product_;
 };

@@ -93,7 +93,8 @@ class SysinfoOnWine : public ::testing::Test {
   wine_tests::RecordingUi ui_;
   ProcessRecordingSystem system_;
   wine_tests::NoProgressWindow progress_;
-  platform::Platform platform_{registry_, files_, ui_, system_, progress_};
+  win32::Win32Desktop desktop_;
+  platform::Platform platform_{registry_, files_, ui_, desktop_, system_, progress_};
   std::minstd_rand random_{GetTickCount()};
 };
 

@@ -5,12 +5,13 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32/desktop.h"
 #include "platform/win32/system.h"
-#include "platform/win32/ui.h"
 #include "support/wine_path.h"
 
 namespace velora::wine_tests {
@@ -24,31 +25,18 @@ inline std::string MakeTempFolder(const std::string& name) {
   return folder;
 }
 
-/// The real user-interface adapter, except that message boxes are recorded and answered with IDOK.
+/// Message boxes recorded and answered from a script, since a real one blocks.
 class RecordingUi final : public platform::UiApi {
  public:
   std::vector<platform::MessageBoxRequest> boxes;
+  std::deque<int> answers;  ///< answers in order; when empty, OK boxes get IDOK and Yes/No boxes IDNO
   platform::WinResult<int> ShowMessageBox(const platform::MessageBoxRequest& request) override {
     boxes.push_back(request);
-    return platform::Succeeded(1);
+    if (answers.empty()) return platform::Succeeded((request.style & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK);
+    const int answer = answers.front();
+    answers.pop_front();
+    return platform::Succeeded(answer);
   }
-  std::optional<platform::WindowId> TryFindWindowByClass(const std::string& className) override {
-    return real_.TryFindWindowByClass(className);
-  }
-  platform::WinError PostToWindow(platform::WindowId window, std::uint32_t message) override {
-    return real_.PostToWindow(window, message);
-  }
-  int GetSystemMetrics(int index) override { return real_.GetSystemMetrics(index); }
-  platform::WinResult<std::string> ConvertOemToAnsi(const std::string& oemText) override {
-    return real_.ConvertOemToAnsi(oemText);
-  }
-  std::optional<std::uint32_t> TryShellProcessId() override { return real_.TryShellProcessId(); }
-  std::optional<std::uint32_t> TryWindowProcessId(platform::WindowId window) override {
-    return real_.TryWindowProcessId(window);
-  }
-
- private:
-  win32::Win32Ui real_;
 };
 
 class NoProgressWindow final : public platform::ProgressWindowApi {
@@ -74,6 +62,7 @@ class RealSystem : public platform::SystemApi {
     return real_.VersionFacts(record);
   }
   std::uint16_t GetProcessorArchitecture() override { return real_.GetProcessorArchitecture(); }
+  int GetSystemMetrics(int index) override { return real_.GetSystemMetrics(index); }
   platform::WinResult<std::string> EnvironmentVariable(const std::string& name) override {
     return real_.EnvironmentVariable(name);
   }
@@ -105,6 +94,9 @@ class RealSystem : public platform::SystemApi {
   std::optional<std::string> TryErrorMessage(platform::WinError error) override { return real_.TryErrorMessage(error); }
   platform::WinResult<std::string> AnsiToUtf8(const std::string& ansiText) override {
     return real_.AnsiToUtf8(ansiText);
+  }
+  platform::WinResult<std::string> ConvertOemToAnsi(const std::string& oemText) override {
+    return real_.ConvertOemToAnsi(oemText);
   }
   platform::WinResult<platform::ProcessTokenPtr> OpenProcessPrimaryToken(std::uint32_t processId) override {
     return real_.OpenProcessPrimaryToken(processId);

@@ -74,33 +74,47 @@ class Win32FileVersionInfo final : public platform::FileVersionInfo {
   VerQueryValueAFn query_;
 };
 
+// What CreateProcessWithTokenW and CreateProcessAsUserW both take: the program, its command line (which the
+// call may write into) and its folder in UTF-16, and a STARTUPINFOW that shows the window as asked. The
+// new process's handles, which nobody here waits on, are closed with this object.
+struct WideProcessStart {
+  WideProcessStart(const std::string& program, const std::string& line, const std::string& folder, int show)
+      : application(WideFromAnsi(program)), commandLine(WideFromAnsi(line)), directory(WideFromAnsi(folder)) {
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(show);
+  }
+  WideProcessStart(const WideProcessStart&) = delete;
+  WideProcessStart& operator=(const WideProcessStart&) = delete;
+  ~WideProcessStart() {
+    unique_handle processHandle(process.hProcess);
+    unique_handle threadHandle(process.hThread);
+  }
+  /// The folder to start in; null (the current one) when none was given.
+  LPCWSTR Directory() const { return directory.empty() ? nullptr : directory.c_str(); }
+
+  std::wstring application;
+  std::wstring commandLine;
+  std::wstring directory;
+  STARTUPINFOW startup{};
+  PROCESS_INFORMATION process{};
+};
+
 class Win32ProcessToken final : public platform::ProcessToken {
  public:
   explicit Win32ProcessToken(unique_handle token) : token_(std::move(token)) {}
 
   WinError StartProcess(const std::string& application, const std::string& commandLine, const std::string& directory,
                         int show) override {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = static_cast<WORD>(show);
-    PROCESS_INFORMATION process{};
-    const std::wstring wideApplication = WideFromAnsi(application);
-    std::wstring wideCommandLine = WideFromAnsi(commandLine);  // the call may write into it
-    const std::wstring wideDirectory = WideFromAnsi(directory);
     using CreateProcessWithTokenWFn =
         BOOL(WINAPI*)(HANDLE, DWORD, LPCWSTR, LPWSTR, DWORD, LPVOID, LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION);
     // Present from Windows Vista on (and Server 2003); before it the caller falls back to ShellExecuteA.
     const auto createProcessWithToken = ExportOf<CreateProcessWithTokenWFn>("advapi32.dll", "CreateProcessWithTokenW");
     if (createProcessWithToken == nullptr) return ERROR_PROC_NOT_FOUND;
-    if (!createProcessWithToken(token_.get(), /*dwLogonFlags=*/0, wideApplication.c_str(), wideCommandLine.data(),
-                                /*dwCreationFlags=*/0, /*lpEnvironment=*/nullptr,
-                                wideDirectory.empty() ? nullptr : wideDirectory.c_str(), &startup, &process)) {
-      return GetLastError();
-    }
-    unique_handle processHandle(process.hProcess);
-    unique_handle threadHandle(process.hThread);
-    return ERROR_SUCCESS;
+    WideProcessStart start(application, commandLine, directory, show);
+    return ErrorOf(createProcessWithToken(token_.get(), /*dwLogonFlags=*/0, start.application.c_str(),
+                                          start.commandLine.data(), /*dwCreationFlags=*/0, /*lpEnvironment=*/nullptr,
+                                          start.Directory(), &start.startup, &start.process));
   }
 
  private:
@@ -179,6 +193,8 @@ std::uint16_t Win32System::GetProcessorArchitecture() {
   }
   return info.wProcessorArchitecture;
 }
+
+int Win32System::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
 
 WinResult<std::string> Win32System::EnvironmentVariable(const std::string& name) {
   for (;;) {
@@ -347,6 +363,15 @@ WinResult<std::string> Win32System::AnsiToUtf8(const std::string& ansiText) {
   return platform::Succeeded(std::move(utf8));
 }
 
+WinResult<std::string> Win32System::ConvertOemToAnsi(const std::string& oemText) {
+  std::string ansi(oemText.size(), '\0');
+  // OemToCharBuffA, the length-bounded form of OemToCharA, so that zero bytes in the text cannot end it.
+  if (!oemText.empty() && !OemToCharBuffA(oemText.data(), ansi.data(), static_cast<DWORD>(oemText.size()))) {
+    return platform::Failed<std::string>(GetLastError());
+  }
+  return platform::Succeeded(std::move(ansi));
+}
+
 WinResult<platform::ProcessTokenPtr> Win32System::OpenProcessPrimaryToken(std::uint32_t processId) {
   unique_handle process(OpenProcess(PROCESS_QUERY_INFORMATION, /*bInheritHandle=*/FALSE, processId));
   if (!process) return platform::Failed<platform::ProcessTokenPtr>(GetLastError());
@@ -441,26 +466,14 @@ class Win32SessionUserToken final : public platform::SessionUserToken {
     if (const WinError error = environment.Create(token_.get()); error != ERROR_SUCCESS) return error;
     auto createProcess = ExportOf<CreateProcessAsUserWFn>("advapi32.dll", "CreateProcessAsUserW");
     if (createProcess == nullptr) return ERROR_PROC_NOT_FOUND;
+    WideProcessStart start(application, commandLine, directory, show);
     // The interactive desktop of the user's session; a service's own desktop is invisible.
     wchar_t desktop[] = L"winsta0\\default";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.lpDesktop = desktop;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = static_cast<WORD>(show);
-    PROCESS_INFORMATION process{};
-    const std::wstring wideApplication = WideFromAnsi(application);
-    std::wstring wideCommandLine = WideFromAnsi(commandLine);  // the call may write into it
-    const std::wstring wideDirectory = WideFromAnsi(directory);
-    if (!createProcess(token_.get(), wideApplication.c_str(), wideCommandLine.data(),
-                       /*lpProcessAttributes=*/nullptr, /*lpThreadAttributes=*/nullptr, /*bInheritHandles=*/FALSE,
-                       CREATE_UNICODE_ENVIRONMENT, environment.get(),
-                       wideDirectory.empty() ? nullptr : wideDirectory.c_str(), &startup, &process)) {
-      return GetLastError();
-    }
-    unique_handle processHandle(process.hProcess);
-    unique_handle threadHandle(process.hThread);
-    return ERROR_SUCCESS;
+    start.startup.lpDesktop = desktop;
+    return ErrorOf(createProcess(token_.get(), start.application.c_str(), start.commandLine.data(),
+                                 /*lpProcessAttributes=*/nullptr, /*lpThreadAttributes=*/nullptr,
+                                 /*bInheritHandles=*/FALSE, CREATE_UNICODE_ENVIRONMENT, environment.get(),
+                                 start.Directory(), &start.startup, &start.process));
   }
 
  private:

@@ -20,6 +20,7 @@ class Win32System final : public platform::SystemApi {
   void Sleep(std::uint32_t milliseconds) override;
   platform::WinResult<platform::OsVersionInfo> VersionFacts(platform::VersionRecord record) override;
   std::uint16_t GetProcessorArchitecture() override;
+  int GetSystemMetrics(int index) override;
   platform::WinResult<std::string> EnvironmentVariable(const std::string& name) override;
   platform::WinResult<std::string> SystemDirectory() override;
   platform::WinResult<std::string> WindowsDirectory() override;
@@ -37,6 +38,7 @@ class Win32System final : public platform::SystemApi {
   platform::LocalTime GetLocalTime() override;
   std::optional<std::string> TryErrorMessage(platform::WinError error) override;
   platform::WinResult<std::string> AnsiToUtf8(const std::string& ansiText) override;
+  platform::WinResult<std::string> ConvertOemToAnsi(const std::string& oemText) override;
   platform::WinResult<platform::ProcessTokenPtr> OpenProcessPrimaryToken(std::uint32_t processId) override;
 
   platform::WinResult<platform::WaitableProcessPtr> OpenProcessToWaitFor(std::uint32_t processId) override;

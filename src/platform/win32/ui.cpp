@@ -15,38 +15,4 @@ platform::WinResult<int> Win32Ui::ShowMessageBox(const platform::MessageBoxReque
   return platform::Succeeded(button);
 }
 
-std::optional<platform::WindowId> Win32Ui::TryFindWindowByClass(const std::string& className) {
-  HWND window = FindWindowA(className.c_str(), /*lpWindowName=*/nullptr);
-  if (window == nullptr) return std::nullopt;
-  return reinterpret_cast<platform::WindowId>(window);
-}
-
-platform::WinError Win32Ui::PostToWindow(platform::WindowId window, std::uint32_t message) {
-  if (PostMessageA(reinterpret_cast<HWND>(window), message, /*wParam=*/0, /*lParam=*/0)) return ERROR_SUCCESS;
-  return GetLastError();
-}
-
-int Win32Ui::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
-
-platform::WinResult<std::string> Win32Ui::ConvertOemToAnsi(const std::string& oemText) {
-  std::string ansi(oemText.size(), '\0');
-  // OemToCharBuffA, the length-bounded form of OemToCharA, so that zero bytes in the text cannot end it.
-  if (!oemText.empty() && !OemToCharBuffA(oemText.data(), ansi.data(), static_cast<DWORD>(oemText.size()))) {
-    return platform::Failed<std::string>(GetLastError());
-  }
-  return platform::Succeeded(std::move(ansi));
-}
-
-std::optional<std::uint32_t> Win32Ui::TryShellProcessId() {
-  HWND shell = GetShellWindow();
-  if (shell == nullptr) return std::nullopt;
-  return TryWindowProcessId(reinterpret_cast<platform::WindowId>(shell));
-}
-
-std::optional<std::uint32_t> Win32Ui::TryWindowProcessId(platform::WindowId window) {
-  DWORD processId = 0;
-  if (GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &processId) == 0 || processId == 0) return std::nullopt;
-  return processId;
-}
-
 }  // namespace velora::win32
