@@ -127,6 +127,12 @@ TEST_F(DiscoveryTest, TheProductsOwnRecordOfItsFolderWinsOverTheEntries) {
     EXPECT_TRUE(fake.ui.boxes.empty());
     EXPECT_EQ(fake.registry.OpenKeyCount(), 0);
   }
+  // A product key the user may not open holds no record: the entry's folder stays.
+  fake.registry.SetString(RootKey::CurrentUser, kProductKey, "TheLastRunFolder", "D:\\Velora");
+  fake.registry.DenyKey(RootKey::CurrentUser, kProductKey, 5);
+  EXPECT_FALSE(DiscoverReport().fromLastRunFolder);
+  EXPECT_EQ(Found().ProductFolder, "C:\\Velora64\\");
+  EXPECT_TRUE(fake.ui.boxes.empty());
 }
 
 TEST_F(DiscoveryTest, CommonProgramsAbsentOrOfOneCharacterFallsBackToTheUsersPrograms) {
