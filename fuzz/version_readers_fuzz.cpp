@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(velora::Read3bsVersion(fake.files, "C:\\Velora\\a.3bs") == LittleEndianAt(bytes, 6, 1, held));
   Check(fake.ui.boxes.empty());
 
-  const std::int32_t languageVersion = velora::ReadLngVersion(fake.platform, session->Startup, "C:\\Velora\\a.lng");
+  const std::int32_t languageVersion =
+      velora::ReadLngVersion(fake.platform, session->Startup, session->Names, "C:\\Velora\\a.lng");
   Check(fake.ui.boxes.size() <= 1);
   if (!fake.ui.boxes.empty()) Check(languageVersion == 0);
   if (held) Check(languageVersion == 0 && fake.ui.boxes.size() == 1);

@@ -3,9 +3,18 @@
 #include <deque>
 
 #include "base/path_rule.h"
+#include "driver/run_log.h"
+#include "driver/session.h"
+#include "environment/install_environment.h"
+#include "environment/message_box.h"
 #include "platform/win_constants.h"
 
 namespace velora {
+namespace {
+
+constexpr const char* kEstimatedSizeValue = "EstimatedSize";
+
+}  // namespace
 
 std::int32_t FolderSizeKb(platform::FileApi& files, const std::string& folder) {
   if (folder.empty()) return -1;
@@ -31,6 +40,37 @@ std::int32_t FolderSizeKb(platform::FileApi& files, const std::string& folder) {
   }
   const std::uint64_t kilobytes = totalBytes >> 10;
   return kilobytes > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<std::int32_t>(kilobytes);
+}
+
+bool RecordFolderSize(Session& session, RunLog& log) {
+  const InstallEnvironment& environment = session.Environment;
+  const std::string entry = environment.UninstallKeyPathWow.empty()
+                                ? environment.UninstallKeyPath + session.Names.AppName
+                                : environment.UninstallKeyPathWow;
+  const auto key =
+      session.platform.registry.OpenKey(platform::RootKey::LocalMachine, entry, session.Startup.RegistryView);
+  if (!key.ok()) {
+    if (key.error == win::kErrorFileNotFound) {
+      log.Write("no uninstall entry HKLM\\" + entry + ": the size is not recorded");
+      return true;
+    }
+    log.WriteFailure("the uninstall entry HKLM\\" + entry + " cannot be opened", key.error);
+    ShowRegistryError(session.platform.ui, session.Startup, session.Names);
+    return false;
+  }
+  const std::int32_t sizeKb = FolderSizeKb(session.platform.files, environment.ProductFolder);
+  if (sizeKb == -1) {
+    log.Write("the product folder cannot be measured: the size is not recorded");
+    return true;
+  }
+  if (const auto error = key.value->SetDwordValue(kEstimatedSizeValue, static_cast<std::uint32_t>(sizeKb));
+      error != win::kErrorSuccess) {
+    log.WriteFailure(std::string(kEstimatedSizeValue) + " cannot be written to HKLM\\" + entry, error);
+    ShowRegistryError(session.platform.ui, session.Startup, session.Names);
+    return false;
+  }
+  log.Write(std::string(kEstimatedSizeValue) + " " + std::to_string(sizeKb) + " KiB recorded in HKLM\\" + entry);
+  return true;
 }
 
 }  // namespace velora

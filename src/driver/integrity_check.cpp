@@ -5,7 +5,7 @@
 namespace velora {
 namespace {
 
-std::optional<std::string> ReadOwnFile(platform::FileApi& files) {
+std::optional<std::string> TryReadOwnFile(platform::FileApi& files) {
   auto opened = files.OpenOwnModule();
   if (!opened.ok()) return std::nullopt;
   std::string bytes;
@@ -21,9 +21,9 @@ std::optional<std::string> ReadOwnFile(platform::FileApi& files) {
 }  // namespace
 
 IntegrityResult CheckOwnIntegrity(platform::Platform& platform) {
-  auto image = ReadOwnFile(platform.files);
+  auto image = TryReadOwnFile(platform.files);
   if (!image) return IntegrityResult::Unreadable;
-  const auto layout = FindSigningLayout(*image);
+  const auto layout = TryFindSigningLayout(*image);
   // The stamp must lie wholly after the header fields that signing rewrites.
   if (!layout || layout->signedContentEnd < layout->certificateEntryOffset + kCertificateEntrySize + kStampSize) {
     return IntegrityResult::Damaged;

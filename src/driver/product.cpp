@@ -81,7 +81,7 @@ ProductStart StartProduct(Session& session, RunLog& log) {
   const std::string& folder = session.Environment.ProductFolder;
   // A folder that cannot be made current is no reason not to start the product.
   static_cast<void>(session.platform.files.SetCurrentFolder(folder));
-  const std::string file = folder + session.Startup.AppName + ".exe";
+  const std::string file = folder + session.Names.AppName + ".exe";
   const auto ownSession = session.platform.system.OwnSessionId();
   if (ownSession.ok() && ownSession.value == win::kServiceSession) {
     return StartInConsoleSession(session, file, folder, log);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "environment/install_environment.h"
+#include "environment/product_names.h"
 #include "environment/startup_state.h"
 #include "language/language_context.h"
 #include "language/language_table.h"
@@ -32,6 +33,7 @@ class Session {
   std::vector<std::string> Arguments;
   bool IsWindows64 = false;  ///< set once by the Windows identification at start-up
   StartupState Startup;
+  ProductNames Names;  ///< set by the update before anything reads them; the language file names the program
   InstallEnvironment Environment;
   LanguageTable Language;
   /// The product's shared-memory object, held from the moment the product is found running until the
@@ -41,7 +43,7 @@ class Session {
 
 /// The language support's view of the session: its texts come from the product folder found so far.
 inline LanguageContext LanguageContextOf(Session& session) {
-  return {session.platform, session.Startup, session.Environment.ProductFolder, session.Language};
+  return {session.platform, session.Startup, session.Names, session.Environment.ProductFolder, session.Language};
 }
 
 }  // namespace velora

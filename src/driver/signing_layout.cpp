@@ -31,7 +31,7 @@ class HeaderReader {
   }
 
   /// The little-endian number of count bytes at offset; nullopt past the end.
-  std::optional<std::uint32_t> Number(std::uint64_t offset, std::uint64_t count) const {
+  std::optional<std::uint32_t> TryNumber(std::uint64_t offset, std::uint64_t count) const {
     if (!Holds(offset, count)) return std::nullopt;
     std::uint32_t value = 0;
     for (std::uint64_t i = 0; i < count; ++i) {
@@ -48,7 +48,7 @@ class HeaderReader {
   std::string_view bytes_;
 };
 
-std::optional<OptionalHeaderShape> ShapeOf(std::uint32_t magic) {
+std::optional<OptionalHeaderShape> TryShapeOf(std::uint32_t magic) {
   if (magic == kPe32Magic) return OptionalHeaderShape{92, 96};
   if (magic == kPe32PlusMagic) return OptionalHeaderShape{108, 112};
   return std::nullopt;
@@ -56,21 +56,21 @@ std::optional<OptionalHeaderShape> ShapeOf(std::uint32_t magic) {
 
 }  // namespace
 
-std::optional<SigningLayout> FindSigningLayout(std::string_view image) {
+std::optional<SigningLayout> TryFindSigningLayout(std::string_view image) {
   const HeaderReader reader(image);
   if (!reader.TextAt(0, "MZ")) return std::nullopt;
-  const auto peHeader = reader.Number(kNewHeaderPointerOffset, 4);
+  const auto peHeader = reader.TryNumber(kNewHeaderPointerOffset, 4);
   if (!peHeader || !reader.TextAt(*peHeader, std::string_view("PE\0\0", 4))) return std::nullopt;
 
   const std::uint64_t optionalHeader = std::uint64_t{*peHeader} + 4 + kFileHeaderSize;
-  const auto optionalHeaderSize = reader.Number(*peHeader + 4 + kOptionalHeaderSizeOffset, 2);
+  const auto optionalHeaderSize = reader.TryNumber(*peHeader + 4 + kOptionalHeaderSizeOffset, 2);
   if (!optionalHeaderSize || !reader.Holds(optionalHeader, *optionalHeaderSize)) return std::nullopt;
-  const auto shape = ShapeOf(reader.Number(optionalHeader, 2).value_or(0));
+  const auto shape = TryShapeOf(reader.TryNumber(optionalHeader, 2).value_or(0));
   if (!shape) return std::nullopt;
 
   // The certificate entry must exist both by count and within the declared optional header.
   const std::uint64_t certificateEntry = shape->directoryOffset + kCertificateDirectoryIndex * kDirectoryEntrySize;
-  const auto directoryCount = reader.Number(optionalHeader + shape->directoryCountOffset, 4);
+  const auto directoryCount = reader.TryNumber(optionalHeader + shape->directoryCountOffset, 4);
   if (!directoryCount || *directoryCount <= kCertificateDirectoryIndex ||
       certificateEntry + kDirectoryEntrySize > *optionalHeaderSize) {
     return std::nullopt;
@@ -80,8 +80,8 @@ std::optional<SigningLayout> FindSigningLayout(std::string_view image) {
   SigningLayout layout;
   layout.checksumOffset = static_cast<std::size_t>(optionalHeader + kChecksumOffset);
   layout.certificateEntryOffset = static_cast<std::size_t>(optionalHeader + certificateEntry);
-  const std::uint32_t tableOffset = *reader.Number(layout.certificateEntryOffset, 4);
-  const std::uint32_t tableSize = *reader.Number(layout.certificateEntryOffset + 4, 4);
+  const std::uint32_t tableOffset = *reader.TryNumber(layout.certificateEntryOffset, 4);
+  const std::uint32_t tableSize = *reader.TryNumber(layout.certificateEntryOffset + 4, 4);
   if (tableOffset == 0 && tableSize == 0) {
     layout.signedContentEnd = image.size();
     return layout;

@@ -21,6 +21,6 @@ inline constexpr std::size_t kCertificateEntrySize = 8;
 
 /// The layout of a PE32 or PE32+ image; nullopt when its headers are cut short or garbled, or its
 /// certificate entry does not describe a table that ends the file.
-std::optional<SigningLayout> FindSigningLayout(std::string_view image);
+std::optional<SigningLayout> TryFindSigningLayout(std::string_view image);
 
 }  // namespace velora

@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "base/ascii_case.h"
-#include "base/path_rule.h"
 #include "driver/folder_size.h"
 #include "driver/integrity_check.h"
 #include "driver/product.h"
@@ -11,7 +10,6 @@
 #include "driver/session.h"
 #include "environment/message_box.h"
 #include "environment/install_environment.h"
-#include "environment/product_key.h"
 #include "install/embedded_file.h"
 #include "install/existing_file.h"
 #include "install/version_readers.h"
@@ -24,8 +22,6 @@ namespace {
 
 constexpr const char* kProductExecutable = "velora.exe";
 constexpr const char* kProductWindowClass = "TVeloraMainForm";
-constexpr const char* kLastRunFolderValue = "TheLastRunFolder";
-constexpr const char* kEstimatedSizeValue = "EstimatedSize";
 constexpr int kInstalledFileTries = 17;
 constexpr std::uint32_t kInstalledFileRetryMs = 256;
 // How long the run waits, in all, for a product told to quit to end. Saving its state takes a product a
@@ -34,8 +30,6 @@ constexpr std::uint32_t kInstalledFileRetryMs = 256;
 // better served by the new copy (which may refuse to start) than by a longer wait without any.
 constexpr std::uint32_t kProductEndWaitMs = 5000;
 
-void ShowRegistryError(Session& session) { velora::ShowRegistryError(session.platform.ui, session.Startup); }
-
 /// The update, one step a method; each returns the exit code when the sequence ends there.
 class UpdateSequence {
  public:
@@ -43,13 +37,8 @@ class UpdateSequence {
       : session_(session), language_(LanguageContextOf(session)), settings_(settings), log_(log) {}
 
   int Run() {
-    const ProductNames names = PrepareNames();
-    if (!DiscoverEnvironment(session_.platform, session_.Startup, names, session_.Environment)) {
-      log_.Write("the registry cannot be read: no product folder");
-      return kExitFailed;
-    }
-    log_.Write("product folder found: " + session_.Environment.ProductFolder);
-    if (!TakeLastRunFolder()) return kExitFailed;
+    PrepareNames();
+    if (!FindProduct()) return kExitFailed;
     if (!ProductIsInstalled()) return kExitFailed;
     if (!LoadLanguage(language_)) {
       log_.Write("no usable language file");
@@ -76,35 +65,33 @@ class UpdateSequence {
  private:
   // The data file's name parts, and the product's names: discovery looks for the product by them, and
   // they caption every box until a language file names the program.
-  ProductNames PrepareNames() {
+  void PrepareNames() {
     const std::string& fileName = settings_.PayloadFileName;
     const auto dot = fileName.rfind('.');
     payloadExt_ = dot == std::string::npos ? std::string() : fileName.substr(dot);
     payloadIs3bs_ = payloadExt_.find("3bs") != std::string::npos;
-    StartupState& startup = session_.Startup;
-    startup.PayloadVersionText = std::to_string(settings_.PayloadVersion);
-    ProductNames names{
+    payloadVersionText_ = std::to_string(settings_.PayloadVersion);
+    session_.Names = {
         .AppName = "Velora", .ProgName = "Обновление программы \"Велора\"", .EnglishProgName = "Velora update"};
-    startup.AppName = names.AppName;
-    startup.ProgName = names.ProgName;
-    startup.EnglishProgName = names.EnglishProgName;
-    return names;
   }
 
-  // The product's own record of its folder wins over what discovery found.
-  bool TakeLastRunFolder() {
-    RegistryAccessor& registry = session_.Startup.Registry;
-    OpenKeyScope closeKey(registry);
-    if (!OpenProductKey(registry, session_.Startup.AppName) || !registry.ValueExists(kLastRunFolderValue)) return true;
-    auto folder = registry.ReadString(kLastRunFolderValue);
-    if (!folder.ok()) {
-      log_.WriteFailure(std::string(kLastRunFolderValue) + " cannot be read as a folder", folder.error);
-      ShowRegistryError(session_);
+  // Discovery and what it says of where the product folder came from; false when the registry could
+  // not be read (discovery has shown its box).
+  bool FindProduct() {
+    const Discovery found =
+        DiscoverEnvironment(session_.platform, session_.Startup, session_.Names, session_.Environment);
+    if (found.failure == Discovery::Failure::Folders) {
+      log_.Write("the registry cannot be read: no product folder");
       return false;
     }
-    AddBackslash(folder.value);
-    session_.Environment.ProductFolder = std::move(folder.value);
-    log_.Write(std::string("product folder from ") + kLastRunFolderValue + ": " + session_.Environment.ProductFolder);
+    log_.Write("product folder found: " + found.entryFolder);
+    if (found.failure == Discovery::Failure::LastRunFolder) {
+      log_.WriteFailure(std::string(kLastRunFolderValue) + " cannot be read as a folder", found.error);
+      return false;
+    }
+    if (found.fromLastRunFolder) {
+      log_.Write(std::string("product folder from ") + kLastRunFolderValue + ": " + session_.Environment.ProductFolder);
+    }
     return true;
   }
 
@@ -112,7 +99,7 @@ class UpdateSequence {
     const std::string executable = session_.Environment.ProductFolder + kProductExecutable;
     if (IsExistingFile(session_.platform.files, executable)) return true;
     log_.Write("the product is not installed: no " + executable);
-    ShowFixedError(session_.platform.ui, session_.Startup,
+    ShowFixedError(session_.platform.ui, session_.Startup, session_.Names,
                    "There's no Velora installed.\r\nPlease install the program first.",
                    "Нет установленной программы \"Велора\"!\r\nПожалуйста, сначала установите её.");
     return false;
@@ -201,7 +188,7 @@ class UpdateSequence {
     }
     reachedTheWrite_ = true;
     const InstallOutcome outcome = InstallPayload();
-    if (!RecordFolderSize()) return kExitFailed;
+    if (!RecordFolderSize(session_, log_)) return kExitFailed;
     return Finish(outcome);
   }
 
@@ -256,7 +243,7 @@ class UpdateSequence {
         return kExitFailed;
       }
       log_.Write("installed data file version " + std::to_string(*installedVersion) + ", this update's version " +
-                 session_.Startup.PayloadVersionText);
+                 payloadVersionText_);
       if (settings_.PayloadVersion < *installedVersion &&
           !AskLangQuestion(language_, GetLangText(language_, "soundquest"),
                            GetLangLinesFmt(language_, "olderfilever", {settings_.PayloadFileName}))) {
@@ -266,8 +253,7 @@ class UpdateSequence {
       log_.Write("no installed data file: " + installedPath);
     }
     const std::string caption = GetLangText(language_, "liveupdatecaption");
-    const std::string payloadName =
-        GetLangText(language_, settings_.PayloadDisplayKey) + " " + session_.Startup.PayloadVersionText;
+    const std::string payloadName = GetLangText(language_, settings_.PayloadDisplayKey) + " " + payloadVersionText_;
     if (!AskLangQuestion(language_, GetLangText(language_, "soundquest"),
                          GetLangLinesFmt(language_, "installask", {caption, payloadName}))) {
       return kExitDeclined;
@@ -312,40 +298,6 @@ class UpdateSequence {
     return installed.outcome;
   }
 
-  // "EstimatedSize" in the uninstall entry where discovery found the product. No entry there (found
-  // through "ProgramFilesDir" or "TheLastRunFolder"): nothing is written and no key is created.
-  bool RecordFolderSize() {
-    const InstallEnvironment& environment = session_.Environment;
-    const std::string entry = environment.UninstallKeyPathWow.empty()
-                                  ? environment.UninstallKeyPath + session_.Startup.AppName
-                                  : environment.UninstallKeyPathWow;
-    RegistryAccessor& registry = session_.Startup.Registry;
-    registry.SetRoot(platform::RootKey::LocalMachine);
-    OpenKeyScope closeKey(registry);
-    if (const auto error = registry.OpenKey(entry, /*create=*/false); error != win::kErrorSuccess) {
-      if (error == win::kErrorFileNotFound) {
-        log_.Write("no uninstall entry HKLM\\" + entry + ": the size is not recorded");
-        return true;
-      }
-      log_.WriteFailure("the uninstall entry HKLM\\" + entry + " cannot be opened", error);
-      ShowRegistryError(session_);
-      return false;
-    }
-    const std::int32_t sizeKb = FolderSizeKb(session_.platform.files, environment.ProductFolder);
-    if (sizeKb == -1) {
-      log_.Write("the product folder cannot be measured: the size is not recorded");
-      return true;
-    }
-    if (const auto error = registry.WriteInteger(kEstimatedSizeValue, static_cast<std::uint32_t>(sizeKb));
-        error != win::kErrorSuccess) {
-      log_.WriteFailure(std::string(kEstimatedSizeValue) + " cannot be written to HKLM\\" + entry, error);
-      ShowRegistryError(session_);
-      return false;
-    }
-    log_.Write(std::string(kEstimatedSizeValue) + " " + std::to_string(sizeKb) + " KiB recorded in HKLM\\" + entry);
-    return true;
-  }
-
   // A failed write is not followed by the completion question, which would report it as done. In quiet
   // mode the product is started by Run.
   int Finish(InstallOutcome outcome) {
@@ -365,9 +317,9 @@ class UpdateSequence {
 
   bool AskToRun() {
     const std::string caption = GetLangText(language_, "liveupdatecaption");
-    const std::string done = GetLangTextFmt(language_, "installdone",
-                                            {caption + " (" + GetLangText(language_, settings_.PayloadDisplayKey) +
-                                             " " + session_.Startup.PayloadVersionText + ")"});
+    const std::string done = GetLangTextFmt(
+        language_, "installdone",
+        {caption + " (" + GetLangText(language_, settings_.PayloadDisplayKey) + " " + payloadVersionText_ + ")"});
     return AskLangQuestion(language_, caption, done + "\r\n\r\n" + GetLangText(language_, "asktorun"));
   }
 
@@ -377,6 +329,7 @@ class UpdateSequence {
   RunLog& log_;
   std::string payloadExt_;
   bool payloadIs3bs_ = false;
+  std::string payloadVersionText_;  ///< PayloadVersion in decimal
   bool quietMode_ = false;
   bool runApp_ = false;
   bool productToldToQuit_ = false;

@@ -15,8 +15,8 @@ constexpr const char* kUninstallString = "UninstallString";
 /// The folder of an uninstall command: everything up to the last "\" before its final character, which
 /// is never examined. A command that starts with a quotation mark is cut within the quoted part, so
 /// neither the mark nor the arguments after it become part of the folder. nullopt when there is no "\".
-std::optional<std::string> CutToFolder(const std::string& command) {
-  if (!command.empty() && command.front() == '"') return CutToFolder(command.substr(1, command.find('"', 1) - 1));
+std::optional<std::string> TryCutToFolder(const std::string& command) {
+  if (!command.empty() && command.front() == '"') return TryCutToFolder(command.substr(1, command.find('"', 1) - 1));
   if (command.size() < 2) return std::nullopt;
   const auto slash = command.rfind('\\', command.size() - 2);
   if (slash == std::string::npos) return std::nullopt;
@@ -36,33 +36,36 @@ bool IsNtPlatform(platform::SystemApi& system) {
   return facts.ok() && facts.value.platformId == win::kVerPlatformWin32Nt;
 }
 
-/// Reads the discovery's registry values through the one accessor, one key at a time.
-class RegistryReader {
+/// A key discovery reads. A key that cannot be opened simply has no values.
+class KeyToRead {
  public:
-  explicit RegistryReader(RegistryAccessor& registry) : registry_(registry) {}
+  /// Opens root\path without creating it.
+  KeyToRead(platform::RegistryApi& registry, platform::RegistryView view, platform::RootKey root,
+            const std::string& path)
+      : key_(registry.OpenKey(root, path, view).value) {}
+  /// A key opened otherwise, such as the product key (created when absent); null has no values.
+  explicit KeyToRead(platform::RegistryKeyPtr key) : key_(std::move(key)) {}
 
-  /// Opens the key without creating it; a key that cannot be opened simply has no values.
-  void Open(platform::RootKey root, const std::string& path) {
-    registry_.SetRoot(root);
-    static_cast<void>(registry_.OpenKey(path, /*create=*/false));
-  }
-  /// The string value, nullopt when the key does not hold it; an error when the value is there but
-  /// cannot be read as a string.
-  platform::WinResult<std::optional<std::string>> TryRead(const std::string& name) {
-    if (!registry_.ValueExists(name)) return platform::Succeeded(std::optional<std::string>());
-    auto value = registry_.ReadString(name);
-    if (!value.ok()) return platform::Failed<std::optional<std::string>>(value.error);
+  /// The string value, nullopt when the key does not hold it; kErrorUnsupportedType when it is there
+  /// but is no string. A value that cannot be queried counts as absent.
+  platform::WinResult<std::optional<std::string>> TryRead(const std::string& name) const {
+    if (!key_) return platform::Succeeded(std::optional<std::string>());
+    auto value = key_->ReadString(name);
+    if (value.error == win::kErrorUnsupportedType) return platform::Failed<std::optional<std::string>>(value.error);
+    if (!value.ok()) return platform::Succeeded(std::optional<std::string>());
     return platform::Succeeded(std::optional<std::string>(std::move(value.value)));
   }
-  /// The string value into target when the key holds it; target stays as it was when it does not.
-  [[nodiscard]] platform::WinError ReadInto(const std::string& name, std::string& target) {
+  /// A folder's value into folder when the key holds it, then the path rule; an error when it is no string.
+  [[nodiscard]] platform::WinError ReadFolderInto(const std::string& name, std::string& folder) const {
     auto value = TryRead(name);
-    if (value.ok() && value.value) target = std::move(*value.value);
-    return value.error;
+    if (!value.ok()) return value.error;
+    if (value.value) folder = std::move(*value.value);
+    AddBackslash(folder);
+    return win::kErrorSuccess;
   }
 
  private:
-  RegistryAccessor& registry_;
+  platform::RegistryKeyPtr key_;
 };
 
 /// What an uninstall entry says of the product: whether it has a command at all (then the product
@@ -72,23 +75,23 @@ struct UninstallEntry {
   std::optional<std::string> folder;
 };
 
+/// Where discovery opens its keys: the registry, in the start-up state's view.
+struct KeyOpener {
+  platform::RegistryApi& api;
+  platform::RegistryView view;
+
+  KeyToRead Open(platform::RootKey root, const std::string& path) const { return {api, view, root, path}; }
+};
+
 /// The uninstall entry at entryPath; an error when its command cannot be read as a string.
-platform::WinResult<UninstallEntry> FolderFromUninstallEntry(RegistryReader& reader, const std::string& entryPath) {
-  reader.Open(platform::RootKey::LocalMachine, entryPath);
-  const auto command = reader.TryRead(kUninstallString);
+platform::WinResult<UninstallEntry> FolderFromUninstallEntry(const KeyOpener& registry, const std::string& entryPath) {
+  const auto command = registry.Open(platform::RootKey::LocalMachine, entryPath).TryRead(kUninstallString);
   if (!command.ok()) return platform::Failed<UninstallEntry>(command.error);
   if (!command.value) return platform::Succeeded(UninstallEntry{});
-  return platform::Succeeded(UninstallEntry{true, CutToFolder(*command.value)});
+  return platform::Succeeded(UninstallEntry{true, TryCutToFolder(*command.value)});
 }
 
-/// A folder's value into folder, then the path rule; an error when the value is no string.
-[[nodiscard]] platform::WinError ReadFolderInto(RegistryReader& reader, const std::string& name, std::string& folder) {
-  const auto error = reader.ReadInto(name, folder);
-  if (error == win::kErrorSuccess) AddBackslash(folder);
-  return error;
-}
-
-[[nodiscard]] platform::WinError FindFolders(platform::SystemApi& system, RegistryReader& reader,
+[[nodiscard]] platform::WinError FindFolders(platform::SystemApi& system, const KeyOpener& registry,
                                              InstallEnvironment& environment, std::string& programFiles) {
   environment.CommonProgramsFolder.clear();
   // A folder Windows cannot name stays empty, as it always has.
@@ -97,31 +100,34 @@ platform::WinResult<UninstallEntry> FolderFromUninstallEntry(RegistryReader& rea
   environment.WindowsFolder = system.WindowsDirectory().value;
   AddBackslash(environment.WindowsFolder);
 
-  reader.Open(platform::RootKey::LocalMachine, kWindowsKeyPath);
-  if (const auto error = ReadFolderInto(reader, "ProgramFilesDir", programFiles); error != win::kErrorSuccess) {
+  if (const auto error = registry.Open(platform::RootKey::LocalMachine, kWindowsKeyPath)
+                             .ReadFolderInto("ProgramFilesDir", programFiles);
+      error != win::kErrorSuccess) {
     return error;
   }
 
   environment.IsAdmin = system.IsUserAnAdmin();
   environment.TempFolder = FindTempFolder(system);
 
-  reader.Open(platform::RootKey::LocalMachine, kShellFoldersKeyPath);
-  if (const auto error = ReadFolderInto(reader, "Common Desktop", environment.CommonDesktopFolder);
-      error != win::kErrorSuccess) {
-    return error;
-  }
-  if (IsNtPlatform(system)) {
-    if (const auto error = ReadFolderInto(reader, "Common Programs", environment.CommonProgramsFolder);
+  {
+    const KeyToRead common = registry.Open(platform::RootKey::LocalMachine, kShellFoldersKeyPath);
+    if (const auto error = common.ReadFolderInto("Common Desktop", environment.CommonDesktopFolder);
         error != win::kErrorSuccess) {
       return error;
     }
+    if (IsNtPlatform(system)) {
+      if (const auto error = common.ReadFolderInto("Common Programs", environment.CommonProgramsFolder);
+          error != win::kErrorSuccess) {
+        return error;
+      }
+    }
   }
 
-  reader.Open(platform::RootKey::CurrentUser, kShellFoldersKeyPath);
+  const KeyToRead user = registry.Open(platform::RootKey::CurrentUser, kShellFoldersKeyPath);
   for (auto [name, folder] :
        {std::pair{"Programs", &environment.UserProgramsFolder}, std::pair{"Desktop", &environment.UserDesktopFolder},
         std::pair{"Startup", &environment.UserStartupFolder}}) {
-    if (const auto error = ReadFolderInto(reader, name, *folder); error != win::kErrorSuccess) return error;
+    if (const auto error = user.ReadFolderInto(name, *folder); error != win::kErrorSuccess) return error;
   }
   return win::kErrorSuccess;
 }
@@ -135,20 +141,20 @@ void NameGroupFolders(const ProductNames& names, bool useRussian, InstallEnviron
   if (useRussian) std::swap(environment.ProgramGroupFolder, environment.ProgramGroupFolderAlt);
 }
 
-[[nodiscard]] platform::WinError FindProductFolder(const std::string& appName, RegistryReader& reader,
+[[nodiscard]] platform::WinError FindProductFolder(const std::string& appName, const KeyOpener& registry,
                                                    const std::string& programFiles, InstallEnvironment& environment) {
   environment.ProductFolder = programFiles + appName;
   environment.UninstallKeyPathWow.clear();
   // A command without a folder in it (a Windows Installer entry's "MsiExec.exe /X{...}") still marks
   // the entry as the product's: the folder found so far stays, and no 32-bit entry is looked at.
-  const auto entry = FolderFromUninstallEntry(reader, environment.UninstallKeyPath + appName);
+  const auto entry = FolderFromUninstallEntry(registry, environment.UninstallKeyPath + appName);
   if (!entry.ok()) return entry.error;
   if (entry.value.hasCommand) {
     if (entry.value.folder) environment.ProductFolder = *entry.value.folder;
   } else {
     // Only a 32-bit installer's entry: it lives in the 32-bit programs' view.
     const std::string wowPath = WowPathOf(environment.UninstallKeyPath) + appName;
-    const auto wowEntry = FolderFromUninstallEntry(reader, wowPath);
+    const auto wowEntry = FolderFromUninstallEntry(registry, wowPath);
     if (!wowEntry.ok()) return wowEntry.error;
     if (wowEntry.value.hasCommand) {
       if (wowEntry.value.folder) environment.ProductFolder = *wowEntry.value.folder;
@@ -159,10 +165,27 @@ void NameGroupFolders(const ProductNames& names, bool useRussian, InstallEnviron
   return win::kErrorSuccess;
 }
 
-bool ReportNoRegistryAccess(platform::UiApi& ui, StartupState& startup) {
-  startup.Registry.CloseKey();
-  ShowRegistryError(ui, startup);
-  return false;
+/// The product's own record of the folder it last ran from wins over the entries; an empty record
+/// gives an empty folder. taken: whether there was one.
+[[nodiscard]] platform::WinError TakeLastRunFolder(const KeyOpener& registry, const std::string& appName,
+                                                   InstallEnvironment& environment, bool& taken) {
+  // Opening creates the key when absent, as the product's key always is.
+  const KeyToRead productKey(OpenProductKey(registry.api, registry.view, appName).value);
+  auto folder = productKey.TryRead(kLastRunFolderValue);
+  if (!folder.ok()) return folder.error;
+  taken = folder.value.has_value();
+  if (taken) {
+    environment.ProductFolder = std::move(*folder.value);
+    AddBackslash(environment.ProductFolder);
+  }
+  return win::kErrorSuccess;
+}
+
+/// Discovery ends at a registry value that is no string, after the box.
+Discovery EndAtRegistryError(Discovery::Failure failure, platform::WinError error, std::string entryFolder,
+                             platform::UiApi& ui, const StartupState& startup, const ProductNames& names) {
+  ShowRegistryError(ui, startup, names);
+  return {.failure = failure, .error = error, .entryFolder = std::move(entryFolder)};
 }
 
 }  // namespace
@@ -173,22 +196,28 @@ std::string FindTempFolder(platform::SystemApi& system) {
   return folder;
 }
 
-bool DiscoverEnvironment(platform::Platform& platform, StartupState& startup, const ProductNames& names,
-                         InstallEnvironment& environment) {
-  RegistryAccessor& registry = startup.Registry;
-  OpenKeyScope closeKey(registry);
-  RegistryReader reader(registry);
+Discovery DiscoverEnvironment(platform::Platform& platform, const StartupState& startup, const ProductNames& names,
+                              InstallEnvironment& environment) {
+  const KeyOpener registry{platform.registry, startup.RegistryView};
   std::string programFiles;
-  if (FindFolders(platform.system, reader, environment, programFiles) != win::kErrorSuccess) {
-    return ReportNoRegistryAccess(platform.ui, startup);
+  if (const auto error = FindFolders(platform.system, registry, environment, programFiles);
+      error != win::kErrorSuccess) {
+    return EndAtRegistryError(Discovery::Failure::Folders, error, {}, platform.ui, startup, names);
   }
   environment.UninstallKeyPath = std::string(kWindowsKeyPath) + "Uninstall\\";
   environment.ProductKeyPath = kVendorKeyPath + names.AppName + "\\";
   NameGroupFolders(names, startup.UseRussian, environment);
-  if (FindProductFolder(names.AppName, reader, programFiles, environment) != win::kErrorSuccess) {
-    return ReportNoRegistryAccess(platform.ui, startup);
+  if (const auto error = FindProductFolder(names.AppName, registry, programFiles, environment);
+      error != win::kErrorSuccess) {
+    return EndAtRegistryError(Discovery::Failure::Folders, error, {}, platform.ui, startup, names);
   }
-  return true;
+  Discovery found{.entryFolder = environment.ProductFolder};
+  if (const auto error = TakeLastRunFolder(registry, names.AppName, environment, found.fromLastRunFolder);
+      error != win::kErrorSuccess) {
+    return EndAtRegistryError(Discovery::Failure::LastRunFolder, error, std::move(found.entryFolder), platform.ui,
+                              startup, names);
+  }
+  return found;
 }
 
 }  // namespace velora

@@ -1,9 +1,11 @@
 // InstallEnvironment: the folders and registry paths the updater works with, found once by
-// DiscoverEnvironment; above all the product folder and the product's uninstall key.
+// DiscoverEnvironment; above all the product folder, which nothing else sets, and the product's
+// uninstall key.
 #pragma once
 
 #include <string>
 
+#include "environment/product_names.h"
 #include "environment/startup_state.h"
 #include "platform/platform.h"
 
@@ -32,16 +34,24 @@ struct InstallEnvironment {
 /// The folder of the "Temp" environment variable with its trailing "\"; empty when it is not set.
 std::string FindTempFolder(platform::SystemApi& system);
 
-/// The names the product's folders, keys and program groups are found by.
-struct ProductNames {
-  std::string AppName;          ///< the product's key and uninstall entry, and its folder under Program Files
-  std::string ProgName;         ///< the Russian program group
-  std::string EnglishProgName;  ///< the English program group
+/// What discovery found beyond InstallEnvironment, for the run's log.
+struct Discovery {
+  /// The registry value that could not be read as a string (the user has then been told), or None.
+  enum class Failure { None, Folders, LastRunFolder };
+  Failure failure = Failure::None;
+  platform::WinError error = 0;    ///< Windows' error of the failure
+  std::string entryFolder;         ///< the product folder as the uninstall entry (or Program Files) gave it
+  bool fromLastRunFolder = false;  ///< ProductFolder is the product's own record of its folder
 };
 
-/// Fills environment for the product names; false (after the "No access to system registry" box) when
-/// the registry could not be read. Reads through the start-up state's registry accessor.
-[[nodiscard]] bool DiscoverEnvironment(platform::Platform& platform, StartupState& startup, const ProductNames& names,
-                                       InstallEnvironment& environment);
+/// The product key's record of the folder the product last ran from.
+inline constexpr const char* kLastRunFolderValue = "TheLastRunFolder";
+
+/// Fills environment for the product names, in the start-up state's registry view. The product folder
+/// is the product key's "TheLastRunFolder" when it holds one, else the uninstall entry's (64-bit view
+/// first, then the 32-bit programs' one), else Program Files + AppName. A value that cannot be read as
+/// a string ends discovery after the "No access to system registry" box.
+[[nodiscard]] Discovery DiscoverEnvironment(platform::Platform& platform, const StartupState& startup,
+                                            const ProductNames& names, InstallEnvironment& environment);
 
 }  // namespace velora

@@ -30,14 +30,14 @@ bool ShowBox(platform::UiApi& ui, const platform::MessageBoxRequest& box) {
   return answer.ok() && answer.value == win::kIdYes;
 }
 
-void ShowFixedError(platform::UiApi& ui, const StartupState& startup, const std::string& englishText,
-                    const std::string& russianText) {
-  ShowBox(ui, ComposeFixedBox(BoxKind::Error, startup.UseRussian, {startup.EnglishProgName, startup.ProgName},
+void ShowFixedError(platform::UiApi& ui, const StartupState& startup, const ProductNames& names,
+                    const std::string& englishText, const std::string& russianText) {
+  ShowBox(ui, ComposeFixedBox(BoxKind::Error, startup.UseRussian, {names.EnglishProgName, names.ProgName},
                               {englishText, russianText}));
 }
 
-void ShowRegistryError(platform::UiApi& ui, const StartupState& startup) {
-  ShowFixedError(ui, startup, "No access to system registry", "Нет доступа к системному реестру");
+void ShowRegistryError(platform::UiApi& ui, const StartupState& startup, const ProductNames& names) {
+  ShowFixedError(ui, startup, names, "No access to system registry", "Нет доступа к системному реестру");
 }
 
 }  // namespace velora

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "environment/product_names.h"
 #include "environment/startup_state.h"
 #include "platform/ui_api.h"
 
@@ -36,9 +37,9 @@ bool ShowBox(platform::UiApi& ui, const platform::MessageBoxRequest& box);
 
 /// The fixed-text error box, captioned with the program's name: ProgName in Russian (the language
 /// file's "progname" once one is loaded), EnglishProgName in English.
-void ShowFixedError(platform::UiApi& ui, const StartupState& startup, const std::string& englishText,
-                    const std::string& russianText);
+void ShowFixedError(platform::UiApi& ui, const StartupState& startup, const ProductNames& names,
+                    const std::string& englishText, const std::string& russianText);
 /// The fixed-text error of a registry that cannot be read or written.
-void ShowRegistryError(platform::UiApi& ui, const StartupState& startup);
+void ShowRegistryError(platform::UiApi& ui, const StartupState& startup, const ProductNames& names);
 
 }  // namespace velora

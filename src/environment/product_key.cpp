@@ -2,11 +2,9 @@
 
 namespace velora {
 
-bool OpenProductKey(RegistryAccessor& registry, const std::string& appName) {
-  registry.SetRoot(platform::RootKey::CurrentUser);
-  // A key that can be neither opened nor created still counts: reads then simply find no values.
-  static_cast<void>(registry.OpenKey(kVendorKeyPath + appName, /*create=*/true));
-  return true;
+platform::WinResult<platform::RegistryKeyPtr> OpenProductKey(platform::RegistryApi& registry,
+                                                             platform::RegistryView view, const std::string& appName) {
+  return registry.CreateKey(platform::RootKey::CurrentUser, kVendorKeyPath + appName, view);
 }
 
 }  // namespace velora

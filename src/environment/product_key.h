@@ -3,15 +3,16 @@
 
 #include <string>
 
-#include "environment/registry_accessor.h"
+#include "platform/registry_api.h"
 
 namespace velora {
 
 inline constexpr const char* kVendorKeyPath = "Software\\Orvane\\";
 inline constexpr const char* kWindowsKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\";
 
-/// Leaves the key of the product appName open (created when absent) in the registry accessor; the caller
-/// reads and closes it. Always true: a key that cannot be opened simply has no values.
-bool OpenProductKey(RegistryAccessor& registry, const std::string& appName);
+/// The key of the product appName in view, created when absent; Windows' error when it can be neither
+/// opened nor created, and then it simply has no values for the caller.
+platform::WinResult<platform::RegistryKeyPtr> OpenProductKey(platform::RegistryApi& registry,
+                                                             platform::RegistryView view, const std::string& appName);
 
 }  // namespace velora

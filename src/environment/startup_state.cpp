@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <random>
 
 #include "base/ascii_case.h"
-#include "platform/win_constants.h"
 #include "sysinfo/windows_identification.h"
 
 namespace velora {
@@ -29,20 +29,13 @@ StartupState RunStartup(platform::Platform& platform, const std::vector<std::str
   std::minstd_rand random(RandomSeed(platform.system));
   const std::uint32_t userLocale = platform.system.GetUserDefaultLCID();
   std::string windowsName = GetWindowsName(platform, random, /*includeVersion=*/false, isWindows64);
-  const std::uint32_t registryAccess = isWindows64 ? (win::kKeyAllAccess | win::kKeyWow64_64Key) : win::kKeyAllAccess;
-
-  StartupState state{
+  return StartupState{
       .UserLocale = userLocale,
       .UseRussian = UseRussianFor(userLocale),
-      .Registry = RegistryAccessor(platform.registry, registryAccess),
+      .RegistryView = isWindows64 ? platform::RegistryView::Bits64 : platform::RegistryView::Bits32,
       .WindowsName = std::move(windowsName),
       .StartMode = arguments.empty() ? std::string() : LowerAscii(arguments.front()),
-      .Random = random,
   };
-  state.Registry.SetRoot(platform::RootKey::CurrentUser);
-  state.RstartMode = state.StartMode == "rstart";
-  state.KnownStartMode = state.RstartMode || state.StartMode == "gstart" || state.StartMode == "ystart";
-  return state;
 }
 
 }  // namespace velora

@@ -119,7 +119,7 @@ std::int32_t ReadFieldVersion(const LanguageContext& language, const std::string
 
 // A language file that cannot be read is reported in the user's language.
 std::int32_t ReadLanguageFileVersion(const LanguageContext& language, const std::string& path) {
-  return ReadLngVersion(language.platform, language.startup, path);
+  return ReadLngVersion(language.platform, language.startup, language.names, path);
 }
 
 NumericReader NumericReaderFor(const std::string& fileKind, const std::string& destinationPath) {
@@ -205,7 +205,7 @@ InstallResult InstallEmbeddedFile(const LanguageContext& language, const std::st
   const auto installed = Install(language, resourceName, fileKind, destinationPath, checkVersions);
   if (installed.ok()) return {installed.value};
   // The temporary copy is gone by now; the installed file was never touched.
-  ShowFixedError(language.platform.ui, language.startup, "Can't install file " + destinationPath,
+  ShowFixedError(language.platform.ui, language.startup, language.names, "Can't install file " + destinationPath,
                  "Не удается установить файл " + destinationPath);
   return {InstallOutcome::Failed, installed.error};
 }

@@ -27,7 +27,7 @@ std::int32_t ReadLittleEndianAt(platform::FileApi& files, const std::string& pat
 
 // The number before the first "." of a dotted version, which is then cut off up to and including the
 // dot; nothing when there is no dot after the first character or the text before it is no integer.
-std::optional<std::int32_t> TakeComponent(std::string& version) {
+std::optional<std::int32_t> TryTakeComponent(std::string& version) {
   const std::size_t dot = version.find('.');
   if (dot == std::string::npos || dot == 0) return std::nullopt;
   const auto value = TryParseLangInteger(std::string_view(version).substr(0, dot));
@@ -69,10 +69,11 @@ std::int32_t InstalledVersionFromHead(std::string_view head, bool is3bs) {
   return is3bs ? version : version - 32;
 }
 
-std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& startup, const std::string& path) {
+std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& startup, const ProductNames& names,
+                            const std::string& path) {
   if (!IsExistingFile(platform.files, path)) return 0;
   if (const auto version = TryReadLangVersionLine(platform.files, path)) return *version;
-  ShowLangFileError(platform.ui, startup, path);
+  ShowLangFileError(platform.ui, startup, names, path);
   return 0;
 }
 
@@ -94,9 +95,9 @@ bool IsOlderVersion(std::string newVersion, std::string installedVersion) {
   // one missing or malformed in the new text means "older", so that the user is asked.
   bool installedIsGreater = false;
   for (int component = 0; component < 3; ++component) {
-    const auto installed = TakeComponent(installedVersion);
+    const auto installed = TryTakeComponent(installedVersion);
     if (!installed) return installedIsGreater;
-    const auto fresh = TakeComponent(newVersion);
+    const auto fresh = TryTakeComponent(newVersion);
     if (!fresh) return true;
     installedIsGreater = *installed > *fresh;
     if (*installed != *fresh) return installedIsGreater;

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "environment/product_names.h"
 #include "environment/startup_state.h"
 #include "platform/platform.h"
 
@@ -24,9 +25,9 @@ inline constexpr std::size_t kDataFileHeadSize = 6;
 /// compares, and the two have always been read apart.
 [[nodiscard]] std::int32_t InstalledVersionFromHead(std::string_view head, bool is3bs);
 /// The "langver" value line; 0 after the fixed-text box (shown with platform.ui in the user's language
-/// from startup) when it cannot be read or is no integer.
+/// from startup, captioned with names) when it cannot be read or is no integer.
 [[nodiscard]] std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& startup,
-                                          const std::string& path);
+                                          const ProductNames& names, const std::string& path);
 /// The "FileVersion" text of the first translation of the version resource; empty when there is none.
 [[nodiscard]] std::string ReadExeFileVersion(platform::SystemApi& system, const std::string& path);
 

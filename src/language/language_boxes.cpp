@@ -20,11 +20,12 @@ bool AskLangQuestion(const LanguageContext& language, const std::string& caption
 
 void ShowLangError(const LanguageContext& language, const std::string& text) {
   ShowBox(language.platform.ui,
-          ComposeLanguageBox(BoxKind::Error, language.table.LangId, language.startup.ProgName, text));
+          ComposeLanguageBox(BoxKind::Error, language.table.LangId, language.names.ProgName, text));
 }
 
-void ShowLangFileError(platform::UiApi& ui, const StartupState& startup, const std::string& fileName) {
-  ShowFixedError(ui, startup, "Can't handle the language support file " + fileName,
+void ShowLangFileError(platform::UiApi& ui, const StartupState& startup, const ProductNames& names,
+                       const std::string& fileName) {
+  ShowFixedError(ui, startup, names, "Can't handle the language support file " + fileName,
                  "Не удаётся работать с файлом языковой поддержки " + fileName);
 }
 

@@ -28,6 +28,7 @@ bool AskLangQuestion(const LanguageContext& language, const std::string& caption
 /// Error box with a language file's text, captioned ProgName.
 void ShowLangError(const LanguageContext& language, const std::string& text);
 /// The bilingual fixed-text box naming a language file that cannot be read.
-void ShowLangFileError(platform::UiApi& ui, const StartupState& startup, const std::string& fileName);
+void ShowLangFileError(platform::UiApi& ui, const StartupState& startup, const ProductNames& names,
+                       const std::string& fileName);
 
 }  // namespace velora

@@ -36,7 +36,7 @@ bool LanguageFileReader::Refill() {
   return !ended_;
 }
 
-std::optional<std::string> LanguageFileReader::NextLine() {
+std::optional<std::string> LanguageFileReader::TryNextLine() {
   std::string line;
   bool anyByte = false;  // a last line without a line end still counts when it holds anything
   while (position_ < buffer_.size() || Refill()) {
@@ -84,9 +84,9 @@ bool IsHeaderOf(std::string_view line, std::string_view key) {
 
 EntrySearch SearchEntry(LanguageFileReader& reader, std::string_view key) {
   EntrySearch search;
-  while (auto line = reader.NextLine()) {
+  while (auto line = reader.TryNextLine()) {
     if (IsHeaderOf(*line, key)) {
-      auto value = reader.NextLine();
+      auto value = reader.TryNextLine();
       if (value) return {EntrySearchState::Found, std::move(*value)};
       search = {EntrySearchState::HeaderIsLastLine, {}};
       break;
@@ -99,7 +99,7 @@ EntrySearch SearchEntry(LanguageFileReader& reader, std::string_view key) {
 }
 
 platform::WinError AppendContinuationLines(LanguageFileReader& reader, std::string& text) {
-  while (auto line = reader.NextLine()) {
+  while (auto line = reader.TryNextLine()) {
     if (TrimBlanks(*line).empty()) return win::kErrorSuccess;
     text += "\r\n";
     text += *line;

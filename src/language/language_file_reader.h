@@ -27,7 +27,7 @@ class LanguageFileReader {
 
   /// The next line without its line end; nullopt once the file (or a byte 26) has ended, or a read
   /// failed (ReadError tells which).
-  [[nodiscard]] std::optional<std::string> NextLine();
+  [[nodiscard]] std::optional<std::string> TryNextLine();
   /// The error of the read that ended the lines early; kErrorSuccess while every read succeeded.
   platform::WinError ReadError() const { return readError_; }
 

@@ -21,7 +21,7 @@ const std::string& FileName(const LanguageContext& language, std::int32_t index)
 }
 
 void ShowMissingFile(const LanguageContext& language, const std::string& name) {
-  ShowFixedError(language.platform.ui, language.startup,
+  ShowFixedError(language.platform.ui, language.startup, language.names,
                  "Can't work with no " + name + " file!\r\nPlease reinstall the program.",
                  "Работа без файла " + name + " невозможна!\r\nПожалуйста, переустановите программу.");
 }
@@ -29,7 +29,7 @@ void ShowMissingFile(const LanguageContext& language, const std::string& name) {
 // The "contains errors" box naming entry index of LangFiles; false, for the caller to return.
 bool ReportFileWithErrors(const LanguageContext& language, std::int32_t index) {
   const std::string& name = FileName(language, index);
-  ShowFixedError(language.platform.ui, language.startup,
+  ShowFixedError(language.platform.ui, language.startup, language.names,
                  name + " file contains errors.\r\nPlease reinstall the program.",
                  "Файл " + name + " содержит ошибки!\r\nПожалуйста, переустановите программу.");
   return false;
@@ -70,7 +70,7 @@ void ListLanguageFiles(const LanguageContext& language) {
 }
 
 // The default file the user's interface language needs and does not have; "english.lng" is always needed.
-std::optional<std::string> MissingDefaultFile(const LanguageContext& language) {
+std::optional<std::string> TryFindMissingDefaultFile(const LanguageContext& language) {
   const LanguageTable& table = language.table;
   if (language.startup.UseRussian && table.RussianLang < 0) return kRussianFile;
   if (table.EnglishLang < 0) return kEnglishFile;
@@ -100,10 +100,9 @@ bool CheckLanguageFile(const LanguageContext& language, std::int32_t index) {
 // The "LangFile" string the user stored in the product key; nothing when it is absent, not a string or
 // the key cannot be opened. The key is closed before this returns.
 std::optional<std::string> TryReadStoredLanguage(const LanguageContext& language) {
-  RegistryAccessor& registry = language.startup.Registry;
-  OpenKeyScope scope(registry);
-  if (!OpenProductKey(registry, language.startup.AppName) || !registry.ValueExists("LangFile")) return std::nullopt;
-  auto stored = registry.ReadString("LangFile");
+  const auto key = OpenProductKey(language.platform.registry, language.startup.RegistryView, language.names.AppName);
+  if (!key.ok()) return std::nullopt;
+  auto stored = key.value->ReadString("LangFile");
   if (!stored.ok()) return std::nullopt;
   return std::move(stored.value);
 }
@@ -124,7 +123,7 @@ bool ApplyStoredChoice(const LanguageContext& language) {
 bool LoadLanguage(const LanguageContext& language) {
   language.table = LanguageTable{};
   ListLanguageFiles(language);
-  if (auto missing = MissingDefaultFile(language)) {
+  if (auto missing = TryFindMissingDefaultFile(language)) {
     ShowMissingFile(language, *missing);
     return false;
   }
@@ -143,8 +142,10 @@ bool SelectLanguage(const LanguageContext& language, std::int32_t index) {
   if (index < 0 || static_cast<std::size_t>(index) >= table.LangFiles.size()) return false;
   table.CurrentFile.reset();
   table.CurrentLang = index;
-  language.startup.ProgName = GetLangText(language, "progname");
-  language.startup.ProgDescr = GetLangText(language, "ProgDescr0");
+  language.names.ProgName = GetLangText(language, "progname");
+  // Nothing shows the program's description, but it is looked up all the same: each lookup of a file
+  // that cannot be read reports it, and the selection keeps its boxes.
+  static_cast<void>(GetLangText(language, "ProgDescr0"));
   const auto charset = TryParseLangInteger(GetLangText(language, "langcharset"));
   const auto langId = TryParseLangInteger(GetLangText(language, "langcode"));
   if (!charset || !langId) return ReportFileWithErrors(language, index);

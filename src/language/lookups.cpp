@@ -52,7 +52,7 @@ EntryRead ReadEntry(const LanguageContext& language, std::int32_t index, platfor
   text.clear();
   const EntryRead read = ReadEntryFromStart(language, index, file, key, kind, text);
   if (read == EntryRead::Failed) {
-    ShowLangFileError(language.platform.ui, language.startup,
+    ShowLangFileError(language.platform.ui, language.startup, language.names,
                       language.table.LangFiles[static_cast<std::size_t>(index)]);
   }
   return read;

@@ -238,7 +238,7 @@ WordsFromVer ReadVerOutput(const std::string& out, bool workstation, bool useMar
   return {words, SliceToFirst(out, start, ']')};
 }
 
-std::optional<WindowsFacts> GatherFacts(platform::Platform& platform) {
+std::optional<WindowsFacts> TryGatherFacts(platform::Platform& platform) {
   WindowsFacts facts;
   if (auto extended = platform.system.VersionFacts(platform::VersionRecord::Extended); extended.ok()) {
     facts.version = extended.value;
@@ -258,52 +258,45 @@ std::optional<WindowsFacts> GatherFacts(platform::Platform& platform) {
   return facts;
 }
 
-/// A string value of a HKEY_LOCAL_MACHINE key up to its first zero; nullopt when the key cannot be
-/// opened, the value is missing, is not REG_SZ (nor REG_EXPAND_SZ where allowed) or is longer than maxBytes.
-std::optional<std::string> ReadMachineString(platform::RegistryApi& registry, const std::string& path,
-                                             const std::string& name, std::uint32_t access, std::size_t maxBytes,
-                                             bool expandSzAllowed) {
-  auto key = registry.OpenKey(platform::RootKey::LocalMachine, path, access);
-  if (!key.ok() || key.value == nullptr) return std::nullopt;
-  auto value = key.value->QueryValue(name);
-  const std::uint32_t type = value.value.type;
-  const bool text = type == win::kRegSz || (expandSzAllowed && type == win::kRegExpandSz);
-  if (!value.ok() || !text || value.value.data.size() > maxBytes) return std::nullopt;
-  const std::string& data = value.value.data;
-  return data.substr(0, data.find('\0'));
-}
-
 /// The product-name step: the registry's name replaces the words, then the processor's width is marked.
 std::string ProductNameWords(platform::RegistryApi& registry, const WindowsFacts& facts, std::string windowsName) {
-  if (auto productName = ReadMachineString(registry, kCurrentVersionKey, "ProductName",
-                                           win::kKeyAllAccess | win::kKeyWow64_64Key, std::string::npos,
-                                           /*expandSzAllowed=*/true)) {
-    windowsName = *productName;
+  // Always the 64-bit view with full access: the flag is not known yet, and 32-bit Windows ignores the view.
+  const auto key =
+      registry.OpenKey(platform::RootKey::LocalMachine, kCurrentVersionKey, platform::RegistryView::Bits64);
+  if (key.ok()) {
+    if (auto productName = key.value->ReadString("ProductName"); productName.ok()) {
+      windowsName = std::move(productName.value);
+    }
   }
   if (facts.architecture == win::kProcessorArchitectureAmd64) windowsName += " 64-bit";
   if (facts.architecture == win::kProcessorArchitectureIntel) windowsName += " 32-bit";
   return windowsName;
 }
 
-/// The product-options step for the plain record: the edition from the "ProductType" value.
+/// The product-options step for the plain record: the edition from the "ProductType" value, a REG_SZ
+/// read into a buffer of kProductTypeBufferSize bytes.
 std::string ProductOptionsWords(platform::RegistryApi& registry) {
-  auto productType =
-      ReadMachineString(registry, kProductOptionsKey, "ProductType", win::kKeyQueryValue, kProductTypeBufferSize,
-                        /*expandSzAllowed=*/false);
-  if (!productType) return {};
-  for (char& c : *productType) {
+  const auto key = registry.OpenKey(platform::RootKey::LocalMachine, kProductOptionsKey, platform::RegistryView::Bits32,
+                                    platform::KeyRights::QueryValue);
+  if (!key.ok()) return {};
+  auto productType = key.value->ReadString("ProductType", platform::StringTypes::PlainOnly, kProductTypeBufferSize);
+  if (!productType.ok()) return {};
+  for (char& c : productType.value) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
-  if (*productType == "WINNT") return "Workstation";
-  if (*productType == "LANMANNT") return "Server";
-  if (*productType == "SERVERNT") return "Advanced Server";
+  if (productType.value == "WINNT") return "Workstation";
+  if (productType.value == "LANMANNT") return "Server";
+  if (productType.value == "SERVERNT") return "Advanced Server";
   return "Unknown";
 }
 
 std::string NtServicePack(platform::RegistryApi& registry, const WindowsFacts& facts) {
   if (facts.Major() == 4 && facts.version.csdVersion == "Service Pack 6") {
     // Service pack 6a is service pack 6 with this hotfix.
-    if (registry.OpenKey(platform::RootKey::LocalMachine, kQ246009HotfixKey, win::kKeyQueryValue).ok()) {
+    if (registry
+            .OpenKey(platform::RootKey::LocalMachine, kQ246009HotfixKey, platform::RegistryView::Bits32,
+                     platform::KeyRights::QueryValue)
+            .ok()) {
       return "Service Pack 6a";
     }
   }
@@ -349,7 +342,7 @@ bool IdentifyWindows(platform::Platform& platform, std::minstd_rand& random, std
   WindowsName.clear();
   VersionText.clear();
   ServicePackText.clear();
-  const std::optional<WindowsFacts> facts = GatherFacts(platform);
+  const std::optional<WindowsFacts> facts = TryGatherFacts(platform);
   if (!facts) return false;
 
   switch (facts->version.platformId) {

@@ -140,13 +140,15 @@ platform::WinResult<platform::RegistryKeyPtr> FakeRegistry::Open(platform::RootK
   return platform::Succeeded<platform::RegistryKeyPtr>(std::make_unique<FakeKey>(*this, id));
 }
 
-platform::WinResult<platform::RegistryKeyPtr> FakeRegistry::OpenKey(platform::RootKey root, const std::string& path,
-                                                                    std::uint32_t access) {
+platform::WinResult<platform::RegistryKeyPtr> FakeRegistry::OpenKeyWithAccess(platform::RootKey root,
+                                                                              const std::string& path,
+                                                                              std::uint32_t access) {
   return Open(root, path, access, false);
 }
 
-platform::WinResult<platform::RegistryKeyPtr> FakeRegistry::CreateKey(platform::RootKey root, const std::string& path,
-                                                                      std::uint32_t access) {
+platform::WinResult<platform::RegistryKeyPtr> FakeRegistry::CreateKeyWithAccess(platform::RootKey root,
+                                                                                const std::string& path,
+                                                                                std::uint32_t access) {
   return Open(root, path, access, true);
 }
 

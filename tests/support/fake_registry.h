@@ -49,12 +49,12 @@ class FakeRegistry final : public platform::RegistryApi {
   /// True (the default): a 64-bit Windows whose 32-bit programs see WOW6432Node redirection.
   bool windows64 = true;
 
-  platform::WinResult<platform::RegistryKeyPtr> OpenKey(platform::RootKey root, const std::string& path,
-                                                        std::uint32_t access) override;
-  platform::WinResult<platform::RegistryKeyPtr> CreateKey(platform::RootKey root, const std::string& path,
-                                                          std::uint32_t access) override;
-
  private:
+  platform::WinResult<platform::RegistryKeyPtr> OpenKeyWithAccess(platform::RootKey root, const std::string& path,
+                                                                  std::uint32_t access) override;
+  platform::WinResult<platform::RegistryKeyPtr> CreateKeyWithAccess(platform::RootKey root, const std::string& path,
+                                                                    std::uint32_t access) override;
+
   friend class FakeKey;
   using Values = std::map<std::string, platform::RegistryValue>;  // by lower-case name
   static std::string Id(platform::RootKey root, const std::string& path);

@@ -1,5 +1,5 @@
 // A session over the fake machine with start-up state scripted directly, for tests of the modules that
-// run after start-up: English (or Russian) user, 64-bit view, AppName and captions as the update sets them.
+// run after start-up: English (or Russian) user, 64-bit view, the product's names as the update sets them.
 #pragma once
 
 #include <memory>
@@ -20,24 +20,13 @@ inline std::unique_ptr<Session> MakeTestSession(FakeWindows& fake, const TestSes
   StartupState startup{
       .UserLocale = options.russian ? 1049u : 1033u,
       .UseRussian = options.russian,
-      .Registry = RegistryAccessor(fake.registry, 0x000F013F),
-      .StartMode = {},
-      .RstartMode = false,
-      .KnownStartMode = false,
-      .AppName = "Velora",
-      .ProgName = "Обновление программы \"Велора\"",
-      .EnglishProgName = "Velora update",
-      .PayloadVersionText = "1",
-      .ProgDescr = {},
-      .Random = std::minstd_rand(1),
+      .RegistryView = platform::RegistryView::Bits64,
+      .StartMode = options.arguments.empty() ? std::string() : fakes::Lower(options.arguments.front()),
   };
-  if (!options.arguments.empty()) startup.StartMode = fakes::Lower(options.arguments.front());
-  return std::make_unique<Session>(fake.platform, options.arguments, std::move(startup), /*isWindows64=*/true);
-}
-
-/// The product's names as the start-up state holds them, for discovery.
-inline ProductNames NamesOf(const StartupState& startup) {
-  return {.AppName = startup.AppName, .ProgName = startup.ProgName, .EnglishProgName = startup.EnglishProgName};
+  auto session = std::make_unique<Session>(fake.platform, options.arguments, std::move(startup), /*isWindows64=*/true);
+  session->Names = {
+      .AppName = "Velora", .ProgName = "Обновление программы \"Велора\"", .EnglishProgName = "Velora update"};
+  return session;
 }
 
 }  // namespace velora::fakes

@@ -1,6 +1,9 @@
-// Discovery of the folders and keys over the fake registry: the product folder from the uninstall entry
-// in either view, the fallback to Program Files, the shell folders, and the registry failure box.
+// Discovery of the folders and keys over the fake registry: the product folder from the product's own
+// record, else the uninstall entry in either view, else Program Files; the shell folders, and the
+// registry failure box.
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include "environment/install_environment.h"
 #include "support/test_session.h"
@@ -14,6 +17,7 @@ constexpr const char* kCurrentVersion = "Software\\Microsoft\\Windows\\CurrentVe
 constexpr const char* kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr const char* kEntry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velora";
 constexpr const char* kWowEntry = "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velora";
+constexpr const char* kProductKey = "Software\\Orvane\\Velora";
 
 class DiscoveryTest : public ::testing::Test {
  protected:
@@ -23,11 +27,11 @@ class DiscoveryTest : public ::testing::Test {
     fake.registry.SetString(RootKey::CurrentUser, kShellFolders, "Desktop", "C:\\Users\\u\\Desktop");
     fake.system.SetEnvironment("Temp", "C:\\Temp");
   }
-  bool Discover(bool russian = false) {
+  Discovery DiscoverReport(bool russian = false) {
     session = fakes::MakeTestSession(fake, {.russian = russian});
-    return DiscoverEnvironment(session->platform, session->Startup, fakes::NamesOf(session->Startup),
-                               session->Environment);
+    return DiscoverEnvironment(session->platform, session->Startup, session->Names, session->Environment);
   }
+  bool Discover(bool russian = false) { return DiscoverReport(russian).failure == Discovery::Failure::None; }
   const InstallEnvironment& Found() const { return session->Environment; }
 
   fakes::FakeWindows fake;
@@ -66,44 +70,69 @@ TEST_F(DiscoveryTest, WithoutAnyEntryTheProductIsInProgramFiles) {
   EXPECT_TRUE(Found().IsAdmin);
 }
 
-TEST_F(DiscoveryTest, AnEntryOnlyInTheThirtyTwoBitViewIsFoundThere) {
-  fake.registry.SetString(RootKey::LocalMachine, kWowEntry, "UninstallString", "D:\\Velora32\\uninst.exe");
-  ASSERT_TRUE(Discover());
-  EXPECT_EQ(Found().ProductFolder, "D:\\Velora32\\");
-  EXPECT_EQ(Found().UninstallKeyPathWow, kWowEntry);
-  EXPECT_EQ(Found().UninstallKeyPath, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\");
+TEST_F(DiscoveryTest, TheSixtyFourBitEntryHoldsTheProductWhenItHasACommandElseTheThirtyTwoBitOne) {
+  constexpr const char* kProgramFiles = "C:\\Program Files\\Velora\\";
+  struct Row {
+    const char* name;
+    bool key64;                            ///< the 64-bit entry's key is there
+    std::optional<std::string> command64;  ///< its "UninstallString"
+    std::optional<std::string> command32;  ///< the 32-bit entry's, under WOW6432Node
+    std::string folder;
+    std::string wowEntry;  ///< UninstallKeyPathWow: set only when the product was found in the 32-bit entry
+  };
+  const Row rows[] = {
+      {"only a 32-bit entry", false, {}, "D:\\Velora32\\uninst.exe", "D:\\Velora32\\", kWowEntry},
+      {"a 64-bit key without the value", true, {}, "D:\\Velora32\\uninst.exe", "D:\\Velora32\\", kWowEntry},
+      {"both entries", true, "C:\\Velora64\\uninst.exe", "D:\\Velora32\\uninst.exe", "C:\\Velora64\\", ""},
+      // A command without a folder still marks the entry as the product's.
+      {"a 64-bit Windows Installer command", true, "MsiExec.exe /X{6F1A2C3B-0D4E-4F50-9A6B-7C8D9E0F1A2B}",
+       "D:\\Velora32\\uninst.exe", kProgramFiles, ""},
+      {"an empty 64-bit command", true, "", "D:\\Velora32\\uninst.exe", kProgramFiles, ""},
+      {"a 32-bit Windows Installer command", false, {}, "MsiExec.exe /X{0}", kProgramFiles, kWowEntry},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    fake.registry.DeleteKey(RootKey::LocalMachine, kEntry);
+    fake.registry.DeleteKey(RootKey::LocalMachine, kWowEntry);
+    if (row.key64) fake.registry.AddKey(RootKey::LocalMachine, kEntry);
+    if (row.command64) fake.registry.SetString(RootKey::LocalMachine, kEntry, "UninstallString", *row.command64);
+    if (row.command32) fake.registry.SetString(RootKey::LocalMachine, kWowEntry, "UninstallString", *row.command32);
+    ASSERT_TRUE(Discover());
+    EXPECT_EQ(Found().ProductFolder, row.folder);
+    EXPECT_EQ(Found().UninstallKeyPathWow, row.wowEntry);
+    EXPECT_EQ(Found().UninstallKeyPath, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\");
+  }
   // Read in the 64-bit view, so the path names WOW6432Node itself.
   for (const auto& open : fake.registry.Opens()) EXPECT_EQ(open.access, 0x000F013Fu);
 }
 
-TEST_F(DiscoveryTest, TheSixtyFourBitEntryWinsOverTheThirtyTwoBitOne) {
+TEST_F(DiscoveryTest, TheProductsOwnRecordOfItsFolderWinsOverTheEntries) {
   fake.registry.SetString(RootKey::LocalMachine, kEntry, "UninstallString", "C:\\Velora64\\uninst.exe");
-  fake.registry.SetString(RootKey::LocalMachine, kWowEntry, "UninstallString", "D:\\Velora32\\uninst.exe");
-  ASSERT_TRUE(Discover());
-  EXPECT_EQ(Found().ProductFolder, "C:\\Velora64\\");
-  EXPECT_EQ(Found().UninstallKeyPathWow, "");
-}
-
-TEST_F(DiscoveryTest, ASixtyFourBitCommandWithoutAFolderStillHidesAThirtyTwoBitEntry) {
-  fake.registry.SetString(RootKey::LocalMachine, kWowEntry, "UninstallString", "D:\\Velora32\\uninst.exe");
-  for (const char* command : {"MsiExec.exe /X{6F1A2C3B-0D4E-4F50-9A6B-7C8D9E0F1A2B}", ""}) {
-    fake.registry.SetString(RootKey::LocalMachine, kEntry, "UninstallString", command);
-    ASSERT_TRUE(Discover());
-    EXPECT_EQ(Found().ProductFolder, "C:\\Program Files\\Velora\\") << command;
-    EXPECT_EQ(Found().UninstallKeyPathWow, "") << command;
+  struct Row {
+    std::optional<std::string> lastRunFolder;
+    std::string folder;
+  };
+  for (const Row& row : {Row{"D:\\Velora", "D:\\Velora\\"}, Row{"D:\\Velora\\", "D:\\Velora\\"}, Row{"", ""},
+                         Row{std::nullopt, "C:\\Velora64\\"}}) {
+    SCOPED_TRACE(row.lastRunFolder.value_or("<none>"));
+    fake.registry.DeleteKey(RootKey::CurrentUser, kProductKey);
+    if (row.lastRunFolder)
+      fake.registry.SetString(RootKey::CurrentUser, kProductKey, "TheLastRunFolder", *row.lastRunFolder);
+    const Discovery found = DiscoverReport();
+    EXPECT_EQ(found.failure, Discovery::Failure::None);
+    EXPECT_EQ(found.fromLastRunFolder, row.lastRunFolder.has_value());
+    EXPECT_EQ(found.entryFolder, "C:\\Velora64\\");
+    EXPECT_EQ(Found().ProductFolder, row.folder);
+    EXPECT_TRUE(fake.registry.KeyExists(RootKey::CurrentUser, kProductKey));  // created when absent, as always
+    EXPECT_TRUE(fake.ui.boxes.empty());
+    EXPECT_EQ(fake.registry.OpenKeyCount(), 0);
   }
-  // Without the value the entry does not hold the product, and the 32-bit one is read.
-  fake.registry.DeleteKey(RootKey::LocalMachine, kEntry);
-  fake.registry.AddKey(RootKey::LocalMachine, kEntry);
-  ASSERT_TRUE(Discover());
-  EXPECT_EQ(Found().ProductFolder, "D:\\Velora32\\");
-}
-
-TEST_F(DiscoveryTest, AThirtyTwoBitCommandWithoutAFolderNamesThatEntry) {
-  fake.registry.SetString(RootKey::LocalMachine, kWowEntry, "UninstallString", "MsiExec.exe /X{0}");
-  ASSERT_TRUE(Discover());
-  EXPECT_EQ(Found().ProductFolder, "C:\\Program Files\\Velora\\");
-  EXPECT_EQ(Found().UninstallKeyPathWow, kWowEntry);
+  // A product key the user may not open holds no record: the entry's folder stays.
+  fake.registry.SetString(RootKey::CurrentUser, kProductKey, "TheLastRunFolder", "D:\\Velora");
+  fake.registry.DenyKey(RootKey::CurrentUser, kProductKey, 5);
+  EXPECT_FALSE(DiscoverReport().fromLastRunFolder);
+  EXPECT_EQ(Found().ProductFolder, "C:\\Velora64\\");
+  EXPECT_TRUE(fake.ui.boxes.empty());
 }
 
 TEST_F(DiscoveryTest, CommonProgramsAbsentOrOfOneCharacterFallsBackToTheUsersPrograms) {
@@ -128,29 +157,38 @@ TEST_F(DiscoveryTest, RussianUsersGetTheRussianGroupFolderFirst) {
 }
 
 TEST_F(DiscoveryTest, AValueOfAnotherTypeIsReportedAsNoRegistryAccess) {
-  for (const auto& [root, key, name] : {std::tuple{RootKey::CurrentUser, kShellFolders, "Startup"},
-                                        std::tuple{RootKey::LocalMachine, kCurrentVersion, "ProgramFilesDir"},
-                                        std::tuple{RootKey::LocalMachine, kEntry, "UninstallString"}}) {
+  struct Row {
+    RootKey root;
+    const char* key;
+    const char* name;
+    Discovery::Failure failure;
+  };
+  for (const Row& row :
+       {Row{RootKey::CurrentUser, kShellFolders, "Startup", Discovery::Failure::Folders},
+        Row{RootKey::LocalMachine, kCurrentVersion, "ProgramFilesDir", Discovery::Failure::Folders},
+        Row{RootKey::LocalMachine, kEntry, "UninstallString", Discovery::Failure::Folders},
+        Row{RootKey::CurrentUser, kProductKey, "TheLastRunFolder", Discovery::Failure::LastRunFolder}}) {
+    SCOPED_TRACE(row.name);
     fakes::FakeWindows broken;
-    broken.registry.SetDword(root, key, name, 1);
+    broken.registry.SetDword(row.root, row.key, row.name, 1);
     auto brokenSession = fakes::MakeTestSession(broken);
-    EXPECT_FALSE(DiscoverEnvironment(brokenSession->platform, brokenSession->Startup,
-                                     fakes::NamesOf(brokenSession->Startup), brokenSession->Environment))
-        << name;
+    const Discovery found = DiscoverEnvironment(brokenSession->platform, brokenSession->Startup, brokenSession->Names,
+                                                brokenSession->Environment);
+    EXPECT_EQ(found.failure, row.failure);
+    EXPECT_EQ(found.error, 1630u);  // ERROR_UNSUPPORTED_TYPE
     ASSERT_EQ(broken.ui.boxes.size(), 1u);
     EXPECT_EQ(broken.ui.boxes[0].text, "No access to system registry");
     EXPECT_EQ(broken.registry.OpenKeyCount(), 0);
   }
 }
 
-TEST_F(DiscoveryTest, TheProductIsFoundByTheNamesItIsGivenNotByTheStartUpState) {
+TEST_F(DiscoveryTest, TheProductIsFoundByTheNamesItIsGiven) {
   fake.registry.SetString(RootKey::LocalMachine, kEntry, "UninstallString", "D:\\Apps\\Velora\\uninst.exe");
   session = fakes::MakeTestSession(fake);
-  session->Startup.AppName.clear();
-  session->Startup.ProgName.clear();
-  session->Startup.EnglishProgName.clear();
+  session->Names = {};
   const ProductNames names{.AppName = "Velora", .ProgName = "Velora ru", .EnglishProgName = "Velora en"};
-  ASSERT_TRUE(DiscoverEnvironment(session->platform, session->Startup, names, session->Environment));
+  EXPECT_EQ(DiscoverEnvironment(session->platform, session->Startup, names, session->Environment).failure,
+            Discovery::Failure::None);
   EXPECT_EQ(Found().ProductFolder, "D:\\Apps\\Velora\\");
   EXPECT_EQ(Found().ProductKeyPath, "Software\\Orvane\\Velora\\");
   EXPECT_EQ(Found().ProgramGroupFolder, "C:\\Users\\u\\Start Menu\\Programs\\Velora en\\");

@@ -45,7 +45,7 @@ TEST(ShowFixedError, IsCaptionedWithTheProgramsNameInTheUsersLanguage) {
   for (const auto& c : cases) {
     fakes::FakeWindows fake;
     auto session = fakes::MakeTestSession(fake, {.russian = c.russian});
-    ShowRegistryError(session->platform.ui, session->Startup);
+    ShowRegistryError(session->platform.ui, session->Startup, session->Names);
     EXPECT_EQ(fake.ui.boxes, std::vector<MessageBoxRequest>{c.expected}) << "russian: " << c.russian;
   }
 }

@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "driver/session.h"
 #include "environment/startup_state.h"
 #include "support/fake_windows.h"
+#include "sysinfo/console_command.h"
+#include "sysinfo_fake_interpreter.h"
 
 namespace velora {
 namespace {
@@ -16,6 +20,26 @@ namespace {
 StartupState Start(fakes::FakeWindows& fake, const std::vector<std::string>& arguments = {}) {
   bool isWindows64 = false;
   return RunStartup(fake.platform, arguments, isWindows64);
+}
+
+/// The temporary file, named by the generator, that run has "ver" write to on Windows 10 (6.2 to a
+/// program without a manifest, told apart by "ver").
+std::string VerFile(fakes::FakeWindows& fake, const std::function<void()>& run) {
+  fake.system.extendedVersion = platform::OsVersionInfo{6, 2, 9200, 2, "", 0x300, 1};
+  std::string file;
+  fake.system.onRunProcess = [&](const std::string& commandLine) -> platform::WinError {
+    file = fakes::RedirectTarget(commandLine);
+    return 0;
+  };
+  run();
+  return file;
+}
+
+/// The name the console capture draws from a generator seeded with seed.
+std::string VerFileOfSeed(std::uint32_t seed) {
+  fakes::FakeWindows fake;
+  std::minstd_rand random(seed);
+  return VerFile(fake, [&] { static_cast<void>(RunConsoleCommand(fake.platform, random, "ver")); });
 }
 
 TEST(UseRussianFor, TheSevenLocalesAndNoOthers) {
@@ -40,31 +64,32 @@ TEST(RunStartup, TakesTheUserLocale) {
 TEST(RunStartup, SeedsWithThePerformanceCounterElseTheTickCountBeforeIdentifyingWindows) {
   fakes::FakeWindows fake;
   fake.system.performanceCounter = 0x7FFF00001234LL;
-  EXPECT_EQ(Start(fake).Random, std::minstd_rand(0x00001234));
+  EXPECT_EQ(VerFile(fake, [&] { Start(fake); }), VerFileOfSeed(0x00001234));
   const auto seeded = std::find(fake.journal.begin(), fake.journal.end(), "QueryPerformanceCounter");
   const auto identified = std::find(fake.journal.begin(), fake.journal.end(), "GetVersionEx");
   EXPECT_LT(seeded, identified);
 
-  fake.system.performanceCounter.reset();
-  fake.system.tickCount = 987654;
-  EXPECT_EQ(Start(fake).Random, std::minstd_rand(987654));
+  fakes::FakeWindows withoutCounter;
+  withoutCounter.system.performanceCounter.reset();
+  withoutCounter.system.tickCount = 987654;
+  EXPECT_EQ(VerFile(withoutCounter, [&] { Start(withoutCounter); }), VerFileOfSeed(987654));
 }
 
-TEST(RunStartup, TheRegistryAccessorSeesThe64BitViewOnlyOn64BitWindows) {
+TEST(RunStartup, KeysAreOpenedInThe64BitViewOnlyOn64BitWindows) {
   struct Case {
     std::uint16_t architecture;
-    std::uint32_t access;
+    platform::RegistryView view;
     bool isWindows64;
   };
-  for (const Case& c : {Case{9, 0x000F013F, true}, Case{0, 0x000F003F, false}}) {
+  for (const Case& c :
+       {Case{9, platform::RegistryView::Bits64, true}, Case{0, platform::RegistryView::Bits32, false}}) {
     fakes::FakeWindows fake;
     fake.system.processorArchitecture = c.architecture;
     bool isWindows64 = !c.isWindows64;
     StartupState state = RunStartup(fake.platform, {}, isWindows64);
     EXPECT_EQ(isWindows64, c.isWindows64);
-    EXPECT_EQ(state.Registry.Access(), c.access);
-    EXPECT_EQ(state.Registry.Root(), platform::RootKey::CurrentUser);
-    EXPECT_FALSE(state.Registry.HasOpenKey());
+    EXPECT_EQ(state.RegistryView, c.view);
+    EXPECT_EQ(fake.registry.OpenKeyCount(), 0);
   }
 }
 
@@ -72,24 +97,17 @@ TEST(RunStartup, TheStartModeIsTheFirstParameterInAsciiLowerCase) {
   struct Case {
     std::vector<std::string> arguments;
     std::string startMode;
-    bool rstart, known;
   };
   const std::vector<Case> cases = {
-      {{}, "", false, false},
-      {{"RStart", "runapp"}, "rstart", true, true},
-      {{"GSTART"}, "gstart", false, true},
-      {{"ystart"}, "ystart", false, true},
-      {{"modest", "rstart"}, "modest", false, false},
-      {{"rstart "}, "rstart ", false, false},
-      {{"\xC0START"}, "\xC0start", false, false},  // only A to Z change case
+      {{}, ""},
+      {{"RStart", "runapp"}, "rstart"},
+      {{"MoDeSt", "rstart"}, "modest"},
+      {{"rstart "}, "rstart "},
+      {{"\xC0START"}, "\xC0start"},  // only A to Z change case
   };
   for (const Case& c : cases) {
     fakes::FakeWindows fake;
-    StartupState state = Start(fake, c.arguments);
-    EXPECT_EQ(state.StartMode, c.startMode);
-    EXPECT_EQ(state.RstartMode, c.rstart) << c.startMode;
-    EXPECT_EQ(state.KnownStartMode, c.known) << c.startMode;
-    EXPECT_EQ(state.AppName, "");
+    EXPECT_EQ(Start(fake, c.arguments).StartMode, c.startMode);
   }
 }
 
@@ -99,8 +117,8 @@ TEST(Session, ItsConstructorRunsTheStartUpSteps) {
   Session session(fake.platform, {"Gstart"});
   EXPECT_TRUE(session.IsWindows64);
   EXPECT_TRUE(session.Startup.UseRussian);
-  EXPECT_TRUE(session.Startup.KnownStartMode);
-  EXPECT_EQ(session.Startup.Registry.Access(), 0x000F013Fu);
+  EXPECT_EQ(session.Startup.StartMode, "gstart");
+  EXPECT_EQ(session.Startup.RegistryView, platform::RegistryView::Bits64);
 }
 
 }  // namespace

@@ -79,7 +79,7 @@ class LngVersionTest : public VersionReaderTest {
  protected:
   std::int32_t Read(const std::string& bytes) {
     fake.files.AddFile(kLng, bytes);
-    return ReadLngVersion(session->platform, session->Startup, kLng);
+    return ReadLngVersion(session->platform, session->Startup, session->Names, kLng);
   }
   static constexpr const char* kLng = "C:\\Velora\\language\\english.lng";
 };
@@ -107,12 +107,12 @@ TEST_F(LngVersionTest, AHeaderOnTheLastLineOrAValueThatIsNoNumberIsReported) {
 }
 
 TEST_F(LngVersionTest, AMissingFileIsVersionZeroWithoutABoxAndAnUnreadableOneWithTheRussianBox) {
-  EXPECT_EQ(ReadLngVersion(session->platform, session->Startup, kLng), 0);
+  EXPECT_EQ(ReadLngVersion(session->platform, session->Startup, session->Names, kLng), 0);
   EXPECT_TRUE(fake.ui.boxes.empty());
   session = fakes::MakeTestSession(fake, {.russian = true});
   fake.files.AddFile(kLng, "[langver]\r\n3\r\n");
   fake.files.InjectFailure(fakes::FileOp::Read, kLng, win::kErrorReadFault);
-  EXPECT_EQ(ReadLngVersion(session->platform, session->Startup, kLng), 0);
+  EXPECT_EQ(ReadLngVersion(session->platform, session->Startup, session->Names, kLng), 0);
   EXPECT_EQ(OnlyBoxText(), std::string("Не удаётся работать с файлом языковой поддержки ") + kLng);
   EXPECT_EQ(fake.files.OpenHandleCount(), 0);
 }

@@ -90,8 +90,7 @@ TEST_F(LoadLanguageTest, TheLastFileServingTheLocaleIsChosenAndItsHeaderValuesKe
   EXPECT_EQ(Current(), "us.lng");
   EXPECT_EQ(session->Language.LangId, 4105);  // the first "langcode" line
   EXPECT_EQ(session->Language.LangCharset, 0);
-  EXPECT_EQ(session->Startup.ProgName, "US caption");
-  EXPECT_EQ(session->Startup.ProgDescr, "US description");
+  EXPECT_EQ(session->Names.ProgName, "US caption");
   // Only the current file stays open, for reading, shared with other readers.
   EXPECT_EQ(fake.files.OpenHandleCount(), 1);
 }

@@ -143,7 +143,7 @@ TEST_F(LanguageLookup, ADefaultFileThatCannotBeReadIsNamedAndClosed) {
 TEST(ShowLangError, UsesMessageBoxExAWithTheCaptionAndTheLowBitsOfLangId) {
   fakes::FakeWindows fake;
   auto session = fakes::MakeTestSession(fake);
-  session->Startup.ProgName = "Velora caption";
+  session->Names.ProgName = "Velora caption";
   session->Language.LangId = 0x00010419;
   ShowLangError(LanguageContextOf(*session), "No rights");
   ASSERT_EQ(fake.ui.boxes.size(), 1u);

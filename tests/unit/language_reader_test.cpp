@@ -22,7 +22,7 @@ ChunkSource FromBytes(std::string bytes, std::size_t chunkSize = 3) {
 std::vector<std::string> LinesOf(const std::string& bytes, std::size_t chunkSize = 3) {
   LanguageFileReader reader(FromBytes(bytes, chunkSize));
   std::vector<std::string> lines;
-  while (auto line = reader.NextLine()) lines.push_back(*line);
+  while (auto line = reader.TryNextLine()) lines.push_back(*line);
   return lines;
 }
 
@@ -119,7 +119,7 @@ TEST(SearchEntry, AReadFailureBeforeTheEntryIsReportedNotTakenForTheFilesEnd) {
     EXPECT_EQ(search.state, EntrySearchState::ReadFailed) << bytes;
     EXPECT_EQ(search.FirstValueLine(), "") << bytes;
     EXPECT_EQ(reader.ReadError(), 30u) << bytes;
-    EXPECT_EQ(reader.NextLine(), std::nullopt) << bytes;
+    EXPECT_EQ(reader.TryNextLine(), std::nullopt) << bytes;
   }
 }
 

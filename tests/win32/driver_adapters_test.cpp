@@ -48,7 +48,7 @@ class DriverOnWindows : public ::testing::Test {
     folders_.push_back(path);
   }
   Session MakeSession() {
-    return Session(platform_, {}, StartupState{.Registry = RegistryAccessor(registry_, 0x000F013F)}, true);
+    return Session(platform_, {}, StartupState{.RegistryView = platform::RegistryView::Bits64}, true);
   }
 
   win32::Win32Registry registry_;

@@ -22,6 +22,7 @@ class DiscoveryOnWindows : public ::testing::Test {
   void TearDown() override {
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kEntry.c_str(), KEY_WOW64_64KEY, /*Reserved=*/0);
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kEntry.c_str(), KEY_WOW64_32KEY, /*Reserved=*/0);
+    RegDeleteKeyA(HKEY_CURRENT_USER, (std::string("Software\\Orvane\\") + kAppName).c_str());  // discovery makes it
   }
 
   /// Writes the entry as an installer of the given bitness would: a 32-bit one without a view flag.
@@ -37,12 +38,12 @@ class DiscoveryOnWindows : public ::testing::Test {
   }
 
   std::string DiscoverProductFolder() {
-    StartupState startup{.Registry = RegistryAccessor(registry_, 0x000F013F)};
-    startup.AppName = kAppName;
-    startup.EnglishProgName = "Velora update";
-    session_ = std::make_unique<Session>(platform_, std::vector<std::string>{}, std::move(startup), true);
-    const ProductNames names{.AppName = kAppName, .EnglishProgName = "Velora update"};
-    EXPECT_TRUE(DiscoverEnvironment(session_->platform, session_->Startup, names, session_->Environment));
+    session_ = std::make_unique<Session>(platform_, std::vector<std::string>{},
+                                         StartupState{.RegistryView = platform::RegistryView::Bits64}, true);
+    session_->Names = {.AppName = kAppName, .EnglishProgName = "Velora update"};
+    EXPECT_EQ(
+        DiscoverEnvironment(session_->platform, session_->Startup, session_->Names, session_->Environment).failure,
+        Discovery::Failure::None);
     return session_->Environment.ProductFolder;
   }
 

@@ -77,10 +77,9 @@ class InstallFilesTest : public ::testing::Test {
     return folder_ + name;
   }
   Session& MakeSession() {
-    StartupState startup{.UserLocale = 1033,
-                         .Registry = RegistryAccessor(registry_, KEY_ALL_ACCESS),
-                         .EnglishProgName = "Velora update"};
-    session_ = std::make_unique<Session>(platform_, std::vector<std::string>{}, std::move(startup), false);
+    session_ =
+        std::make_unique<Session>(platform_, std::vector<std::string>{}, StartupState{.UserLocale = 1033}, false);
+    session_->Names.EnglishProgName = "Velora update";
     return *session_;
   }
 

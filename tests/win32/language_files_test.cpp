@@ -109,11 +109,9 @@ class LanguageFilesOnWindows : public ::testing::Test {
   }
   // A German user; the product key of a name of its own, so that no stored choice interferes.
   Session& MakeSession() {
-    StartupState startup{.UserLocale = 1031,
-                         .Registry = RegistryAccessor(registry_, KEY_ALL_ACCESS | KEY_WOW64_64KEY),
-                         .AppName = "VeloraLanguageTest",
-                         .EnglishProgName = "Velora update"};
+    StartupState startup{.UserLocale = 1031, .RegistryView = platform::RegistryView::Bits64};
     session_ = std::make_unique<Session>(platform_, std::vector<std::string>{}, std::move(startup), true);
+    session_->Names = {.AppName = "VeloraLanguageTest", .EnglishProgName = "Velora update"};
     session_->Environment.ProductFolder = product_;
     return *session_;
   }

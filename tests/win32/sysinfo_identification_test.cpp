@@ -1,5 +1,5 @@
 // Windows identification and console capture over the real adapters in the 64-bit Wine prefix: the
-// start-up's registry accessor sees the 64-bit view, a missing or unset interpreter, and (in the copy
+// start-up opens keys in the 64-bit view, a missing or unset interpreter, and (in the copy
 // of this program that Wine runs as Windows 10) the "ver" path with no temporary file left behind.
 #include <windows.h>
 
@@ -112,11 +112,12 @@ TEST_F(SysinfoOnWine, StartUpInThe64BitPrefixReadsThe64BitRegistryView) {
 
   Session session(platform_, {});
   EXPECT_TRUE(session.IsWindows64);
-  EXPECT_EQ(session.Startup.Registry.Access(), 0x000F013Fu);
-  session.Startup.Registry.SetRoot(platform::RootKey::LocalMachine);
-  ASSERT_EQ(session.Startup.Registry.OpenKey(kTestKey, /*create=*/false), 0u);
-  EXPECT_EQ(session.Startup.Registry.ReadString("Marker").value, marker);
-  session.Startup.Registry.CloseKey();
+  EXPECT_EQ(session.Startup.RegistryView, platform::RegistryView::Bits64);
+  {
+    const auto opened = registry_.OpenKey(platform::RootKey::LocalMachine, kTestKey, session.Startup.RegistryView);
+    ASSERT_TRUE(opened.ok());
+    EXPECT_EQ(opened.value->ReadString("Marker").value, marker);
+  }
 
   // A 32-bit program's plain open is redirected to WOW6432Node and does not see it.
   HKEY plain = nullptr;

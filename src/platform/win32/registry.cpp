@@ -51,15 +51,15 @@ WinResult<platform::RegistryKeyPtr> Wrap(LONG status, unique_hkey key) {
 
 }  // namespace
 
-WinResult<platform::RegistryKeyPtr> Win32Registry::OpenKey(platform::RootKey root, const std::string& path,
-                                                           std::uint32_t access) {
+WinResult<platform::RegistryKeyPtr> Win32Registry::OpenKeyWithAccess(platform::RootKey root, const std::string& path,
+                                                                     std::uint32_t access) {
   unique_hkey key;
   const LONG status = RegOpenKeyExA(PredefinedKey(root), path.c_str(), /*ulOptions=*/0, access, key.put());
   return Wrap(status, std::move(key));
 }
 
-WinResult<platform::RegistryKeyPtr> Win32Registry::CreateKey(platform::RootKey root, const std::string& path,
-                                                             std::uint32_t access) {
+WinResult<platform::RegistryKeyPtr> Win32Registry::CreateKeyWithAccess(platform::RootKey root, const std::string& path,
+                                                                       std::uint32_t access) {
   unique_hkey key;
   const LONG status =
       RegCreateKeyExA(PredefinedKey(root), path.c_str(), /*Reserved=*/0, /*lpClass=*/nullptr, REG_OPTION_NON_VOLATILE,

@@ -6,11 +6,11 @@
 namespace velora::win32 {
 
 class Win32Registry final : public platform::RegistryApi {
- public:
-  platform::WinResult<platform::RegistryKeyPtr> OpenKey(platform::RootKey root, const std::string& path,
-                                                        std::uint32_t access) override;
-  platform::WinResult<platform::RegistryKeyPtr> CreateKey(platform::RootKey root, const std::string& path,
-                                                          std::uint32_t access) override;
+ private:
+  platform::WinResult<platform::RegistryKeyPtr> OpenKeyWithAccess(platform::RootKey root, const std::string& path,
+                                                                  std::uint32_t access) override;
+  platform::WinResult<platform::RegistryKeyPtr> CreateKeyWithAccess(platform::RootKey root, const std::string& path,
+                                                                    std::uint32_t access) override;
 };
 
 }  // namespace velora::win32
