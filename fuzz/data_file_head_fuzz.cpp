@@ -54,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fake.files.AddFile(kFolder + fileName, head);
   const auto session = velora::fakes::MakeTestSession(fake);
   velora::RunLog log(fake.files, fake.system);
-  const int exitCode = velora::RunUpdate(*session, velora::DriverSettings{"darovovevi", fileName, updateVersion}, log);
+  const int exitCode =
+      velora::RunUpdate(*session, velora::MakeDriverSettings("darovovevi", fileName, updateVersion), log);
 
   const std::size_t versionOffset = is3bs ? 5 : 4;
   std::int32_t installedVersion = head.size() > versionOffset ? static_cast<unsigned char>(head[versionOffset]) : 0;

@@ -54,10 +54,8 @@ int RunUpdater(platform::Platform& platform, std::vector<std::string> arguments)
     }
   }
 
-  DriverSettings settings;
-  settings.PayloadDisplayKey = VELORA_PAYLOAD_DISPLAY_KEY;
-  settings.PayloadFileName = VELORA_PAYLOAD_FILE_NAME;
-  settings.PayloadVersion = VELORA_PAYLOAD_VERSION;
+  const DriverSettings settings =
+      MakeDriverSettings(VELORA_PAYLOAD_DISPLAY_KEY, VELORA_PAYLOAD_FILE_NAME, VELORA_PAYLOAD_VERSION);
   const int exitCode = RunUpdate(session, settings, log);
   log.Write("exit code " + std::to_string(exitCode));
   return exitCode;

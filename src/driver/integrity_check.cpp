@@ -1,6 +1,9 @@
 #include "driver/integrity_check.h"
 
+#include "driver/run_log.h"
 #include "driver/signing_layout.h"
+#include "language/language_boxes.h"
+#include "language/lookups.h"
 
 namespace velora {
 namespace {
@@ -38,6 +41,23 @@ IntegrityResult CheckOwnIntegrity(platform::Platform& platform) {
   auto digest = platform.system.Sha256Hex(std::string_view(*image).substr(0, stampOffset));
   if (!digest.ok()) return IntegrityResult::Unreadable;
   return digest.value == stamp.substr(kStampMarker.size()) ? IntegrityResult::Intact : IntegrityResult::Damaged;
+}
+
+bool OwnFileIsIntact(const LanguageContext& language, RunLog& log) {
+  switch (CheckOwnIntegrity(language.platform)) {
+    case IntegrityResult::Intact:
+      log.Write("this program's own file is intact");
+      return true;
+    case IntegrityResult::Damaged:
+      log.Write("this program's own file is damaged");
+      ShowLangError(language, GetLangLines(language, "badinstaller"));
+      return false;
+    case IntegrityResult::Unreadable:
+      log.Write("this program's own file cannot be read");
+      ShowLangError(language, GetLangLines(language, "verificationfail"));
+      return false;
+  }
+  return false;
 }
 
 }  // namespace velora

@@ -6,9 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "language/language_context.h"
 #include "platform/platform.h"
 
 namespace velora {
+
+class RunLog;
 
 enum class IntegrityResult { Intact, Damaged, Unreadable };
 
@@ -20,5 +23,9 @@ inline constexpr std::size_t kStampSize = 8 + 64;
 
 /// Reads the program's own file and compares its stamp with the digest of the bytes it covers.
 IntegrityResult CheckOwnIntegrity(platform::Platform& platform);
+
+/// CheckOwnIntegrity, logged, and reported in the language file's words: "badinstaller" for a damaged
+/// file, "verificationfail" for one that cannot be read. True when the file is intact.
+bool OwnFileIsIntact(const LanguageContext& language, RunLog& log);
 
 }  // namespace velora

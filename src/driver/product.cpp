@@ -6,6 +6,35 @@ namespace velora {
 namespace {
 
 constexpr const char* kProductMappingName = "velora_memfile";
+constexpr const char* kProductWindowClass = "TVeloraMainForm";
+// How long the run waits, in all, for a product told to quit to end. Saving its state takes a product a
+// second or two; five seconds is about what the data file's exclusive-open tries allowed before. Past
+// it the product is more likely stuck on a question of its own than about to end, and the user is
+// better served by the new copy (which may refuse to start) than by a longer wait without any.
+constexpr std::uint32_t kProductEndWaitMs = 5000;
+
+// The product's process, opened before WM_QUIT so that its id cannot pass to another process in
+// between; nullptr when it cannot be had.
+platform::WaitableProcessPtr OpenProductProcess(Session& session, platform::WindowId window, RunLog& log) {
+  platform::DesktopApi& desktop = session.platform.desktop;
+  const std::optional<std::uint32_t> processId = desktop.TryWindowProcessId(window);
+  if (!processId) {
+    log.Write("the product's process cannot be told from its window");
+    return nullptr;
+  }
+  auto process = session.platform.system.OpenProcessToWaitFor(*processId);
+  if (!process.ok()) {
+    log.WriteFailure("the product's process cannot be opened to wait for it", process.error);
+    return nullptr;
+  }
+  // The id was read before the process was opened: a window still owned by that id shows that the
+  // handle is the product's, not that of a later process that took over the id of an ended one.
+  if (desktop.TryWindowProcessId(window) != processId) {
+    log.Write("the product's window went away while its process was opened");
+    return nullptr;
+  }
+  return std::move(process.value);
+}
 
 std::string QuotedCommandLine(const std::string& file) { return "\"" + file + "\""; }
 
@@ -73,6 +102,39 @@ bool IsProductRunning(Session& session) {
   // The product holds it: keep this handle until the product is started again or the process ends.
   session.ProductMapping = std::move(mapping.value);
   return true;
+}
+
+bool RunningProduct::TellToQuit(Session& session, RunLog& log) {
+  if (!IsProductRunning(session)) {
+    log.Write("the product is not running");
+    return false;
+  }
+  const auto window = session.platform.desktop.TryFindWindowByClass(kProductWindowClass);
+  if (!window) {
+    log.Write(std::string("the product is running, but no window of class ") + kProductWindowClass + " was found");
+    return false;
+  }
+  process_ = OpenProductProcess(session, *window, log);
+  if (const auto error = session.platform.desktop.PostToWindow(*window, win::kWmQuit); error != win::kErrorSuccess) {
+    log.WriteFailure("the product is running, but WM_QUIT could not be posted to it", error);
+    return false;
+  }
+  log.Write("the product is running: told it to quit");
+  return true;
+}
+
+void RunningProduct::WaitForEnd(RunLog& log) {
+  if (!process_ || waited_) return;
+  waited_ = true;
+  const platform::WinError outcome = process_->WaitForEnd(kProductEndWaitMs);
+  if (outcome == win::kErrorSuccess) {
+    log.Write("the product has ended");
+  } else if (outcome == win::kWaitTimeout) {
+    log.Write("the product still runs after " + std::to_string(kProductEndWaitMs) +
+              " ms of waiting; going on all the same");
+  } else {
+    log.WriteFailure("the product cannot be waited for; going on all the same", outcome);
+  }
 }
 
 ProductStart StartProduct(Session& session, RunLog& log) {

@@ -14,6 +14,25 @@ class RunLog;
 /// True when a copy of the product holds its shared-memory object.
 bool IsProductRunning(Session& session);
 
+/// A running copy of the product that the update tells to quit, and its process, which the update waits
+/// for before it writes or starts the product again: a product saving its state still holds its files
+/// and its shared-memory object, and a second copy of it refuses to start meanwhile.
+class RunningProduct {
+ public:
+  /// Posts WM_QUIT to a running product's main window, after taking its process to wait for; false when
+  /// no copy runs or the message could not be posted.
+  bool TellToQuit(Session& session, RunLog& log);
+  /// Whether TellToQuit could take the product's process; without it only the data file shows the end.
+  bool CanBeWaitedFor() const { return process_ != nullptr; }
+  /// Waits for the process to end, once: later calls go by that outcome, so a run waits at most a few
+  /// seconds in all. Returns the moment the process ends; past the bound it goes on, and logs it.
+  void WaitForEnd(RunLog& log);
+
+ private:
+  platform::WaitableProcessPtr process_;
+  bool waited_ = false;
+};
+
 /// Which way StartProduct started the product.
 enum class ProductStartWay {
   ShellUser,     ///< with the desktop shell's token: the signed-in user, not elevated

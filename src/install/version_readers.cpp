@@ -69,6 +69,24 @@ std::int32_t InstalledVersionFromHead(std::string_view head, bool is3bs) {
   return is3bs ? version : version - 32;
 }
 
+platform::OpenFilePtr TryOpenAlone(platform::Platform& platform, const std::string& path, int& tries) {
+  for (tries = 1; tries <= kOpenAloneTries; ++tries) {
+    auto opened = platform.files.Open(path, win::kGenericRead, win::kFileShareNone, win::kOpenExisting);
+    if (opened.ok()) return std::move(opened.value);
+    platform.system.Sleep(kOpenAloneRetryMs);
+  }
+  tries = kOpenAloneTries;
+  return nullptr;
+}
+
+std::optional<std::int32_t> TryReadInstalledVersion(platform::Platform& platform, const std::string& path, bool is3bs) {
+  int tries = 0;
+  const platform::OpenFilePtr file = TryOpenAlone(platform, path, tries);
+  if (!file) return std::nullopt;
+  const auto head = file->Read(kDataFileHeadSize);
+  return InstalledVersionFromHead(head.ok() ? head.value : std::string(), is3bs);
+}
+
 std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& startup, const ProductNames& names,
                             const std::string& path) {
   if (!IsExistingFile(platform.files, path)) return 0;

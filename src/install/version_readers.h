@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,18 @@ inline constexpr std::size_t kDataFileHeadSize = 6;
 /// Read3bsVersion's byte (offset 6): that one is what the version-guarded installation of product files
 /// compares, and the two have always been read apart.
 [[nodiscard]] std::int32_t InstalledVersionFromHead(std::string_view head, bool is3bs);
+
+/// How often, and how far apart, TryOpenAlone tries a file that another process holds.
+inline constexpr int kOpenAloneTries = 17;
+inline constexpr std::uint32_t kOpenAloneRetryMs = 256;
+/// path opened for reading with no sharing at all, which succeeds only once no other process holds it:
+/// up to kOpenAloneTries tries, each failed one followed by a pause of kOpenAloneRetryMs. tries: how many
+/// were made. nullptr when every try failed.
+[[nodiscard]] platform::OpenFilePtr TryOpenAlone(platform::Platform& platform, const std::string& path, int& tries);
+/// The installed data file's version (InstalledVersionFromHead), read once no other process holds the
+/// file; nullopt when it stayed held through every try.
+[[nodiscard]] std::optional<std::int32_t> TryReadInstalledVersion(platform::Platform& platform, const std::string& path,
+                                                                  bool is3bs);
 /// The "langver" value line; 0 after the fixed-text box (shown with platform.ui in the user's language
 /// from startup, captioned with names) when it cannot be read or is no integer.
 [[nodiscard]] std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& startup,

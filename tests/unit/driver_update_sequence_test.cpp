@@ -70,7 +70,7 @@ class UpdateSequenceTest : public ::testing::Test {
 
   int Run(std::vector<std::string> arguments = {}, const std::string& payloadFileName = "vlfw.3bs") {
     session = std::make_unique<Session>(fake.platform, std::move(arguments));
-    return RunUpdate(*session, DriverSettings{"darovovevi", payloadFileName, 1}, log);
+    return RunUpdate(*session, MakeDriverSettings("darovovevi", payloadFileName, 1), log);
   }
 
   std::string Installed() { return fake.files.Contents(std::string(kFolder) + "vlfw.3bs").value_or("<none>"); }
