@@ -178,6 +178,8 @@ void FakeFiles::AddFile(const std::string& path, std::string bytes, std::uint32_
 
 void FakeFiles::SetLinkCount(const std::string& path, std::uint32_t links) { files_.at(Key(path)).links = links; }
 
+void FakeFiles::SetListedSize(const std::string& path, std::uint64_t size) { files_.at(Key(path)).listedSize = size; }
+
 void FakeFiles::SetFinalPath(const std::string& path, const std::string& finalPath) {
   finalPaths_[Key(path)] = finalPath;
 }
@@ -326,7 +328,8 @@ platform::WinResult<std::vector<platform::DirectoryEntry>> FakeFiles::FindFiles(
   for (const auto* nodes : {&files_, &folders_}) {
     for (const auto& [childKey, node] : *nodes) {
       if (Parent(childKey) != folder || !Matches(mask, LastComponent(childKey))) continue;
-      children[LastComponent(childKey)] = {LastComponent(node.displayPath), node.attributes, node.bytes.size()};
+      children[LastComponent(childKey)] = {LastComponent(node.displayPath), node.attributes,
+                                           node.listedSize.value_or(node.bytes.size())};
     }
   }
   for (auto& [name, entry] : children) entries.push_back(std::move(entry));

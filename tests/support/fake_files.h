@@ -43,6 +43,8 @@ class FakeFiles final : public platform::FileApi {
   void AddFolder(const std::string& path, std::uint32_t attributes = 0);
   /// Adds a file, creating its folders.
   void AddFile(const std::string& path, std::string bytes, std::uint32_t attributes = 0x20);
+  /// The size a directory listing reports for the file, beyond what its bytes in memory would allow.
+  void SetListedSize(const std::string& path, std::uint64_t size);
   /// Gives a file more hard links (names elsewhere that share its contents).
   void SetLinkCount(const std::string& path, std::uint32_t links);
   /// A handle opened at path reports finalPath as where it really is, as a link on the way would.
@@ -88,6 +90,7 @@ class FakeFiles final : public platform::FileApi {
     std::string bytes;
     std::uint32_t attributes = 0;
     std::uint32_t links = 1;
+    std::optional<std::uint64_t> listedSize;
   };
   struct Injection {
     FileOp op;

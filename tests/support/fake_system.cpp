@@ -203,6 +203,7 @@ int FakeSystem::GetSystemMetrics(int index) {
 }
 
 platform::WinResult<std::string> FakeSystem::ConvertOemToAnsi(const std::string& oemText) {
+  if (conversionFailure) return platform::Failed<std::string>(*conversionFailure);
   std::string ansi = oemText;
   for (char& c : ansi) {
     const auto byte = static_cast<unsigned char>(c);
@@ -215,6 +216,7 @@ platform::WinResult<std::string> FakeSystem::ConvertOemToAnsi(const std::string&
 }
 
 platform::WinResult<std::string> FakeSystem::AnsiToUtf8(const std::string& ansiText) {
+  if (conversionFailure) return platform::Failed<std::string>(*conversionFailure);
   std::string utf8;
   for (const char c : ansiText) {
     const auto byte = static_cast<unsigned char>(c);

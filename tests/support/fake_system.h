@@ -73,6 +73,7 @@ class FakeSystem final : public platform::SystemApi {
   std::map<std::string, std::uintptr_t> exeTypes;                        ///< by lower-case path
   std::map<std::string, FakeVersionResource> versionResources;           ///< by lower-case path
   std::optional<platform::WinError> digestFailure;
+  std::optional<platform::WinError> conversionFailure;  ///< OemToCharBuffA and the UTF-8 conversion fail with this
   platform::LocalTime localTime{2026, 12, 8, 9, 5, 7, 42};
   std::vector<std::uint32_t> tokenProcessIds;           ///< every OpenProcessPrimaryToken call
   std::optional<platform::WinError> tokenFailure;       ///< OpenProcessPrimaryToken fails with this

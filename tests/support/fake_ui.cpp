@@ -30,7 +30,7 @@ platform::WinError FakeDesktop::PostToWindow(platform::WindowId window, std::uin
   // so a WM_QUIT posted there would end this program's message loop. Recorded like any other post.
   journal_.push_back("PostMessage");
   posts.push_back({window, message});
-  return win::kErrorSuccess;
+  return postFailure.value_or(win::kErrorSuccess);
 }
 
 std::optional<std::uint32_t> FakeDesktop::TryShellProcessId() {

@@ -41,6 +41,7 @@ class FakeDesktop final : public platform::DesktopApi {
   std::vector<Post> posts;
   std::map<platform::WindowId, std::uint32_t> windowProcesses;  ///< the process that owns each window
   std::optional<std::uint32_t> shellProcessId;                  ///< no desktop shell unless a test gives one
+  std::optional<platform::WinError> postFailure;                ///< PostMessageA fails with this
 
   std::optional<platform::WindowId> TryFindWindowByClass(const std::string& className) override;
   platform::WinError PostToWindow(platform::WindowId window, std::uint32_t message) override;

@@ -48,36 +48,17 @@ TEST_F(FolderSizeTest, DoesNotEnterJunctions) {
   EXPECT_EQ(SizeOf("C:\\P"), 1);
 }
 
-// The listing reports 64-bit sizes; a 32-bit total would wrap past 4 GiB.
-class HugeListing final : public platform::FileApi {
- public:
-  platform::WinResult<platform::OpenFilePtr> Open(const std::string&, std::uint32_t, std::uint32_t,
-                                                  std::uint32_t) override {
-    return platform::Failed<platform::OpenFilePtr>(2);
+// The listing reports 64-bit sizes: a 32-bit total would wrap past 4 GiB, and past 2 TiB the KiB no
+// longer fit the signed result, which must then stay the largest size rather than turn negative.
+TEST_F(FolderSizeTest, FoldersOverFourGibibytesDoNotWrapAndOverTwoTebibytesStayTheLargestSize) {
+  for (const auto& [fileSize, expected] :
+       {std::pair{3ULL << 30, std::int32_t{6 * 1024 * 1024}}, std::pair{3ULL << 40, std::int32_t{0x7FFFFFFF}}}) {
+    fake.files.AddFile("C:\\Big\\a.bin", "");
+    fake.files.AddFile("C:\\Big\\b.bin", "");
+    fake.files.SetListedSize("C:\\Big\\a.bin", fileSize);
+    fake.files.SetListedSize("C:\\Big\\b.bin", fileSize);
+    EXPECT_EQ(FolderSizeKb(fake.files, "C:\\Big"), expected) << fileSize;
   }
-  platform::WinResult<std::uint32_t> Attributes(const std::string&) override {
-    return platform::Succeeded(win::kFileAttributeDirectory);
-  }
-  platform::WinError Delete(const std::string&) override { return 0; }
-  platform::WinError Move(const std::string&, const std::string&, std::uint32_t) override { return 0; }
-  platform::WinResult<std::vector<platform::DirectoryEntry>> FindFiles(const std::string&) override {
-    return platform::Succeeded(
-        std::vector<platform::DirectoryEntry>{{"a.bin", 0x20, 3ULL << 30}, {"b.bin", 0x20, 3ULL << 30}});
-  }
-  platform::WinError SetCurrentFolder(const std::string&) override { return 0; }
-  platform::WinResult<platform::OpenFilePtr> OpenWithFlags(const std::string&, std::uint32_t, std::uint32_t,
-                                                           std::uint32_t, std::uint32_t) override {
-    return platform::Failed<platform::OpenFilePtr>(2);
-  }
-  platform::WinResult<std::string> LongFullPath(const std::string& path) override { return platform::Succeeded(path); }
-  platform::WinResult<platform::OpenFilePtr> OpenOwnModule() override {
-    return platform::Failed<platform::OpenFilePtr>(2);
-  }
-};
-
-TEST_F(FolderSizeTest, FoldersOverFourGibibytesDoNotWrap) {
-  HugeListing files;
-  EXPECT_EQ(FolderSizeKb(files, "C:\\Big"), 6 * 1024 * 1024);
 }
 
 constexpr const char* kEntry64 = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velora";

@@ -5,6 +5,7 @@
 #include "driver/entry_point.h"
 #include "driver/run_log.h"
 #include "support/fake_windows.h"
+#include "support/synthetic_pe.h"
 
 namespace velora {
 namespace {
@@ -37,6 +38,13 @@ TEST_F(RunLogTest, ANewLogStartsWithAByteOrderMarkAndTakesTimedUtf8Lines) {
   EXPECT_EQ(open.share, 0x3u);                      // others may read it meanwhile
   EXPECT_EQ(open.disposition, 4u);                  // OPEN_ALWAYS
   EXPECT_EQ(open.flagsAndAttributes, 0x00200080u);  // FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL
+}
+
+TEST_F(RunLogTest, ALineThatCannotBeConvertedIsWrittenAsItIs) {
+  fake.system.conversionFailure = 1113;  // ERROR_NO_UNICODE_TRANSLATION
+  log.Open(kTemp);
+  log.Write("\xC2\xEE\xEF\xF0\xEE\xF1");
+  EXPECT_EQ(Log(), kBom + kStamp + "\xC2\xEE\xEF\xF0\xEE\xF1\r\n");
 }
 
 TEST_F(RunLogTest, AnExistingLogIsAppendedToWithoutASecondMark) {
@@ -140,6 +148,44 @@ TEST(RunLogOfARun, HoldsTheVersionsTheBoxesAndTheExitCodeLast) {
             "box \"Velora update\": There's no Velora installed. / Please install the program first. -> OK");
   EXPECT_EQ(lines.back(), "exit code " + std::to_string(exitCode));
   EXPECT_EQ(exitCode, 1603);
+}
+
+// A whole update through the entry point, with the logging decorator in the way of every box: both
+// questions answered Yes, the data file written, and the product started as the signed-in user.
+TEST(RunLogOfARun, AWholeUpdateLogsTheAnswersAndStartsTheProductAsTheSignedInUser) {
+  fakes::FakeWindows fake;
+  const std::string folder = "C:\\Program Files\\Velora\\";
+  fake.registry.SetString(platform::RootKey::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
+                          "ProgramFilesDir", "C:\\Program Files");
+  fake.registry.SetString(platform::RootKey::LocalMachine,
+                          "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velora", "UninstallString",
+                          folder + "uninst.exe");
+  fake.files.AddFile(folder + "velora.exe", "MZ product");
+  fake.files.AddFile(folder + "language\\english.lng",
+                     "[langname]\r\nEnglish\r\n\r\n[langver]\r\n3\r\n\r\n[langcode]\r\n1033\r\n\r\n"
+                     "[langcharset]\r\n0\r\n\r\n[soundquest]\r\nQuestion\r\n\r\n[installask]\r\n%1: install %2?\r\n\r\n"
+                     "[liveupdatecaption]\r\nLive Update\r\n\r\n[darovovevi]\r\nData\r\n\r\n"
+                     "[installdone]\r\n%1 done.\r\n\r\n[asktorun]\r\nStart it?\r\n\r\n");
+  fake.files.AddFile(*fake.files.ownModulePath, fakes::StampedPeImage("updater image"));
+  fake.system.AddResource("vlfw", "3bs", "vlfw\x02\x01 new data");
+  fake.system.SetEnvironment("Temp", "C:\\Temp");
+  fake.files.AddFolder("C:\\Temp");
+  fake.desktop.shellProcessId = 4242;
+  fake.ui.answers = {win::kIdYes, win::kIdYes};
+
+  EXPECT_EQ(RunUpdater(fake.platform, {}), 0);
+
+  EXPECT_EQ(fake.files.Contents(folder + "vlfw.3bs"), "vlfw\x02\x01 new data");
+  ASSERT_EQ(fake.system.tokenStarts.size(), 1u);
+  EXPECT_EQ(fake.system.tokenStarts[0].tokenProcessId, 4242u);
+  EXPECT_TRUE(fake.system.shellStarts.empty());
+  const std::string log = fake.files.Contents("C:\\Temp\\VeloraUpdate.log").value_or("");
+  for (const char* line :
+       {"box \"Question\": Live Update: install Data 1? -> Yes\r\n",
+        "box \"Live Update\": Live Update (Data 1) done. /  / Start it? -> Yes\r\n",
+        "the product was started as the signed-in user, with the desktop shell's token\r\n", "exit code 0\r\n"}) {
+    EXPECT_NE(log.find(line), std::string::npos) << line << log;
+  }
 }
 
 }  // namespace

@@ -277,6 +277,18 @@ TEST_F(UpdateSequenceTest, ARunningProductIsToldToQuitEvenWhenTheUserDeclines) {
   EXPECT_EQ(fake.system.mappingsCreated[0].sizeLow, 64u);
 }
 
+// PostMessageA can fail (a full queue, a window of a higher integrity level): the product was not told to
+// quit, so it is neither waited for nor, with "runapp", started a second time beside itself.
+TEST_F(UpdateSequenceTest, AWmQuitThatCannotBePostedLeavesTheProductAsARunningCopy) {
+  fake.system.existingMappings.insert("velora_memfile");
+  fake.desktop.windows["TVeloraMainForm"] = 0x1234;
+  fake.desktop.postFailure = 1816;  // ERROR_NOT_ENOUGH_QUOTA
+  fake.files.AddFile(std::string(kFolder) + "vlfw.3bs", DataFile(1));
+  EXPECT_EQ(Run({"modest"}), kExitWritten);
+  EXPECT_TRUE(fake.system.sleeps.empty());  // no tries at the data file either
+  EXPECT_TRUE(fake.system.shellStarts.empty());
+}
+
 TEST_F(UpdateSequenceTest, NoWindowOrNoMappingMeansNothingIsPosted) {
   fake.system.existingMappings.insert("velora_memfile");
   Run();

@@ -95,6 +95,15 @@ TEST_F(LoadLanguageTest, TheLastFileServingTheLocaleIsChosenAndItsHeaderValuesKe
   EXPECT_EQ(fake.files.OpenHandleCount(), 1);
 }
 
+// The locale's file may come first in the listing: index 0 is a choice like any other.
+TEST_F(LoadLanguageTest, TheLocalesFileListedFirstIsChosen) {
+  Add("aa.lng", {.name = "AA", .codes = "1033"});
+  Add("english.lng", {.codes = "2057"});
+  ASSERT_TRUE(Load());
+  EXPECT_EQ(session->Language.LocaleLang, 0);
+  EXPECT_EQ(Current(), "aa.lng");
+}
+
 TEST_F(LoadLanguageTest, WithoutALocaleMatchTheDefaultFileOfTheInterfaceLanguageIsChosen) {
   Add("english.lng", {.codes = "2057"});
   Add("russian.lng", {.name = "Russian", .codes = "1058"});

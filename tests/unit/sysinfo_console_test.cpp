@@ -145,6 +145,8 @@ TEST(OemToAnsiText, ConvertsEveryByteAndKeepsTheLength) {
   EXPECT_EQ(OemToAnsiText(fake.system, ""), "");
   const std::string converted = OemToAnsiText(fake.system, std::string("\x80\0\xEF", 3));
   EXPECT_EQ(converted, std::string("\xC0\0\xFF", 3));
+  fake.system.conversionFailure = 87;  // the bytes are shown as they came
+  EXPECT_EQ(OemToAnsiText(fake.system, "\x8F\xE0"), "\x8F\xE0");
 }
 
 }  // namespace
