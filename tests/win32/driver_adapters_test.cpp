@@ -48,24 +48,18 @@ class DriverOnWindows : public ::testing::Test {
     folders_.push_back(path);
   }
   Session MakeSession() {
-    return Session(platform_, {}, StartupState{.RegistryView = platform::RegistryView::Bits64}, true);
+    return Session(real_.platform, {}, StartupState{.RegistryView = platform::RegistryView::Bits64}, true);
   }
 
-  win32::Win32Registry registry_;
-  FilesWithOwnFile files_;
-  win32::Win32Ui ui_;
-  wine_tests::RealSystem system_;
-  wine_tests::NoProgressWindow progress_;
-  win32::Win32Desktop desktop_;
-  platform::Platform platform_{registry_, files_, ui_, desktop_, system_, progress_};
+  wine_tests::RealWindows<FilesWithOwnFile, wine_tests::RealSystem, wine_tests::NoProgressWindow, win32::Win32Ui> real_;
   std::string scratch_;
   std::vector<std::string> created_;
   std::vector<std::string> folders_;
 };
 
 TEST_F(DriverOnWindows, CryptoProviderGivesTheStandardSha256) {
-  EXPECT_EQ(system_.Sha256Hex("abc").value, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-  EXPECT_EQ(system_.Sha256Hex("").value, "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(real_.system.Sha256Hex("abc").value, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(real_.system.Sha256Hex("").value, "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
 }
 
 TEST_F(DriverOnWindows, TheBuiltExeIsIntactAndAnyChangedOrMissingByteIsDamage) {
@@ -74,20 +68,20 @@ TEST_F(DriverOnWindows, TheBuiltExeIsIntactAndAnyChangedOrMissingByteIsDamage) {
   ASSERT_GT(image.size(), kStampSize);
   Session session = MakeSession();
 
-  files_.ownFile = WinePath(VELORA_EXE_PATH);
+  real_.files.ownFile = WinePath(VELORA_EXE_PATH);
   EXPECT_EQ(CheckOwnIntegrity(session.platform), IntegrityResult::Intact);
 
   std::string flipped = image;
   flipped[flipped.size() / 2] ^= 0x01;
   WriteFile(scratch_ + "flipped.exe", flipped);
-  files_.ownFile = scratch_ + "flipped.exe";
+  real_.files.ownFile = scratch_ + "flipped.exe";
   EXPECT_EQ(CheckOwnIntegrity(session.platform), IntegrityResult::Damaged);
 
   WriteFile(scratch_ + "cut.exe", image.substr(0, image.size() - 1));
-  files_.ownFile = scratch_ + "cut.exe";
+  real_.files.ownFile = scratch_ + "cut.exe";
   EXPECT_EQ(CheckOwnIntegrity(session.platform), IntegrityResult::Damaged);
 
-  files_.ownFile = scratch_ + "missing.exe";
+  real_.files.ownFile = scratch_ + "missing.exe";
   EXPECT_EQ(CheckOwnIntegrity(session.platform), IntegrityResult::Unreadable);
 }
 

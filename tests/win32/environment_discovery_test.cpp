@@ -38,7 +38,7 @@ class DiscoveryOnWindows : public ::testing::Test {
   }
 
   std::string DiscoverProductFolder() {
-    session_ = std::make_unique<Session>(platform_, std::vector<std::string>{},
+    session_ = std::make_unique<Session>(real_.platform, std::vector<std::string>{},
                                          StartupState{.RegistryView = platform::RegistryView::Bits64}, true);
     session_->Names = {.AppName = kAppName, .EnglishProgName = "Velora update"};
     EXPECT_EQ(
@@ -58,13 +58,7 @@ class DiscoveryOnWindows : public ::testing::Test {
     return value;
   }
 
-  win32::Win32Registry registry_;
-  win32::Win32Files files_;
-  wine_tests::RecordingUi ui_;
-  win32::Win32System system_;
-  wine_tests::NoProgressWindow progress_;
-  win32::Win32Desktop desktop_;
-  platform::Platform platform_{registry_, files_, ui_, desktop_, system_, progress_};
+  wine_tests::RealWindows<> real_;
   std::unique_ptr<Session> session_;
 };
 
@@ -85,7 +79,7 @@ TEST_F(DiscoveryOnWindows, WithoutAnEntryTheFolderIsUnderProgramFiles) {
   const std::string programFiles = ProgramFiles();
   ASSERT_FALSE(programFiles.empty());
   EXPECT_EQ(DiscoverProductFolder(), programFiles + "\\" + kAppName + "\\");
-  EXPECT_TRUE(ui_.boxes.empty());
+  EXPECT_TRUE(real_.ui.boxes.empty());
   EXPECT_NE(session_->Environment.SystemFolder.find("system32"), std::string::npos);
 }
 

@@ -78,20 +78,14 @@ class InstallFilesTest : public ::testing::Test {
   }
   Session& MakeSession() {
     session_ =
-        std::make_unique<Session>(platform_, std::vector<std::string>{}, StartupState{.UserLocale = 1033}, false);
+        std::make_unique<Session>(real_.platform, std::vector<std::string>{}, StartupState{.UserLocale = 1033}, false);
     session_->Names.EnglishProgName = "Velora update";
     return *session_;
   }
 
   std::string folder_;
   std::vector<std::string> written_;
-  win32::Win32Registry registry_;
-  win32::Win32Files files_;
-  RecordingUi ui_;
-  win32::Win32System system_;
-  RecordingProgress progress_;
-  win32::Win32Desktop desktop_;
-  platform::Platform platform_{registry_, files_, ui_, desktop_, system_, progress_};
+  wine_tests::RealWindows<win32::Win32Files, win32::Win32System, RecordingProgress> real_;
   std::unique_ptr<Session> session_;
 };
 
@@ -111,7 +105,7 @@ TEST_F(InstallFilesTest, EveryKindIsWrittenUnchangedFromTheProgramsOwnResources)
   EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(session), "BigData", "3BS", big, /*checkVersions=*/true).outcome,
             InstallOutcome::Written);
   EXPECT_EQ(ReadAll(big).size(), 2u * 1024 * 1024);
-  EXPECT_TRUE(ui_.boxes.empty());
+  EXPECT_TRUE(real_.ui.boxes.empty());
 }
 
 TEST_F(InstallFilesTest, ANewerInstalledFileIsKeptOnNoAndReplacedOnYes) {
@@ -123,15 +117,15 @@ TEST_F(InstallFilesTest, ANewerInstalledFileIsKeptOnNoAndReplacedOnYes) {
             InstallOutcome::Declined);
   EXPECT_EQ(ReadAll(destination), installed);
   EXPECT_FALSE(Exists(folder_ + "~vlfw.3bs"));
-  ASSERT_EQ(ui_.boxes.size(), 1u);
-  EXPECT_NE(ui_.boxes[0].text.find("new file version 9 with an older file version 4?"), std::string::npos);
+  ASSERT_EQ(real_.ui.boxes.size(), 1u);
+  EXPECT_NE(real_.ui.boxes[0].text.find("new file version 9 with an older file version 4?"), std::string::npos);
 
-  ui_.answers = {IDYES};
+  real_.ui.answers = {IDYES};
   EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(session), "KIND3BS", "3bs", destination, true).outcome,
             InstallOutcome::Written);
   EXPECT_EQ(ReadAll(destination), ReadAll(WinePath(VELORA_INSTALL_DATA_DIR "/kind_3bs.bin")));
   EXPECT_FALSE(Exists(folder_ + "~vlfw.3bs"));
-  EXPECT_EQ(progress_.calls, (std::vector<std::string>{"hide", "show||", "hide", "show||"}));
+  EXPECT_EQ(real_.progress.calls, (std::vector<std::string>{"hide", "show||", "hide", "show||"}));
 }
 
 TEST_F(InstallFilesTest, AFileAnotherOpenerHoldsIsNotReplacedAndKeepsItsBytes) {
@@ -147,8 +141,8 @@ TEST_F(InstallFilesTest, AFileAnotherOpenerHoldsIsNotReplacedAndKeepsItsBytes) {
   CloseHandle(held);
   EXPECT_EQ(ReadAll(destination), "installed and in use");
   EXPECT_FALSE(Exists(folder_ + "~product.pak"));
-  ASSERT_EQ(ui_.boxes.size(), 1u);
-  EXPECT_EQ(ui_.boxes[0].text, "Can't install file " + destination);
+  ASSERT_EQ(real_.ui.boxes.size(), 1u);
+  EXPECT_EQ(real_.ui.boxes[0].text, "Can't install file " + destination);
 }
 
 TEST_F(InstallFilesTest, ProgramVersionsComeFromTheFirstTranslation) {
@@ -179,8 +173,8 @@ TEST_F(InstallOnAFullDiskTest, AWriteThatFailsLeavesTheInstalledFileIntact) {
             InstallOutcome::Failed);
   EXPECT_TRUE(ReadAll(destination) == installed);
   EXPECT_FALSE(Exists(folder_ + "~vlfw.3bs"));
-  ASSERT_EQ(ui_.boxes.size(), 1u);
-  EXPECT_EQ(ui_.boxes[0].text, "Can't install file " + destination);
+  ASSERT_EQ(real_.ui.boxes.size(), 1u);
+  EXPECT_EQ(real_.ui.boxes[0].text, "Can't install file " + destination);
 }
 
 }  // namespace

@@ -110,20 +110,14 @@ class LanguageFilesOnWindows : public ::testing::Test {
   // A German user; the product key of a name of its own, so that no stored choice interferes.
   Session& MakeSession() {
     StartupState startup{.UserLocale = 1031, .RegistryView = platform::RegistryView::Bits64};
-    session_ = std::make_unique<Session>(platform_, std::vector<std::string>{}, std::move(startup), true);
+    session_ = std::make_unique<Session>(real_.platform, std::vector<std::string>{}, std::move(startup), true);
     session_->Names = {.AppName = "VeloraLanguageTest", .EnglishProgName = "Velora update"};
     session_->Environment.ProductFolder = product_;
     return *session_;
   }
   std::string GermanPath() const { return product_ + "language\\german.lng"; }
 
-  win32::Win32Registry registry_;
-  win32::Win32Files files_;
-  RecordingUi ui_;
-  win32::Win32System system_;
-  NoProgressWindow progress_;
-  win32::Win32Desktop desktop_;
-  platform::Platform platform_{registry_, files_, ui_, desktop_, system_, progress_};
+  wine_tests::RealWindows<> real_;
   std::unique_ptr<Session> session_;
   std::string product_;
 };
@@ -131,7 +125,7 @@ class LanguageFilesOnWindows : public ::testing::Test {
 TEST_F(LanguageFilesOnWindows, TheCurrentFileStaysOpenForOtherReadersButNotForWriters) {
   Session& session = MakeSession();
   ASSERT_TRUE(LoadLanguage(LanguageContextOf(session)));
-  EXPECT_TRUE(ui_.boxes.empty());
+  EXPECT_TRUE(real_.ui.boxes.empty());
   EXPECT_EQ(session.Language.LangFiles.at(session.Language.CurrentLang), "german.lng");
   EXPECT_EQ(GetLangLines(LanguageContextOf(session), "GREETING"), "Hello from Deutsch\r\nsecond line");
 
@@ -151,15 +145,15 @@ TEST_F(LanguageFilesOnWindows, AFileHeldWithoutSharingByAnotherProcessIsNamedAnd
     OtherProcessHolding holder(GermanPath());
     ASSERT_TRUE(holder.Holding());
     EXPECT_FALSE(LoadLanguage(LanguageContextOf(session)));
-    ASSERT_FALSE(ui_.boxes.empty());
-    EXPECT_EQ(ui_.boxes.front().text, "Can't handle the language support file german.lng");
-    EXPECT_EQ(ui_.boxes.back().text, "german.lng file contains errors.\r\nPlease reinstall the program.");
+    ASSERT_FALSE(real_.ui.boxes.empty());
+    EXPECT_EQ(real_.ui.boxes.front().text, "Can't handle the language support file german.lng");
+    EXPECT_EQ(real_.ui.boxes.back().text, "german.lng file contains errors.\r\nPlease reinstall the program.");
 
-    ui_.boxes.clear();
+    real_.ui.boxes.clear();
     EXPECT_EQ(GetLangText(LanguageContextOf(session), "greeting"), "");
-    ASSERT_EQ(ui_.boxes.size(), 1u);
-    EXPECT_EQ(ui_.boxes[0].text, "Can't handle the language support file german.lng");
-    EXPECT_EQ(ui_.boxes[0].style, 0x00200010u);
+    ASSERT_EQ(real_.ui.boxes.size(), 1u);
+    EXPECT_EQ(real_.ui.boxes[0].text, "Can't handle the language support file german.lng");
+    EXPECT_EQ(real_.ui.boxes[0].style, 0x00200010u);
   }
   // Once the other process lets go, the next lookup opens the file again.
   EXPECT_EQ(GetLangText(LanguageContextOf(session), "greeting"), "Hello from Deutsch");

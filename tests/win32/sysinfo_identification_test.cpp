@@ -88,13 +88,7 @@ bool RunsAsWindows62() {
 
 class SysinfoOnWine : public ::testing::Test {
  protected:
-  win32::Win32Registry registry_;
-  win32::Win32Files files_;
-  wine_tests::RecordingUi ui_;
-  ProcessRecordingSystem system_;
-  wine_tests::NoProgressWindow progress_;
-  win32::Win32Desktop desktop_;
-  platform::Platform platform_{registry_, files_, ui_, desktop_, system_, progress_};
+  wine_tests::RealWindows<win32::Win32Files, ProcessRecordingSystem> real_;
   std::minstd_rand random_{GetTickCount()};
 };
 
@@ -110,11 +104,11 @@ TEST_F(SysinfoOnWine, StartUpInThe64BitPrefixReadsThe64BitRegistryView) {
   RegSetValueExA(key, "Marker", /*Reserved=*/0, REG_SZ, reinterpret_cast<const BYTE*>(marker), sizeof marker);
   RegCloseKey(key);
 
-  Session session(platform_, {});
+  Session session(real_.platform, {});
   EXPECT_TRUE(session.IsWindows64);
   EXPECT_EQ(session.Startup.RegistryView, platform::RegistryView::Bits64);
   {
-    const auto opened = registry_.OpenKey(platform::RootKey::LocalMachine, kTestKey, session.Startup.RegistryView);
+    const auto opened = real_.registry.OpenKey(platform::RootKey::LocalMachine, kTestKey, session.Startup.RegistryView);
     ASSERT_TRUE(opened.ok());
     EXPECT_EQ(opened.value->ReadString("Marker").value, marker);
   }
@@ -129,30 +123,30 @@ TEST_F(SysinfoOnWine, StartUpInThe64BitPrefixReadsThe64BitRegistryView) {
 TEST_F(SysinfoOnWine, TheDefaultPrefixIsNamedAs64BitWindows7WithoutRunningVer) {
   if (RunsAsWindows62()) GTEST_SKIP() << "the default prefix reports Windows 7";
   bool isWindows64 = false;
-  const std::string name = GetWindowsName(platform_, random_, /*includeVersion=*/true, isWindows64);
+  const std::string name = GetWindowsName(real_.platform, random_, /*includeVersion=*/true, isWindows64);
   EXPECT_TRUE(isWindows64);
   EXPECT_NE(name.find(" 64-bit 6.1.7601"), std::string::npos) << name;
-  EXPECT_TRUE(system_.commandLines.empty());
+  EXPECT_TRUE(real_.system.commandLines.empty());
 }
 
 // The user's environment names no program for the elevated updater: with "ComSpec" set to another
 // program or unset, the system folder's cmd.exe runs, with /d, and leaves no file behind.
 TEST_F(SysinfoOnWine, AComSpecOfTheUsersChoiceIsNeverRun) {
-  const std::string interpreter = "\"" + system_.SystemDirectory().value + "\\cmd.exe\" /d /c ver > ";
+  const std::string interpreter = "\"" + real_.system.SystemDirectory().value + "\\cmd.exe\" /d /c ver > ";
   for (const std::optional<std::string>& value :
        {std::optional<std::string>("C:\\windows\\system32\\no-such-interpreter.exe"), std::optional<std::string>()}) {
     EnvironmentOverride comSpec("ComSpec", value);
     const std::set<std::string> before = TempFileCandidates();
-    system_.commandLines.clear();
-    EXPECT_EQ(RunConsoleCommand(platform_, random_, "ver").rfind("\r\nMicrosoft Windows ", 0), 0u);
-    ASSERT_EQ(system_.commandLines.size(), 1u);
-    EXPECT_EQ(system_.commandLines[0].rfind(interpreter, 0), 0u) << system_.commandLines[0];
+    real_.system.commandLines.clear();
+    EXPECT_EQ(RunConsoleCommand(real_.platform, random_, "ver").rfind("\r\nMicrosoft Windows ", 0), 0u);
+    ASSERT_EQ(real_.system.commandLines.size(), 1u);
+    EXPECT_EQ(real_.system.commandLines[0].rfind(interpreter, 0), 0u) << real_.system.commandLines[0];
     EXPECT_EQ(TempFileCandidates(), before);
   }
 }
 
 TEST_F(SysinfoOnWine, TheRealInterpreterPrintsTheVersionLineAfterAnEmptyOne) {
-  const std::string out = RunConsoleCommand(platform_, random_, "ver");
+  const std::string out = RunConsoleCommand(real_.platform, random_, "ver");
   EXPECT_EQ(out.rfind("\r\nMicrosoft Windows ", 0), 0u) << out;
   EXPECT_EQ(out.substr(out.size() - 2), "\r\n");
 }
@@ -166,15 +160,16 @@ TEST_F(SysinfoOnWine, Windows10ReportedAs62IsNamedThroughVerAnd64Bit) {
   }
   const std::set<std::string> before = TempFileCandidates();
   std::string windowsName, versionText, servicePackText;
-  ASSERT_TRUE(IdentifyWindows(platform_, random_, windowsName, versionText, servicePackText));
-  ASSERT_EQ(system_.commandLines.size(), 1u);
-  EXPECT_NE(system_.commandLines[0].find(" /c ver > \"" + TempFolder()), std::string::npos) << system_.commandLines[0];
+  ASSERT_TRUE(IdentifyWindows(real_.platform, random_, windowsName, versionText, servicePackText));
+  ASSERT_EQ(real_.system.commandLines.size(), 1u);
+  EXPECT_NE(real_.system.commandLines[0].find(" /c ver > \"" + TempFolder()), std::string::npos)
+      << real_.system.commandLines[0];
   EXPECT_NE(windowsName.find(" 64-bit"), std::string::npos) << windowsName;
 
   bool isWindows64 = false;
-  GetWindowsName(platform_, random_, /*includeVersion=*/false, isWindows64);
+  GetWindowsName(real_.platform, random_, /*includeVersion=*/false, isWindows64);
   EXPECT_TRUE(isWindows64);
-  EXPECT_NE(RunConsoleCommand(platform_, random_, "ver").find(" 10.0"), std::string::npos);
+  EXPECT_NE(RunConsoleCommand(real_.platform, random_, "ver").find(" 10.0"), std::string::npos);
   EXPECT_EQ(TempFileCandidates(), before);
 }
 

@@ -11,6 +11,8 @@
 
 #include "platform/platform.h"
 #include "platform/win32/desktop.h"
+#include "platform/win32/files.h"
+#include "platform/win32/registry.h"
 #include "platform/win32/system.h"
 #include "support/wine_path.h"
 
@@ -113,6 +115,20 @@ class RealSystem : public platform::SystemApi {
 
  private:
   win32::Win32System real_;
+};
+
+/// The real adapters bundled into one Platform, as FakeWindows bundles the fakes for host tests; a test
+/// names the doubles it puts in their place (its own files, system, progress window or boxes).
+template <class Files = win32::Win32Files, class System = win32::Win32System, class Progress = NoProgressWindow,
+          class Ui = RecordingUi>
+struct RealWindows {
+  win32::Win32Registry registry;
+  Files files;
+  Ui ui;
+  System system;
+  Progress progress;
+  win32::Win32Desktop desktop;
+  platform::Platform platform{registry, files, ui, desktop, system, progress};
 };
 
 }  // namespace velora::wine_tests
