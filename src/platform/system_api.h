@@ -52,13 +52,16 @@ struct LocalTime {
   std::uint16_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, milliseconds = 0;
 };
 
-/// A primary token duplicated from another process's, able to start a program as that process's user.
+/// A primary token, able to start a program as its user. One duplicated from another process's starts
+/// it with CreateProcessWithTokenW(token, no logon flags, application, commandLine, no creation flags,
+/// the user's own environment, directory, STARTUPINFO with STARTF_USESHOWWINDOW and show); a session
+/// user's token (QuerySessionUserToken) with CreateEnvironmentBlock(token, without this process's
+/// environment) and CreateProcessAsUserW(token, ..., no inherited handles, CREATE_UNICODE_ENVIRONMENT,
+/// that block, directory, STARTUPINFO with the desktop "winsta0\default"), every function looked up at
+/// run time. An empty directory is the current one; the new process's handles are closed at once.
 class ProcessToken {
  public:
   virtual ~ProcessToken() = default;  ///< CloseHandle
-  /// CreateProcessWithTokenW(token, no logon flags, application, commandLine, no creation flags, the
-  /// user's own environment, directory (the current one when empty), STARTUPINFO with
-  /// STARTF_USESHOWWINDOW and show). The new process's handles are closed at once.
   [[nodiscard]] virtual WinError StartProcess(const std::string& application, const std::string& commandLine,
                                               const std::string& directory, int show) = 0;
 };
@@ -141,7 +144,7 @@ class SystemApi {
   [[nodiscard]] virtual std::optional<std::uint32_t> TryActiveConsoleSessionId() = 0;
   /// WTSQueryUserToken (wtsapi32.dll from the system folder, looked up at run time); ERROR_NO_TOKEN when
   /// nobody is signed in to the session.
-  virtual WinResult<SessionUserTokenPtr> QuerySessionUserToken(std::uint32_t sessionId) = 0;
+  virtual WinResult<ProcessTokenPtr> QuerySessionUserToken(std::uint32_t sessionId) = 0;
 };
 
 }  // namespace velora::platform

@@ -45,22 +45,29 @@ class FakeVersionInfo final : public platform::FileVersionInfo {
   FakeVersionResource resource_;
 };
 
+// A token of the fake: it records every start it is asked for in starts (the token's owner first, a
+// process or a session) and fails as scripted; open counts the tokens not yet closed.
+template <class Start>
 class FakeToken final : public platform::ProcessToken {
  public:
-  FakeToken(FakeSystem& system, std::uint32_t processId) : system_(system), processId_(processId) {
-    ++system_.tokensOpen;
+  FakeToken(std::vector<Start>& starts, const std::optional<platform::WinError>& failure, int& open,
+            std::uint32_t owner)
+      : starts_(starts), failure_(failure), open_(open), owner_(owner) {
+    ++open_;
   }
-  ~FakeToken() override { --system_.tokensOpen; }
+  ~FakeToken() override { --open_; }
 
   platform::WinError StartProcess(const std::string& application, const std::string& commandLine,
                                   const std::string& directory, int show) override {
-    system_.tokenStarts.push_back({processId_, application, commandLine, directory, show});
-    return system_.tokenStartFailure.value_or(win::kErrorSuccess);
+    starts_.push_back({owner_, application, commandLine, directory, show});
+    return failure_.value_or(win::kErrorSuccess);
   }
 
  private:
-  FakeSystem& system_;
-  std::uint32_t processId_;
+  std::vector<Start>& starts_;
+  const std::optional<platform::WinError>& failure_;
+  int& open_;
+  std::uint32_t owner_;
 };
 
 }  // namespace
@@ -247,7 +254,8 @@ platform::WinResult<platform::ProcessTokenPtr> FakeSystem::OpenProcessPrimaryTok
   journal_.push_back("OpenProcessToken " + std::to_string(processId));
   tokenProcessIds.push_back(processId);
   if (tokenFailure) return platform::Failed<platform::ProcessTokenPtr>(*tokenFailure);
-  return platform::Succeeded<platform::ProcessTokenPtr>(std::make_unique<FakeToken>(*this, processId));
+  return platform::Succeeded<platform::ProcessTokenPtr>(
+      std::make_unique<FakeToken<TokenStart>>(tokenStarts, tokenStartFailure, tokensOpen, processId));
 }
 
 namespace {
@@ -271,24 +279,6 @@ class FakeWaitableProcess final : public platform::WaitableProcess {
   Journal& journal_;
 };
 
-class FakeSessionToken final : public platform::SessionUserToken {
- public:
-  FakeSessionToken(FakeSystem& system, std::uint32_t sessionId) : system_(system), sessionId_(sessionId) {
-    ++system_.sessionTokensOpen;
-  }
-  ~FakeSessionToken() override { --system_.sessionTokensOpen; }
-
-  platform::WinError StartProcess(const std::string& application, const std::string& commandLine,
-                                  const std::string& directory, int show) override {
-    system_.sessionStarts.push_back({sessionId_, application, commandLine, directory, show});
-    return system_.sessionStartFailure.value_or(win::kErrorSuccess);
-  }
-
- private:
-  FakeSystem& system_;
-  std::uint32_t sessionId_;
-};
-
 }  // namespace
 
 platform::WinResult<platform::WaitableProcessPtr> FakeSystem::OpenProcessToWaitFor(std::uint32_t processId) {
@@ -302,11 +292,12 @@ platform::WinResult<std::uint32_t> FakeSystem::OwnSessionId() { return ownSessio
 
 std::optional<std::uint32_t> FakeSystem::TryActiveConsoleSessionId() { return activeConsoleSession; }
 
-platform::WinResult<platform::SessionUserTokenPtr> FakeSystem::QuerySessionUserToken(std::uint32_t sessionId) {
+platform::WinResult<platform::ProcessTokenPtr> FakeSystem::QuerySessionUserToken(std::uint32_t sessionId) {
   journal_.push_back("WTSQueryUserToken " + std::to_string(sessionId));
   sessionTokenQueries.push_back(sessionId);
-  if (sessionTokenFailure) return platform::Failed<platform::SessionUserTokenPtr>(*sessionTokenFailure);
-  return platform::Succeeded<platform::SessionUserTokenPtr>(std::make_unique<FakeSessionToken>(*this, sessionId));
+  if (sessionTokenFailure) return platform::Failed<platform::ProcessTokenPtr>(*sessionTokenFailure);
+  return platform::Succeeded<platform::ProcessTokenPtr>(
+      std::make_unique<FakeToken<SessionStart>>(sessionStarts, sessionStartFailure, sessionTokensOpen, sessionId));
 }
 
 }  // namespace velora::fakes

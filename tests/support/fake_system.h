@@ -139,7 +139,7 @@ class FakeSystem final : public platform::SystemApi {
   platform::WinResult<platform::WaitableProcessPtr> OpenProcessToWaitFor(std::uint32_t processId) override;
   platform::WinResult<std::uint32_t> OwnSessionId() override;
   std::optional<std::uint32_t> TryActiveConsoleSessionId() override;
-  platform::WinResult<platform::SessionUserTokenPtr> QuerySessionUserToken(std::uint32_t sessionId) override;
+  platform::WinResult<platform::ProcessTokenPtr> QuerySessionUserToken(std::uint32_t sessionId) override;
 
  private:
   Journal& journal_;

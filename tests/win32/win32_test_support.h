@@ -109,7 +109,7 @@ class RealSystem : public platform::SystemApi {
   }
   platform::WinResult<std::uint32_t> OwnSessionId() override { return real_.OwnSessionId(); }
   std::optional<std::uint32_t> TryActiveConsoleSessionId() override { return real_.TryActiveConsoleSessionId(); }
-  platform::WinResult<platform::SessionUserTokenPtr> QuerySessionUserToken(std::uint32_t sessionId) override {
+  platform::WinResult<platform::ProcessTokenPtr> QuerySessionUserToken(std::uint32_t sessionId) override {
     return real_.QuerySessionUserToken(sessionId);
   }
 

@@ -456,7 +456,7 @@ class UserEnvironment {
   void* block_ = nullptr;
 };
 
-class Win32SessionUserToken final : public platform::SessionUserToken {
+class Win32SessionUserToken final : public platform::ProcessToken {
  public:
   explicit Win32SessionUserToken(unique_handle token) : token_(std::move(token)) {}
 
@@ -506,8 +506,8 @@ std::optional<std::uint32_t> Win32System::TryActiveConsoleSessionId() {
   return session;
 }
 
-WinResult<platform::SessionUserTokenPtr> Win32System::QuerySessionUserToken(std::uint32_t sessionId) {
-  using Token = platform::SessionUserTokenPtr;
+WinResult<platform::ProcessTokenPtr> Win32System::QuerySessionUserToken(std::uint32_t sessionId) {
+  using Token = platform::ProcessTokenPtr;
   auto wtsapi = LoadSystemLibrary("wtsapi32.dll");
   if (!wtsapi.ok()) return platform::Failed<Token>(wtsapi.error);
   auto query = ExportOf<WTSQueryUserTokenFn>(wtsapi.value.get(), "WTSQueryUserToken");
