@@ -22,6 +22,7 @@ constexpr std::uint32_t kErrorInvalidParameter = 87;
 constexpr std::uint32_t kErrorDiskFull = 112;
 constexpr std::uint32_t kErrorProcNotFound = 127;
 constexpr std::uint32_t kErrorStoppedOnSymlink = 681;
+constexpr std::uint32_t kErrorElevationRequired = 740;
 constexpr std::uint32_t kErrorEnvvarNotFound = 203;
 constexpr std::uint32_t kErrorAlreadyExists = 183;
 constexpr std::uint32_t kErrorMoreData = 234;

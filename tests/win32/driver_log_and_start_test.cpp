@@ -138,6 +138,17 @@ TEST_F(LogAndStartOnWindows, AProgramStartedWithADuplicatedTokenRunsInTheFolderG
   ExpectStartedInTheFolderGiven(*token.value);
 }
 
+// Wine runs programs with the full half of a split token, as UAC runs an elevated one; the linked half
+// is the limited one, and CreateProcessWithTokenW starts a program with it.
+TEST_F(LogAndStartOnWindows, TheFullHalfOfASplitTokenHasALimitedLinkedTokenThatStartsAProgram) {
+  const auto elevation = system_.OwnElevationType();
+  ASSERT_TRUE(elevation.ok()) << elevation.error;
+  EXPECT_EQ(elevation.value, platform::TokenElevationType::Full);
+  auto linked = system_.OpenLinkedToken();
+  ASSERT_TRUE(linked.ok()) << linked.error;
+  ExpectStartedInTheFolderGiven(*linked.value);
+}
+
 // Every function of the console-session start is found at run time, and the chain runs: a desktop
 // session here (not 0, so the tier runs the way a signed-in user's run does), its console's user token,
 // that user's environment and CreateProcessAsUserW on the interactive desktop.
