@@ -49,13 +49,13 @@ ProductStart StartAsShellUser(Session& session, const std::string& file, const s
   }
   auto token = session.platform.system.OpenProcessPrimaryToken(*shellProcess);
   if (!token.ok()) {
-    log.WriteFailure("the product cannot be started with the desktop shell's token: it cannot be had",
-                     token.error);
+    log.WriteFailure("the product cannot be started with the desktop shell's token: it cannot be had", token.error);
     return {ProductStartWay::NotStarted, token.error};
   }
   if (const auto error = token.value->StartProcess(file, QuotedCommandLine(file), folder, win::kSwShowNormal);
       error != win::kErrorSuccess) {
-    log.WriteFailure("the product cannot be started with the desktop shell's token: CreateProcessWithTokenW failed", error);
+    log.WriteFailure("the product cannot be started with the desktop shell's token: CreateProcessWithTokenW failed",
+                     error);
     return {ProductStartWay::NotStarted, error};
   }
   log.Write("the product was started as the signed-in user, with the desktop shell's token");
@@ -93,7 +93,6 @@ ProductStart StartInConsoleSession(Session& session, const std::string& file, co
             " as the user signed in there");
   return {ProductStartWay::ConsoleUser};
 }
-
 
 // A product that asks for administrator rights would get them only from this program's token.
 ProductStart NotStartedForElevation(RunLog& log) {

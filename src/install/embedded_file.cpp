@@ -45,8 +45,10 @@ class TemporaryCopy {
     auto opened = Create();
     if (!opened.ok()) return opened.error;
     if (const auto error = platform::CheckOpenedAsNamed(files_, *opened.value, path_); error != win::kErrorSuccess) {
-      // Whatever the name leads to now was not made by this run: the clean-up leaves it alone.
+      // The file this run created is deleted through its own handle, wherever a link put it; the name
+      // may lead elsewhere by now, so the clean-up leaves it alone.
       created_ = false;
+      static_cast<void>(opened.value->MarkForDeletion());
       return error;
     }
     for (std::size_t done = 0; done < bytes.size(); done += kWriteChunk) {
@@ -70,7 +72,10 @@ class TemporaryCopy {
       path_ = name == 0 ? firstName_ : firstName_ + "~" + std::to_string(name);
       // Nothing there, or something that cannot be removed: CREATE_NEW tells which.
       RemoveWhatStandsAt(path_);
-      opened = files_.Open(path_, win::kGenericWrite, win::kFileShareNone, win::kCreateNew);
+      // A link at the name is created as a link of its own, never followed to create its target; DELETE
+      // lets a copy the check refuses be deleted through this handle.
+      opened = files_.OpenWithFlags(path_, win::kGenericWrite | win::kDelete, win::kFileShareNone, win::kCreateNew,
+                                    win::kFileAttributeNormal | win::kFileFlagOpenReparsePoint);
       if (opened.ok()) {
         created_ = true;
         return opened;

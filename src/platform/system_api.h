@@ -101,9 +101,8 @@ class SystemApi {
   /// showWindow and the pipe as standard output), reads the output until the program closes it or
   /// maxBytes have come, then waits for the process without a time limit. What was read comes with the
   /// error of a read or wait that failed; CreatePipe's or CreateProcessA's error with no output.
-  virtual WinResult<std::string> RunProcessCapturingOutput(const std::string& commandLine,
-                                                           std::uint32_t creationFlags, int showWindow,
-                                                           std::size_t maxBytes) = 0;
+  virtual WinResult<std::string> RunProcessCapturingOutput(const std::string& commandLine, std::uint32_t creationFlags,
+                                                           int showWindow, std::size_t maxBytes) = 0;
 
   /// CreateFileMappingA(INVALID_HANDLE_VALUE, no security attributes, PAGE_READWRITE, 0, sizeLow, name).
   /// error is GetLastError right after the call: kErrorAlreadyExists comes with a valid handle.

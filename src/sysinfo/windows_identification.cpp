@@ -303,8 +303,8 @@ std::string NtServicePack(platform::RegistryApi& registry, const WindowsFacts& f
   return facts.version.csdVersion;
 }
 
-void IdentifyNt(platform::Platform& platform, const WindowsFacts& facts,
-                std::string& WindowsName, std::string& VersionText, std::string& ServicePackText) {
+void IdentifyNt(platform::Platform& platform, const WindowsFacts& facts, std::string& WindowsName,
+                std::string& VersionText, std::string& ServicePackText) {
   const VersionWordsSource source = SourceOfVersionWords(facts);
   if (source == VersionWordsSource::Table) {
     WindowsName += FirstMatch(kNtVersionRows, facts);
@@ -337,8 +337,8 @@ bool IsBlank(const std::string& text) {
 
 }  // namespace
 
-bool IdentifyWindows(platform::Platform& platform, std::string& WindowsName,
-                     std::string& VersionText, std::string& ServicePackText) {
+bool IdentifyWindows(platform::Platform& platform, std::string& WindowsName, std::string& VersionText,
+                     std::string& ServicePackText) {
   WindowsName.clear();
   VersionText.clear();
   ServicePackText.clear();
@@ -361,8 +361,7 @@ bool IdentifyWindows(platform::Platform& platform, std::string& WindowsName,
   }
 }
 
-std::string GetWindowsName(platform::Platform& platform, bool includeVersion,
-                           bool& isWindows64) {
+std::string GetWindowsName(platform::Platform& platform, bool includeVersion, bool& isWindows64) {
   std::string windowsName, versionText, servicePackText;
   if (!IdentifyWindows(platform, windowsName, versionText, servicePackText)) return "unknown";
 

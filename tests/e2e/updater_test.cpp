@@ -216,10 +216,10 @@ TEST_F(UpdaterTest, UnderWindows10VersionReportingTheProductIsStillFoundInTheSix
   InstallSpec spec = DefaultInstall(0);
   spec.folder = "C:\\Apps\\Velora\\";
   Installation install(spec);
-  const RobotResult result = RunUpdater({Answer::Yes, Answer::No}, L"", WinePath(VELORA_UPDATER_EXE),
-                                        {FromUtf8("ComSpec=" + planted + "velora.exe"),
-                                         FromUtf8("TEMP=C:\\x\" & \"" + planted + "velora.exe\" & \""),
-                                         FromUtf8("TMP=C:\\x\" & \"" + planted + "velora.exe\" & \"")});
+  const RobotResult result = RunUpdater(
+      {Answer::Yes, Answer::No}, L"", WinePath(VELORA_UPDATER_EXE),
+      {FromUtf8("ComSpec=" + planted + "velora.exe"), FromUtf8("TEMP=C:\\x\" & \"" + planted + "velora.exe\" & \""),
+       FromUtf8("TMP=C:\\x\" & \"" + planted + "velora.exe\" & \"")});
   RegDeleteKeyA(HKEY_CURRENT_USER, appDefaults);
   EXPECT_TRUE(StandInLogLines(planted).empty()) << "the program ComSpec or TEMP names ran";
   RemoveFolder(planted);

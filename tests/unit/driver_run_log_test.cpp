@@ -33,11 +33,17 @@ TEST_F(RunLogTest, ANewLogStartsWithAByteOrderMarkAndTakesTimedUtf8Lines) {
   log.Write("C:\\x\r\nexit code 0\t\x7F");  // a registry value cannot forge a line of its own
   EXPECT_EQ(Log(), kBom + kStamp + "first\r\n" + kStamp + "\xD0\x92\xD0\xBE\xD0\xBF\xD1\x80\xD0\xBE\xD1\x81\r\n" +
                        kStamp + "C:\\x\\x0D\\x0Aexit code 0\\x09\\x7F\r\n");
-  const auto& open = fake.files.Creates().back();
-  EXPECT_EQ(open.access, 0x00000084u);              // FILE_APPEND_DATA | FILE_READ_ATTRIBUTES
-  EXPECT_EQ(open.share, 0x3u);                      // others may read it meanwhile
-  EXPECT_EQ(open.disposition, 4u);                  // OPEN_ALWAYS
-  EXPECT_EQ(open.flagsAndAttributes, 0x00200080u);  // FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL
+  // An existing log is looked for first, so that the run knows the file it creates.
+  ASSERT_EQ(fake.files.Creates().size(), 3u);
+  const auto& existing = fake.files.Creates()[0];
+  EXPECT_EQ(existing.access, 0x00000084u);  // FILE_APPEND_DATA | FILE_READ_ATTRIBUTES
+  EXPECT_EQ(existing.disposition, 3u);      // OPEN_EXISTING
+  const auto& open = fake.files.Creates()[1];
+  EXPECT_EQ(open.access, 0x00010084u);                     // and DELETE, to delete a refused one through its handle
+  EXPECT_EQ(open.share, 0x3u);                             // others may read it meanwhile
+  EXPECT_EQ(open.disposition, 1u);                         // CREATE_NEW
+  EXPECT_EQ(open.flagsAndAttributes, 0x00200080u);         // FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL
+  EXPECT_EQ(fake.files.Creates()[2].access, 0x00000084u);  // written without DELETE, which keeps readers out
 }
 
 TEST_F(RunLogTest, ALineThatCannotBeConvertedIsWrittenAsItIs) {
@@ -95,6 +101,13 @@ TEST_F(RunLogTest, ALinkAtTheLogsNameIsNeitherWrittenNorRotated) {
   EXPECT_FALSE(log.IsOpen());
   EXPECT_EQ(Log(), planted);
   EXPECT_TRUE(fake.files.Moves().empty());
+
+  // A log this run creates through such a link is deleted again through its handle, never by name.
+  fake.files.Remove(kLogPath);
+  log.Open(kTemp);
+  EXPECT_FALSE(log.IsOpen());
+  EXPECT_FALSE(fake.files.FileExists(kLogPath));
+  for (const std::string& call : fake.journal) EXPECT_EQ(call.rfind("DeleteFile", 0), std::string::npos) << call;
   EXPECT_EQ(fake.files.OpenHandleCount(), 0);
 }
 

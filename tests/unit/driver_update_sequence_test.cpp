@@ -352,7 +352,9 @@ class QuietSelfUpdateTest : public UpdateSequenceTest {
       if (fake.system.sleeps.size() == sleeps) fake.files.ReleaseExternalLocks(DataPath());
     };
   }
-  std::size_t ProductStarts() const { return fake.system.shellStarts.size() + fake.system.tokenStarts.size() + fake.system.linkedTokenStarts.size(); }
+  std::size_t ProductStarts() const {
+    return fake.system.shellStarts.size() + fake.system.tokenStarts.size() + fake.system.linkedTokenStarts.size();
+  }
 };
 
 TEST_F(QuietSelfUpdateTest, WaitsForTheProductToLetGoThenWritesAndStartsIt) {

@@ -53,8 +53,9 @@ TEST_F(InstallTest, WithoutCheckAnExistingFileIsReplacedThroughAFlushedTemporary
   EXPECT_EQ(free.flagsAndAttributes, 0x00200080u);  // FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL
   const auto& create = fake.files.Creates()[1];
   EXPECT_EQ(create.path, kTemp);
-  EXPECT_EQ(create.access, win::kGenericWrite);
-  EXPECT_EQ(create.disposition, 1u);  // CREATE_NEW: nothing already at the name is opened
+  EXPECT_EQ(create.access, 0x40010000u);              // GENERIC_WRITE | DELETE: a refused copy is deleted by its handle
+  EXPECT_EQ(create.disposition, 1u);                  // CREATE_NEW: nothing already at the name is opened
+  EXPECT_EQ(create.flagsAndAttributes, 0x00200080u);  // a link at the name is not followed to create its target
   // The copy is on disk before it replaces the file, and the move itself is written through.
   ASSERT_GE(fake.journal.size(), 2u);
   EXPECT_EQ(fake.journal[fake.journal.size() - 2], std::string("FlushFileBuffers ") + kTemp);
@@ -97,7 +98,8 @@ TEST_F(InstallTest, AFolderOrAFileThatCannotBeDeletedAtTheCopysNameIsLeftAlone) 
 }
 
 // A link on the way (a junction put in place of the folder once the copy was created) would send the
-// bytes elsewhere: the handle is checked before the first byte, and nothing is written or deleted.
+// bytes elsewhere: the handle is checked before the first byte, and the file this run created is
+// deleted through that handle, never through a name, so nothing remains at either path.
 TEST_F(InstallTest, ACopyWhoseHandleLeadsElsewhereIsNotWritten) {
   fake.system.AddResource("VLFW", "3BS", newData);
   const std::string installed = DataFile(5);
@@ -107,7 +109,8 @@ TEST_F(InstallTest, ACopyWhoseHandleLeadsElsewhereIsNotWritten) {
   EXPECT_EQ(result.outcome, InstallOutcome::Failed);
   EXPECT_EQ(result.error, 681u);  // ERROR_STOPPED_ON_SYMLINK
   EXPECT_EQ(Contents(kData), installed);
-  EXPECT_EQ(Contents(kTemp), "");
+  EXPECT_EQ(fake.files.AllFiles(), std::vector<std::string>{kData});
+  for (const std::string& call : fake.journal) EXPECT_EQ(call.rfind("DeleteFile", 0), std::string::npos) << call;
   ASSERT_EQ(fake.ui.boxes.size(), 1u);
   EXPECT_EQ(fake.ui.boxes[0].text, std::string("Can't install file ") + kData);
 }

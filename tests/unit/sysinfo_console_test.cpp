@@ -19,8 +19,8 @@ std::string Capture(fakes::FakeWindows& fake, const std::string& command = "ver"
 // holds, the command line is the system folder's cmd with "/d /c ver" and nothing more, the output
 // comes through the pipe unchanged, and no file is opened, created or deleted by name.
 TEST(RunConsoleCommand, WhateverTempHoldsTheCommandLineIsExactlyCmdDCVerAndNoFileIsTouched) {
-  for (const std::string temp : {"C:\\Temp", "C:\\x\" & \"C:\\Users\\u\\evil.exe\" & \"", "C:\\%ComSpec%",
-                                 "C:\\a^&b"}) {
+  for (const std::string temp :
+       {"C:\\Temp", "C:\\x\" & \"C:\\Users\\u\\evil.exe\" & \"", "C:\\%ComSpec%", "C:\\a^&b"}) {
     SCOPED_TRACE(temp);
     fakes::FakeWindows fake;
     fakes::InterpreterPrints(fake, "\r\nMicrosoft Windows [Version 6.1.7601]\r\n");

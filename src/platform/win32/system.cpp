@@ -435,7 +435,6 @@ WinResult<platform::ProcessTokenPtr> Win32System::OpenProcessPrimaryToken(std::u
   return platform::Succeeded<platform::ProcessTokenPtr>(std::make_unique<Win32ProcessToken>(std::move(primary)));
 }
 
-
 WinResult<platform::TokenElevationType> Win32System::OwnElevationType() {
   unique_handle token;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) {
