@@ -258,6 +258,7 @@ platform::WinResult<platform::OpenFilePtr> FakeFiles::OpenWithFlags(const std::s
 }
 
 platform::WinResult<std::string> FakeFiles::LongFullPath(const std::string& path) {
+  if (auto error = Injected(FileOp::FullPath, Key(path))) return platform::Failed<std::string>(*error);
   return platform::Succeeded(Key(path));
 }
 

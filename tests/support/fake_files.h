@@ -14,7 +14,20 @@
 
 namespace velora::fakes {
 
-enum class FileOp { Open, Read, Write, Flush, Seek, Delete, Move, Find, SetCurrentFolder, Information, FinalPath };
+enum class FileOp {
+  Open,
+  Read,
+  Write,
+  Flush,
+  Seek,
+  Delete,
+  Move,
+  Find,
+  SetCurrentFolder,
+  Information,
+  FinalPath,
+  FullPath
+};
 
 class FakeFiles final : public platform::FileApi {
  public:

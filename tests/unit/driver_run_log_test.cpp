@@ -111,6 +111,19 @@ TEST_F(RunLogTest, ALinkAtTheLogsNameIsNeitherWrittenNorRotated) {
   EXPECT_EQ(fake.files.OpenHandleCount(), 0);
 }
 
+// A check that cannot be made is no check passed: an existing log whose handle cannot tell where it
+// leads, what it is, or whose name cannot be made full is not written.
+TEST_F(RunLogTest, ALogWhoseHandleCannotBeCheckedIsNotWritten) {
+  for (const fakes::FileOp query : {fakes::FileOp::FinalPath, fakes::FileOp::Information, fakes::FileOp::FullPath}) {
+    fake.files.AddFile(kLogPath, "kept");
+    fake.files.InjectFailure(query, kLogPath, 5);
+    log.Open(kTemp);
+    log.Write("must not land anywhere");
+    EXPECT_FALSE(log.IsOpen()) << static_cast<int>(query);
+    EXPECT_EQ(Log(), "kept");
+  }
+}
+
 TEST_F(RunLogTest, ALogThatCannotBeOpenedOrWrittenIsSkipped) {
   log.Open("");  // no "Temp" variable
   EXPECT_FALSE(log.IsOpen());

@@ -435,31 +435,35 @@ WinResult<platform::ProcessTokenPtr> Win32System::OpenProcessPrimaryToken(std::u
   return platform::Succeeded<platform::ProcessTokenPtr>(std::make_unique<Win32ProcessToken>(std::move(primary)));
 }
 
-WinResult<platform::TokenElevationType> Win32System::OwnElevationType() {
+namespace {
+
+// GetTokenInformation of one fixed-size class on this process's own token.
+template <class Information>
+WinResult<Information> OwnTokenInformation(TOKEN_INFORMATION_CLASS kind) {
   unique_handle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) {
-    return platform::Failed<platform::TokenElevationType>(GetLastError());
-  }
-  TOKEN_ELEVATION_TYPE type{};
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()))
+    return platform::Failed<Information>(GetLastError());
+  Information information{};
   DWORD length = 0;
-  if (!GetTokenInformation(token.get(), TokenElevationType, &type, sizeof type, &length)) {
-    return platform::Failed<platform::TokenElevationType>(GetLastError());
+  if (!GetTokenInformation(token.get(), kind, &information, sizeof information, &length)) {
+    return platform::Failed<Information>(GetLastError());
   }
-  return platform::Succeeded(static_cast<platform::TokenElevationType>(type));
+  return platform::Succeeded(information);
+}
+
+}  // namespace
+
+WinResult<platform::TokenElevationType> Win32System::OwnElevationType() {
+  const auto type = OwnTokenInformation<TOKEN_ELEVATION_TYPE>(TokenElevationType);
+  if (!type.ok()) return platform::Failed<platform::TokenElevationType>(type.error);
+  return platform::Succeeded(static_cast<platform::TokenElevationType>(type.value));
 }
 
 WinResult<platform::ProcessTokenPtr> Win32System::OpenLinkedToken() {
-  unique_handle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) {
-    return platform::Failed<platform::ProcessTokenPtr>(GetLastError());
-  }
-  TOKEN_LINKED_TOKEN linked{};
-  DWORD length = 0;
-  if (!GetTokenInformation(token.get(), TokenLinkedToken, &linked, sizeof linked, &length)) {
-    return platform::Failed<platform::ProcessTokenPtr>(GetLastError());
-  }
+  const auto linked = OwnTokenInformation<TOKEN_LINKED_TOKEN>(TokenLinkedToken);
+  if (!linked.ok()) return platform::Failed<platform::ProcessTokenPtr>(linked.error);
   return platform::Succeeded<platform::ProcessTokenPtr>(
-      std::make_unique<Win32ProcessToken>(unique_handle(linked.LinkedToken)));
+      std::make_unique<Win32ProcessToken>(unique_handle(linked.value.LinkedToken)));
 }
 
 }  // namespace velora::win32
