@@ -321,7 +321,7 @@ TEST_F(UpdateSequenceTest, ADamagedOrUnreadableUpdaterWritesNothing) {
 }
 
 TEST_F(UpdateSequenceTest, AFailedWriteRecordsTheSizeButAsksNoCompletionQuestion) {
-  fake.files.InjectFailure(fakes::FileOp::Move, std::string(kFolder) + "~vlfw.3bs", 5);
+  fake.files.InjectFailure(fakes::FileOp::Rename, std::string(kFolder) + "~vlfw.3bs", 5);
   fake.ui.answers = {win::kIdYes};
   EXPECT_EQ(Run(), kExitFailed);
   ASSERT_EQ(fake.ui.boxes.size(), 2u);
@@ -332,7 +332,7 @@ TEST_F(UpdateSequenceTest, AFailedWriteRecordsTheSizeButAsksNoCompletionQuestion
 }
 
 TEST_F(UpdateSequenceTest, AFailedQuietWriteStillRestartsTheClosedProductWithRunapp) {
-  fake.files.InjectFailure(fakes::FileOp::Move, std::string(kFolder) + "~vlfw.3bs", 5);
+  fake.files.InjectFailure(fakes::FileOp::Rename, std::string(kFolder) + "~vlfw.3bs", 5);
   EXPECT_EQ(Run({"modest", "runapp"}), kExitFailed);
   EXPECT_EQ(fake.system.linkedTokenStarts.size(), 1u);
 }
@@ -466,7 +466,7 @@ TEST_P(ProductWaitTest, WaitsForTheOldCopyBeforeTheWriteAndTheStart) {
     fake.files.ReleaseExternalLocks(DataPath());
     fake.files.Remove(DataPath());
   }
-  if (path.writeFails) fake.files.InjectFailure(fakes::FileOp::Move, std::string(kFolder) + "~vlfw.3bs", 5);
+  if (path.writeFails) fake.files.InjectFailure(fakes::FileOp::Rename, std::string(kFolder) + "~vlfw.3bs", 5);
   fake.ui.answers = path.answers;
   EXPECT_EQ(Run(path.arguments), path.exitCode);
 

@@ -44,25 +44,105 @@ TEST_F(InstallTest, WithoutCheckAnExistingFileIsReplacedThroughAFlushedTemporary
   EXPECT_EQ(fake.files.AllFiles(), std::vector<std::string>{kData});
   EXPECT_TRUE(fake.ui.boxes.empty());
   EXPECT_TRUE(fake.progress.calls.empty());
-  // First the name is freed: opened as itself, never through a link, to be deleted by that handle.
-  ASSERT_GE(fake.files.Creates().size(), 2u);
-  const auto& free = fake.files.Creates()[0];
+  // The folder is opened once, as itself, and held so that it cannot be renamed meanwhile.
+  ASSERT_GE(fake.files.Creates().size(), 3u);
+  const auto& folder = fake.files.Creates()[0];
+  EXPECT_EQ(folder.path, "C:\\Velora");
+  EXPECT_EQ(folder.access, 0xA0u);                    // FILE_READ_ATTRIBUTES | FILE_TRAVERSE
+  EXPECT_EQ(folder.share, 0x3u);                      // FILE_SHARE_READ | FILE_SHARE_WRITE, no FILE_SHARE_DELETE
+  EXPECT_EQ(folder.flagsAndAttributes, 0x02200000u);  // FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT
+  // Then the copy's name is freed: opened as itself, never through a link, to be deleted by that handle.
+  const auto& free = fake.files.Creates()[1];
   EXPECT_EQ(free.path, kTemp);
   EXPECT_EQ(free.access, 0x00010080u);              // DELETE | FILE_READ_ATTRIBUTES
   EXPECT_EQ(free.share, 0x7u);                      // FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE
   EXPECT_EQ(free.flagsAndAttributes, 0x00200080u);  // FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL
-  const auto& create = fake.files.Creates()[1];
+  const auto& create = fake.files.Creates()[2];
   EXPECT_EQ(create.path, kTemp);
-  EXPECT_EQ(create.access, 0x40010000u);              // GENERIC_WRITE | DELETE: a refused copy is deleted by its handle
+  EXPECT_EQ(create.access, 0xC0010000u);  // GENERIC_READ | GENERIC_WRITE | DELETE: read, renamed and deleted by handle
+  EXPECT_EQ(create.share, 0u);
   EXPECT_EQ(create.disposition, 1u);                  // CREATE_NEW: nothing already at the name is opened
   EXPECT_EQ(create.flagsAndAttributes, 0x00200080u);  // a link at the name is not followed to create its target
-  // The copy is on disk before it replaces the file, and the move itself is written through.
+  // The copy is on disk before it replaces the file, through its own handle relative to the folder's.
   ASSERT_GE(fake.journal.size(), 2u);
   EXPECT_EQ(fake.journal[fake.journal.size() - 2], std::string("FlushFileBuffers ") + kTemp);
-  EXPECT_EQ(fake.journal.back(), std::string("MoveFileEx ") + kTemp + " -> " + kData);
-  ASSERT_EQ(fake.files.Moves().size(), 1u);
-  EXPECT_EQ(fake.files.Moves()[0].flags, 0x9u);  // MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH
+  ASSERT_EQ(fake.files.Renames().size(), 1u);
+  const auto& rename = fake.files.Renames()[0];
+  EXPECT_EQ(rename.file, kTemp);
+  EXPECT_EQ(rename.rootFolder, "c:\\velora");
+  EXPECT_EQ(rename.name, "vlfw.3bs");
+  EXPECT_TRUE(rename.replaceIfExists);
+  EXPECT_TRUE(fake.files.Moves().empty());
   EXPECT_EQ(fake.files.OpenHandleCount(), 0);
+}
+
+// A system that refuses a rename relative to a folder handle (Wine) is given the full path the folder's
+// handle reports; one that cannot rename through a handle at all (XP) moves the closed copy by name.
+TEST_F(InstallTest, WhereTheRenameByHandleIsRefusedOrMissingTheCopyStillReplacesTheFile) {
+  struct Row {
+    const char* name;
+    bool refusesRoot;
+    bool renamesByHandle;
+    std::vector<fakes::FakeFiles::RenameRecord> renames;
+    std::size_t moves;
+  };
+  const std::vector<Row> rows = {
+      {"root refused",
+       true,
+       true,
+       {{kTemp, "c:\\velora", "vlfw.3bs", true}, {kTemp, "", "c:\\velora\\vlfw.3bs", true}},
+       0},
+      {"no rename by handle", false, false, {{kTemp, "c:\\velora", "vlfw.3bs", true}}, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    fakes::FakeWindows machine;
+    machine.system.AddResource("VLFW", "3BS", newData);
+    machine.files.AddFile(kData, DataFile(9));
+    machine.files.refusesRenameRoot = row.refusesRoot;
+    machine.files.renamesByHandle = row.renamesByHandle;
+    const auto world = fakes::MakeTestSession(machine);
+    EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(*world), "vlfw", "3bs", kData, false).outcome,
+              InstallOutcome::Written);
+    EXPECT_EQ(machine.files.Contents(kData), newData);
+    EXPECT_EQ(machine.files.AllFiles().size(), 1u);
+    ASSERT_EQ(machine.files.Renames().size(), row.renames.size());
+    for (std::size_t i = 0; i < row.renames.size(); ++i) {
+      EXPECT_EQ(machine.files.Renames()[i].file, row.renames[i].file);
+      EXPECT_EQ(machine.files.Renames()[i].rootFolder, row.renames[i].rootFolder);
+      EXPECT_EQ(machine.files.Renames()[i].name, row.renames[i].name);
+      EXPECT_TRUE(machine.files.Renames()[i].replaceIfExists);
+    }
+    ASSERT_EQ(machine.files.Moves().size(), row.moves);
+    if (row.moves != 0) {
+      EXPECT_EQ(machine.files.Moves()[0].from, kTemp);
+      EXPECT_EQ(machine.files.Moves()[0].to, kData);
+      EXPECT_EQ(machine.files.Moves()[0].flags, 0x9u);  // MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH
+    }
+    EXPECT_TRUE(machine.ui.boxes.empty());
+  }
+}
+
+// The product folder is checked as a file is: a junction in its place, or a folder whose handle
+// leads elsewhere, fails the write before anything is created.
+TEST_F(InstallTest, AProductFolderThatIsALinkOrLeadsElsewhereIsNotWritten) {
+  for (bool reparsePoint : {false, true}) {
+    SCOPED_TRACE(reparsePoint ? "reparse point" : "leads elsewhere");
+    fakes::FakeWindows machine;
+    machine.system.AddResource("VLFW", "3BS", newData);
+    machine.files.AddFolder(kFolder, reparsePoint ? win::kFileAttributeReparsePoint : 0);
+    machine.files.AddFile(kData, DataFile(9));
+    if (!reparsePoint) machine.files.SetFinalPath(kFolder, "C:\\Windows\\System32");
+    const auto world = fakes::MakeTestSession(machine);
+    const InstallResult result = InstallEmbeddedFile(LanguageContextOf(*world), "vlfw", "3bs", kData, false);
+    EXPECT_EQ(result.outcome, InstallOutcome::Failed);
+    EXPECT_EQ(result.error, 681u);  // ERROR_STOPPED_ON_SYMLINK
+    EXPECT_EQ(machine.files.Contents(kData), DataFile(9));
+    EXPECT_EQ(machine.files.Creates().size(), 1u);  // the folder only
+    EXPECT_TRUE(machine.files.Renames().empty());
+    ASSERT_EQ(machine.ui.boxes.size(), 1u);
+    EXPECT_EQ(machine.ui.boxes[0].text, std::string("Can't install file ") + kData);
+  }
 }
 
 TEST_F(InstallTest, ANewFileAStaleTemporaryCopyAndALargeResourceAreWrittenWhole) {
@@ -242,7 +322,9 @@ struct InjectedFailure {
 
 // Names the cases by step, so that CTest's names stay the same from one run to the next.
 std::string Describe(const InjectedFailure& failure) {
-  const char* names[] = {"Open", "Read", "Write", "Flush", "Seek", "Delete", "Move", "Find", "SetCurrentFolder"};
+  const char* names[] = {
+      "Open",        "Read",      "Write",    "Flush", "Seek", "Delete", "Move", "Find", "SetCurrentFolder",
+      "Information", "FinalPath", "FullPath", "Rename"};
   return names[static_cast<int>(failure.op)] + std::to_string(failure.skip);
 }
 std::string StepName(const ::testing::TestParamInfo<InjectedFailure>& info) { return Describe(info.param); }
@@ -271,7 +353,7 @@ INSTANTIATE_TEST_SUITE_P(EveryStep, InstallFailureTest,
                                            InjectedFailure{fakes::FileOp::Write, kTemp, 0},
                                            InjectedFailure{fakes::FileOp::Write, kTemp, 2},
                                            InjectedFailure{fakes::FileOp::Flush, kTemp, 0},
-                                           InjectedFailure{fakes::FileOp::Move, kTemp, 0}),
+                                           InjectedFailure{fakes::FileOp::Rename, kTemp, 0}),
                          StepName);
 
 TEST_F(InstallTest, AMissingResourceOrFolderIsReportedAndTouchesNothing) {
