@@ -57,15 +57,15 @@ bool CreateUnlinked(platform::FileApi& files, const std::string& path) {
 
 }  // namespace
 
-platform::OpenFilePtr RunLog::OpenUnlinked(const std::string& path, std::uint64_t& size) {
+platform::OpenFilePtr RunLog::OpenUnlinked(const std::string& path, std::uint64_t& size, std::uint32_t extraAccess) {
   // The temporary folder is writable by unelevated programs and this one is elevated: the log is written
   // only where it was meant to be. FILE_FLAG_OPEN_REPARSE_POINT opens a symbolic link or junction at the
   // name itself instead of its target; the check then refuses it, a hard link (somebody else's file under
   // a second name), and a file that a link in the folder part led elsewhere. A log this run creates is
   // opened again without DELETE access, which would keep out readers that do not share deleting.
   const auto open = [&] {
-    return files_.OpenWithFlags(path, win::kFileAppendData | win::kFileReadAttributes, kLogShare, win::kOpenExisting,
-                                kLogFlags);
+    return files_.OpenWithFlags(path, win::kFileAppendData | win::kFileReadAttributes | extraAccess, kLogShare,
+                                win::kOpenExisting, kLogFlags);
   };
   auto opened = open();
   if (opened.error == win::kErrorFileNotFound) {
@@ -84,14 +84,18 @@ void RunLog::Open(const std::string& folder) {
   if (folder.empty()) return;
   const std::string path = folder + kLogFileName;
   std::uint64_t size = 0;
-  platform::OpenFilePtr file = OpenUnlinked(path, size);
+  platform::OpenFilePtr file = OpenUnlinked(path, size, 0);
   if (file == nullptr) return;
   if (size > kLogRotationBytes) {
+    // Renamed through its own handle, opened with DELETE and checked again; the new log is then checked
+    // when it is opened.
     file.reset();
-    // Renaming moves a name, never writes through one: a link at either name is harmless here, and
-    // the new log is checked again when it is opened.
-    if (files_.Move(path, folder + kOldLogFileName, win::kMoveFileReplaceExisting) != win::kErrorSuccess) return;
-    file = OpenUnlinked(path, size);
+    file = OpenUnlinked(path, size, win::kDelete);
+    if (file == nullptr || platform::RenameThroughHandle(files_, file, path, /*folder=*/nullptr, kOldLogFileName,
+                                                         win::kMoveFileReplaceExisting) != win::kErrorSuccess) {
+      return;
+    }
+    file = OpenUnlinked(path, size, 0);
     if (file == nullptr) return;
   }
   if (size == 0 && file->Write(kUtf8ByteOrderMark) != win::kErrorSuccess) return;

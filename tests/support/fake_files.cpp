@@ -198,6 +198,8 @@ bool FakeFiles::SharingAllows(const std::string& key, std::uint32_t access, std:
     if (Writes(access) && !(held.share & win::kFileShareWrite)) return false;
     if ((held.access & win::kGenericRead) && !(share & win::kFileShareRead)) return false;
     if (Writes(held.access) && !(share & win::kFileShareWrite)) return false;
+    if ((access & win::kDelete) && !(held.share & win::kFileShareDelete)) return false;
+    if ((held.access & win::kDelete) && !(share & win::kFileShareDelete)) return false;
   }
   return true;
 }

@@ -61,21 +61,37 @@ TEST_F(RunLogTest, AnExistingLogIsAppendedToWithoutASecondMark) {
   EXPECT_TRUE(fake.files.Moves().empty());
 }
 
+// The rotation renames through the log's own handle, to the folder that handle reports; only Windows XP,
+// which cannot, moves it by name.
 TEST_F(RunLogTest, ALogPastOneMebibyteBecomesTheOldLogReplacingTheOlderOne) {
   const std::string full = kBom + std::string(1024 * 1024, 'x');
-  fake.files.AddFile(kOldLogPath, "oldest");
-  fake.files.AddFile(kLogPath, full);
-  log.Open(kTemp);
-  log.Write("fresh");
-  EXPECT_EQ(fake.files.Contents(kOldLogPath), full);
-  EXPECT_EQ(Log(), kBom + kStamp + "fresh\r\n");
-  ASSERT_EQ(fake.files.Moves().size(), 1u);
-  EXPECT_EQ(fake.files.Moves()[0].flags, 0x1u);  // MOVEFILE_REPLACE_EXISTING
+  for (const bool byHandle : {true, false}) {
+    SCOPED_TRACE(byHandle ? "through the handle" : "XP");
+    fakes::FakeWindows machine;
+    RunLog rotated{machine.files, machine.system};
+    machine.files.renamesByHandle = byHandle;
+    machine.files.AddFile(kOldLogPath, "oldest");
+    machine.files.AddFile(kLogPath, full);
+    rotated.Open(kTemp);
+    rotated.Write("fresh");
+    EXPECT_EQ(machine.files.Contents(kOldLogPath), full);
+    EXPECT_EQ(machine.files.Contents(kLogPath), kBom + kStamp + "fresh\r\n");
+    ASSERT_EQ(machine.files.Renames().size(), 1u);
+    const auto& rename = machine.files.Renames()[0];
+    EXPECT_EQ(rename.file, kLogPath);
+    EXPECT_EQ(rename.rootFolder, "");
+    EXPECT_EQ(rename.name, "c:\\users\\u\\appdata\\local\\temp\\VeloraUpdate.old.log");
+    EXPECT_TRUE(rename.replaceIfExists);
+    ASSERT_EQ(machine.files.Moves().size(), byHandle ? 0u : 1u);
+    if (!byHandle) {
+      EXPECT_EQ(machine.files.Moves()[0].flags, 0x1u);  // MOVEFILE_REPLACE_EXISTING
+    }
+  }
 
   // Exactly 1 MiB has not passed the limit.
   fake.files.AddFile(kLogPath, std::string(1024 * 1024, 'y'));
   log.Open(kTemp);
-  EXPECT_EQ(fake.files.Moves().size(), 1u);
+  EXPECT_TRUE(fake.files.Renames().empty());
 }
 
 TEST_F(RunLogTest, ALinkAtTheLogsNameIsNeitherWrittenNorRotated) {
