@@ -1,6 +1,7 @@
 #include "driver/entry_point.h"
 
 #include "driver/logging_ui.h"
+#include "driver/product.h"
 #include "driver/run_log.h"
 #include "driver/update_sequence.h"
 #include "environment/install_environment.h"
@@ -33,6 +34,11 @@ int RunUpdater(platform::Platform& platform, std::vector<std::string> arguments)
     // always takes from the system folder, and every other DLL is loaded by its full path there. Should
     // this fail too, there is nothing left to narrow; the log says so.
     withoutCurrentFolder = platform.system.SetDllFolder("");
+  }
+
+  // A service's copy of this program, started in a user's session to reach the product's window there.
+  if (arguments.size() == 1 && arguments[0] == kAskProductToQuitArgument) {
+    return AskProductOnThisDesktopToQuit(platform.desktop);
   }
 
   // Every box of the run goes through the logging seam, so that the log holds each with its answer.

@@ -1,5 +1,7 @@
 #include "driver/product.h"
 
+#include <set>
+
 #include "driver/run_log.h"
 
 namespace velora {
@@ -65,15 +67,18 @@ ProductStart StartAsShellUser(Session& session, const std::string& file, const s
 // A service runs in session 0, whose desktop nobody sees: the product belongs on the console's desktop,
 // as the user signed in there. With nobody there it is not started at all, since ShellExecuteA would
 // start it in session 0 as the service's own account.
-ProductStart StartInConsoleSession(Session& session, const std::string& file, const std::string& folder, RunLog& log) {
+ProductStart StartInUsersSession(Session& session, const std::string& file, const std::string& folder,
+                                 std::optional<std::uint32_t> productSession, RunLog& log) {
   platform::SystemApi& system = session.platform.system;
-  const std::optional<std::uint32_t> console = system.TryActiveConsoleSessionId();
-  if (!console) {
+  // The product comes back where it ran; a product that did not run starts where the console's user is.
+  const std::optional<std::uint32_t> target = productSession ? productSession : system.TryActiveConsoleSessionId();
+  if (!target) {
     log.Write("this program runs in session 0 and no session is attached to the console: the product is not started");
     return {};
   }
-  const std::string consoleSession = "console session " + std::to_string(*console);
-  auto token = system.QuerySessionUserToken(*console);
+  const std::string consoleSession =
+      (productSession ? "session " : "console session ") + std::to_string(*target);
+  auto token = system.QuerySessionUserToken(*target);
   if (!token.ok()) {
     if (token.error == win::kErrorNoToken) {
       log.Write("this program runs in session 0 and nobody is signed in to " + consoleSession +
@@ -147,6 +152,11 @@ ProductStart StartWithLinkedToken(Session& session, const std::string& file, con
   return {ProductStartWay::NotStarted, error};
 }
 
+bool IsServiceSession(platform::SystemApi& system) {
+  const auto ownSession = system.OwnSessionId();
+  return ownSession.ok() && ownSession.value == win::kServiceSession;
+}
+
 }  // namespace
 
 bool IsProductRunning(Session& session) {
@@ -158,10 +168,12 @@ bool IsProductRunning(Session& session) {
 }
 
 bool RunningProduct::TellToQuit(Session& session, RunLog& log) {
+  if (IsServiceSession(session.platform.system)) return TellToQuitInUsersSessions(session, log);
   if (!IsProductRunning(session)) {
     log.Write("the product is not running");
     return false;
   }
+  runsUntold_ = true;
   const auto window = session.platform.desktop.TryFindWindowByClass(kProductWindowClass);
   if (!window) {
     log.Write(std::string("the product is running, but no window of class ") + kProductWindowClass + " was found");
@@ -170,10 +182,63 @@ bool RunningProduct::TellToQuit(Session& session, RunLog& log) {
   process_ = OpenProductProcess(session, *window, log);
   if (const auto error = session.platform.desktop.PostToWindow(*window, win::kWmQuit); error != win::kErrorSuccess) {
     log.WriteFailure("the product is running, but WM_QUIT could not be posted to it", error);
+    process_.reset();
     return false;
   }
+  runsUntold_ = false;
   log.Write("the product is running: told it to quit");
   return true;
+}
+
+// A service's own named objects and desktop are session 0's; the product runs in the users' sessions,
+// where this program cannot reach its window. There the product is known by its shared-memory object in
+// each session's namespace and by its processes, and a copy of this program started in its session
+// posts WM_QUIT on that session's desktop.
+bool RunningProduct::TellToQuitInUsersSessions(Session& session, RunLog& log) {
+  platform::SystemApi& system = session.platform.system;
+  std::set<std::uint32_t> sessions;
+  const auto listed = system.EnumerateSessions();
+  if (!listed.ok()) log.WriteFailure("the users' sessions cannot be listed", listed.error);
+  for (const platform::TerminalSession& listedSession : listed.value) {
+    const bool signedIn = listedSession.state == win::kWtsActive || listedSession.state == win::kWtsDisconnected;
+    if (listedSession.id == win::kServiceSession || !signedIn) continue;
+    const std::string mapping = "Session\\" + std::to_string(listedSession.id) + "\\" + kProductMappingName;
+    if (system.OpenExistingMapping(mapping) == win::kErrorSuccess) sessions.insert(listedSession.id);
+  }
+  const std::string executable = session.Environment.ProductFolder + session.Names.AppName + ".exe";
+  auto processes = system.OpenProcessesOfImage(executable);
+  if (processes.ok()) {
+    sessions.insert(processes.value.sessionIds.begin(), processes.value.sessionIds.end());
+    process_ = std::move(processes.value.processes);
+  } else {
+    log.WriteFailure("the product's processes cannot be listed", processes.error);
+  }
+  if (sessions.empty()) {
+    log.Write("this program runs in session 0 and the product runs in no user's session");
+    return false;
+  }
+  session_ = *sessions.begin();
+  bool told = false;
+  for (const std::uint32_t productSession : sessions) {
+    const std::string where = "session " + std::to_string(productSession);
+    if (const auto error = system.StartOwnProgramInSession(productSession, kAskProductToQuitArgument);
+        error != win::kErrorSuccess) {
+      log.WriteFailure("the product runs in " + where + ", but it cannot be asked to quit there", error);
+      continue;
+    }
+    told = true;
+    log.Write("the product runs in " + where + ": asked it to quit there");
+  }
+  // A product none could ask keeps running: neither waited for nor started a second time.
+  runsUntold_ = !told;
+  if (!told) process_.reset();
+  return told;
+}
+
+int AskProductOnThisDesktopToQuit(platform::DesktopApi& desktop) {
+  const auto window = desktop.TryFindWindowByClass(kProductWindowClass);
+  if (!window || desktop.PostToWindow(*window, win::kWmQuit) != win::kErrorSuccess) return 1;
+  return 0;
 }
 
 void RunningProduct::WaitForEnd(RunLog& log) {
@@ -190,7 +255,7 @@ void RunningProduct::WaitForEnd(RunLog& log) {
   }
 }
 
-ProductStart StartProduct(Session& session, RunLog& log) {
+ProductStart StartProduct(Session& session, RunLog& log, std::optional<std::uint32_t> productSession) {
   // A product that guards against a second copy of itself by this name would take ours for one.
   session.ProductMapping.reset();
   const std::string& folder = session.Environment.ProductFolder;
@@ -199,7 +264,7 @@ ProductStart StartProduct(Session& session, RunLog& log) {
   const std::string file = folder + session.Names.AppName + ".exe";
   const auto ownSession = session.platform.system.OwnSessionId();
   if (ownSession.ok() && ownSession.value == win::kServiceSession) {
-    return StartInConsoleSession(session, file, folder, log);
+    return StartInUsersSession(session, file, folder, productSession, log);
   }
   if (!ownSession.ok())
     log.WriteFailure("this program's session cannot be told: taken for a desktop's", ownSession.error);

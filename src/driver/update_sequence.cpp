@@ -98,8 +98,12 @@ class UpdateSequence {
   // A product that guards against a second copy of itself refuses to start while its old copy still
   // holds the shared-memory object, so the old copy is waited for first.
   void StartProductOnceEnded() {
+    if (product_.RunsUntold()) {
+      log_.Write("the product still runs, as it could not be told to quit: it is not started a second time");
+      return;
+    }
     product_.WaitForEnd(log_);
-    static_cast<void>(StartProduct(session_, log_));  // it logs which way it went
+    static_cast<void>(StartProduct(session_, log_, product_.TrySession()));  // it logs which way it went
   }
 
   // Everything from the version pre-check to the completion question, once a running product was told

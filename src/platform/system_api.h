@@ -70,6 +70,18 @@ using ProcessTokenPtr = std::unique_ptr<ProcessToken>;
 /// TOKEN_ELEVATION_TYPE: a token that UAC did not split, or the full or the limited half of a split one.
 enum class TokenElevationType : std::uint32_t { Default = 1, Full = 2, Limited = 3 };
 
+/// A session of this machine, as WTSEnumerateSessionsA lists it.
+struct TerminalSession {
+  std::uint32_t id = 0;
+  std::uint32_t state = 0;  ///< WTS_CONNECTSTATE_CLASS: kWtsActive, kWtsDisconnected, ...
+};
+
+/// The running processes of one program file: the sessions they run in, and all of them to wait for.
+struct ImageProcesses {
+  std::vector<std::uint32_t> sessionIds;  ///< one entry per process, in the order they were found
+  WaitableProcessPtr processes;           ///< null when none runs; else ends when every one has ended
+};
+
 class SystemApi {
  public:
   virtual ~SystemApi() = default;
@@ -154,6 +166,24 @@ class SystemApi {
   /// WTSQueryUserToken (wtsapi32.dll from the system folder, looked up at run time); ERROR_NO_TOKEN when
   /// nobody is signed in to the session.
   virtual WinResult<ProcessTokenPtr> QuerySessionUserToken(std::uint32_t sessionId) = 0;
+
+  // Finding and closing the product in the users' sessions from a service.
+  /// WTSEnumerateSessionsA of this server (wtsapi32.dll from the system folder, looked up at run time).
+  virtual WinResult<std::vector<TerminalSession>> EnumerateSessions() = 0;
+  /// OpenFileMappingA(FILE_MAP_READ, not inheritable, name), closed at once: kErrorSuccess when another
+  /// process holds a mapping of that name ("Session\<id>\<name>" reaches another session's objects).
+  [[nodiscard]] virtual WinError OpenExistingMapping(const std::string& name) = 0;
+  /// Every process CreateToolhelp32Snapshot lists under imagePath's file name, opened with SYNCHRONIZE and
+  /// PROCESS_QUERY_LIMITED_INFORMATION and kept only when QueryFullProcessImageNameW of that handle is
+  /// imagePath (ignoring ASCII case); with ProcessIdToSessionId of each. The Vista functions are looked
+  /// up at run time: kErrorProcNotFound without them.
+  virtual WinResult<ImageProcesses> OpenProcessesOfImage(const std::string& imagePath) = 0;
+  /// This program's own file started in another session with a copy of this process's token: OpenProcessToken,
+  /// DuplicateTokenEx to a primary token, SetTokenInformation(TokenSessionId, sessionId) (a service's
+  /// right), then CreateProcessAsUserW(token, GetModuleFileNameW, "\"<that file>\" " + arguments, no
+  /// inherited handles, no creation flags, this environment, no folder, STARTUPINFO with the desktop
+  /// "winsta0\default", SW_HIDE); the new process's handles are closed at once.
+  [[nodiscard]] virtual WinError StartOwnProgramInSession(std::uint32_t sessionId, const std::string& arguments) = 0;
 };
 
 }  // namespace velora::platform

@@ -304,4 +304,34 @@ platform::WinResult<platform::ProcessTokenPtr> FakeSystem::QuerySessionUserToken
       std::make_unique<FakeToken<SessionStart>>(sessionStarts, sessionStartFailure, sessionTokensOpen, sessionId));
 }
 
+platform::WinResult<std::vector<platform::TerminalSession>> FakeSystem::EnumerateSessions() {
+  journal_.push_back("WTSEnumerateSessionsA");
+  return sessions;
+}
+
+platform::WinError FakeSystem::OpenExistingMapping(const std::string& name) {
+  journal_.push_back("OpenFileMappingA " + name);
+  mappingsOpened.push_back(name);
+  return existingMappings.count(name) != 0 ? win::kErrorSuccess : win::kErrorFileNotFound;
+}
+
+platform::WinResult<platform::ImageProcesses> FakeSystem::OpenProcessesOfImage(const std::string& imagePath) {
+  journal_.push_back("processes of " + imagePath);
+  imagesLookedUp.push_back(imagePath);
+  if (imageProcessesFailure) return platform::Failed<platform::ImageProcesses>(*imageProcessesFailure);
+  platform::ImageProcesses found;
+  if (const auto listed = imageProcesses.find(Lower(imagePath)); listed != imageProcesses.end()) {
+    found.sessionIds = listed->second;
+    if (!found.sessionIds.empty()) found.processes = std::make_unique<FakeWaitableProcess>(*this, journal_);
+  }
+  return platform::Succeeded(std::move(found));
+}
+
+platform::WinError FakeSystem::StartOwnProgramInSession(std::uint32_t sessionId, const std::string& arguments) {
+  journal_.push_back("own program in session " + std::to_string(sessionId) + ": " + arguments);
+  if (ownProgramStartFailure) return *ownProgramStartFailure;
+  ownProgramStarts.push_back({sessionId, arguments});
+  return win::kErrorSuccess;
+}
+
 }  // namespace velora::fakes

@@ -149,6 +149,25 @@ class FakeSystem final : public platform::SystemApi {
   std::optional<std::uint32_t> TryActiveConsoleSessionId() override;
   platform::WinResult<platform::ProcessTokenPtr> QuerySessionUserToken(std::uint32_t sessionId) override;
 
+  // A service's view of the users' sessions.
+  struct OwnProgramStart {
+    std::uint32_t sessionId;
+    std::string arguments;
+  };
+  platform::WinResult<std::vector<platform::TerminalSession>> sessions =
+      platform::Succeeded(std::vector<platform::TerminalSession>{});
+  std::vector<std::string> mappingsOpened;  ///< every OpenFileMappingA call; existingMappings says which exist
+  std::map<std::string, std::vector<std::uint32_t>> imageProcesses;  ///< sessions of each image's processes, by lower-case path
+  std::optional<platform::WinError> imageProcessesFailure;           ///< the process list cannot be had
+  std::vector<std::string> imagesLookedUp;
+  std::optional<platform::WinError> ownProgramStartFailure;  ///< CreateProcessAsUserW (or its set-up) fails
+  std::vector<OwnProgramStart> ownProgramStarts;
+
+  platform::WinResult<std::vector<platform::TerminalSession>> EnumerateSessions() override;
+  platform::WinError OpenExistingMapping(const std::string& name) override;
+  platform::WinResult<platform::ImageProcesses> OpenProcessesOfImage(const std::string& imagePath) override;
+  platform::WinError StartOwnProgramInSession(std::uint32_t sessionId, const std::string& arguments) override;
+
  private:
   Journal& journal_;
 };

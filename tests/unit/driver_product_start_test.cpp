@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "driver/entry_point.h"
 #include "driver/product.h"
 #include "driver/run_log.h"
 #include "driver/session.h"
@@ -304,6 +305,72 @@ TEST_F(ProductStartTest, LetsTheProductsSharedMemoryGoBeforeEitherStart) {
     EXPECT_LT(closed, started);
     EXPECT_EQ(fake.system.mappingHandlesOpen, 0);
   }
+}
+
+// From a service, the product runs in a user's session: found there by its shared-memory object (only
+// in sessions a user is signed in to, never session 0's) or by its processes, asked to quit by this program
+// started in that session, waited for, and started again in that same session.
+TEST_F(ProductStartTest, AServiceFindsTheProductInAUsersSessionAsksItToQuitThereAndRestartsItThere) {
+  fake.system.ownSession = platform::Succeeded<std::uint32_t>(0);
+  fake.system.activeConsoleSession = 1;
+  fake.system.sessions = platform::Succeeded(std::vector<platform::TerminalSession>{
+      {0, win::kWtsDisconnected}, {1, win::kWtsActive}, {2, win::kWtsDisconnected}, {65536, 6 /*listening*/}});
+  fake.system.existingMappings = {"Session\\2\\velora_memfile", "Session\\65536\\velora_memfile", "velora_memfile"};
+  fake.system.imageProcesses["c:\\apps\\velora\\velora.exe"] = {2, 2};
+  RunningProduct product;
+  ASSERT_TRUE(product.TellToQuit(*session, log));
+  EXPECT_EQ(fake.system.mappingsOpened,
+            (std::vector<std::string>{"Session\\1\\velora_memfile", "Session\\2\\velora_memfile"}));
+  EXPECT_TRUE(fake.system.mappingsCreated.empty());  // never a name of its own in any session
+  EXPECT_EQ(fake.system.imagesLookedUp, std::vector<std::string>{"C:\\Apps\\Velora\\Velora.exe"});
+  ASSERT_EQ(fake.system.ownProgramStarts.size(), 1u);
+  EXPECT_EQ(fake.system.ownProgramStarts[0].sessionId, 2u);
+  EXPECT_EQ(fake.system.ownProgramStarts[0].arguments, "/askproducttoquit");
+  EXPECT_TRUE(fake.desktop.posts.empty());  // session 0's desktop has no product window to post to
+
+  ASSERT_TRUE(product.CanBeWaitedFor());
+  product.WaitForEnd(log);
+  EXPECT_EQ(fake.system.waitTimeouts, std::vector<std::uint32_t>{5000});
+  EXPECT_EQ(StartProduct(*session, log, product.TrySession()).way, ProductStartWay::ConsoleUser);
+  EXPECT_EQ(fake.system.sessionTokenQueries, std::vector<std::uint32_t>{2});
+  ASSERT_EQ(fake.system.sessionStarts.size(), 1u);
+  EXPECT_EQ(fake.system.sessionStarts[0].sessionId, 2u);
+  EXPECT_NE(Logged().find("the product runs in session 2: asked it to quit there"), std::string::npos) << Logged();
+  EXPECT_NE(Logged().find("the product was started in session 2 as the user signed in there"), std::string::npos);
+}
+
+// Found by its process alone, in a session the list did not name; asking it there fails: the product keeps
+// running, is not waited for, and counts as a copy that a start would double.
+TEST_F(ProductStartTest, AServiceThatCannotAskTheProductToQuitLeavesItRunningUntold) {
+  fake.system.ownSession = platform::Succeeded<std::uint32_t>(0);
+  fake.system.imageProcesses["c:\\apps\\velora\\velora.exe"] = {4};
+  fake.system.ownProgramStartFailure = 1314;
+  RunningProduct product;
+  EXPECT_FALSE(product.TellToQuit(*session, log));
+  EXPECT_TRUE(product.RunsUntold());
+  EXPECT_FALSE(product.CanBeWaitedFor());
+  EXPECT_EQ(product.TrySession(), std::optional<std::uint32_t>(4));
+  EXPECT_NE(Logged().find("the product runs in session 4, but it cannot be asked to quit there: error 1314"),
+            std::string::npos)
+      << Logged();
+}
+
+// The internal argument, whoever runs it, posts WM_QUIT to the product's main window on its own desktop and
+// does nothing else: no registry, no file, no box, no log.
+TEST_F(ProductStartTest, TheInternalArgumentOnlyPostsQuitToTheProductsWindowOnItsDesktop) {
+  fake.desktop.windows["TVeloraMainForm"] = 0x1234;
+  fake.desktop.windows["Shell_TrayWnd"] = 0x99;
+  fake.journal.clear();
+  EXPECT_EQ(RunUpdater(fake.platform, {"/askproducttoquit"}), 0);
+  ASSERT_EQ(fake.desktop.posts.size(), 1u);
+  EXPECT_EQ(fake.desktop.posts[0].window, 0x1234u);
+  EXPECT_EQ(fake.desktop.posts[0].message, 0x0012u);
+  EXPECT_EQ(fake.journal,
+            (std::vector<std::string>{"SetDefaultDllDirectories", "FindWindow TVeloraMainForm", "PostMessage"}));
+  EXPECT_EQ(fake.system.dllDirectoryFlags, std::vector<std::uint32_t>{0x800});
+  fake.desktop.windows.clear();
+  EXPECT_EQ(RunUpdater(fake.platform, {"/askproducttoquit"}), 1);
+  EXPECT_EQ(fake.desktop.posts.size(), 1u);
 }
 
 }  // namespace

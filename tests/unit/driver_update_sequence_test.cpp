@@ -279,14 +279,24 @@ TEST_F(UpdateSequenceTest, ARunningProductIsToldToQuitEvenWhenTheUserDeclines) {
 
 // PostMessageA can fail (a full queue, a window of a higher integrity level): the product was not told to
 // quit, so it is neither waited for nor, with "runapp", started a second time beside itself.
+// From a service the same holds when this program cannot be started in the product's session to post it.
 TEST_F(UpdateSequenceTest, AWmQuitThatCannotBePostedLeavesTheProductAsARunningCopy) {
-  fake.system.existingMappings.insert("velora_memfile");
+  fake.system.existingMappings = {"velora_memfile", "Session\\2\\velora_memfile"};
   fake.desktop.windows["TVeloraMainForm"] = 0x1234;
   fake.desktop.postFailure = 1816;  // ERROR_NOT_ENOUGH_QUOTA
-  fake.files.AddFile(std::string(kFolder) + "vlfw.3bs", DataFile(1));
-  EXPECT_EQ(Run({"modest"}), kExitWritten);
-  EXPECT_TRUE(fake.system.sleeps.empty());  // no tries at the data file either
-  EXPECT_TRUE(fake.system.linkedTokenStarts.empty());
+  fake.system.sessions = platform::Succeeded(std::vector<platform::TerminalSession>{{2, win::kWtsActive}});
+  fake.system.ownProgramStartFailure = 5;
+  OpenLog();
+  for (const std::uint32_t ownSession : {1u, 0u}) {
+    fake.system.ownSession = platform::Succeeded(ownSession);
+    EXPECT_EQ(Run({"modest", "runapp"}), kExitWritten);
+    EXPECT_TRUE(fake.system.sleeps.empty());  // no tries at the data file either
+    EXPECT_TRUE(fake.system.waitTimeouts.empty());
+    EXPECT_TRUE(fake.system.linkedTokenStarts.empty());
+    EXPECT_TRUE(fake.system.sessionStarts.empty());
+    EXPECT_TRUE(Logged("it could not be told to quit: it is not started a second time"));
+  }
+  EXPECT_TRUE(Logged("the product runs in session 2, but it cannot be asked to quit there: error 5"));
 }
 
 TEST_F(UpdateSequenceTest, NoWindowOrNoMappingMeansNothingIsPosted) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/win32/last_error.h"
+#include "platform/win32/own_module.h"
 #include "platform/win32/run_time_link.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
@@ -180,18 +181,9 @@ WinResult<std::string> Win32Files::LongFullPath(const std::string& path) {
 }
 
 WinResult<platform::OpenFilePtr> Win32Files::OpenOwnModule() {
-  std::wstring path;
-  for (DWORD size = MAX_PATH;; size *= 2) {
-    path.assign(size, L'\0');
-    const DWORD length = GetModuleFileNameW(/*hModule=*/nullptr, path.data(), size);
-    if (length == 0) return platform::Failed<platform::OpenFilePtr>(GetLastError());
-    if (length < size) {
-      path.resize(length);
-      break;
-    }
-    if (size >= 32768) return platform::Failed<platform::OpenFilePtr>(ERROR_INSUFFICIENT_BUFFER);
-  }
-  unique_hfile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, /*lpSecurityAttributes=*/nullptr,
+  const auto path = OwnModulePath();
+  if (!path.ok()) return platform::Failed<platform::OpenFilePtr>(path.error);
+  unique_hfile file(CreateFileW(path.value.c_str(), GENERIC_READ, FILE_SHARE_READ, /*lpSecurityAttributes=*/nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, /*hTemplateFile=*/nullptr));
   if (!file) return platform::Failed<platform::OpenFilePtr>(GetLastError());
   return platform::Succeeded<platform::OpenFilePtr>(std::make_unique<Win32File>(std::move(file)));

@@ -46,6 +46,10 @@ class Win32System final : public platform::SystemApi {
   platform::WinResult<std::uint32_t> OwnSessionId() override;
   std::optional<std::uint32_t> TryActiveConsoleSessionId() override;
   platform::WinResult<platform::ProcessTokenPtr> QuerySessionUserToken(std::uint32_t sessionId) override;
+  platform::WinResult<std::vector<platform::TerminalSession>> EnumerateSessions() override;
+  platform::WinError OpenExistingMapping(const std::string& name) override;
+  platform::WinResult<platform::ImageProcesses> OpenProcessesOfImage(const std::string& imagePath) override;
+  platform::WinError StartOwnProgramInSession(std::uint32_t sessionId, const std::string& arguments) override;
 
  private:
   unique_hmodule versionDll_;
