@@ -1,6 +1,6 @@
 #include "driver/product.h"
 
-#include <set>
+#include <algorithm>
 
 #include "driver/run_log.h"
 
@@ -76,8 +76,7 @@ ProductStart StartInUsersSession(Session& session, const std::string& file, cons
     log.Write("this program runs in session 0 and no session is attached to the console: the product is not started");
     return {};
   }
-  const std::string consoleSession =
-      (productSession ? "session " : "console session ") + std::to_string(*target);
+  const std::string consoleSession = (productSession ? "session " : "console session ") + std::to_string(*target);
   auto token = system.QuerySessionUserToken(*target);
   if (!token.ok()) {
     if (token.error == win::kErrorNoToken) {
@@ -196,19 +195,22 @@ bool RunningProduct::TellToQuit(Session& session, RunLog& log) {
 // posts WM_QUIT on that session's desktop.
 bool RunningProduct::TellToQuitInUsersSessions(Session& session, RunLog& log) {
   platform::SystemApi& system = session.platform.system;
-  std::set<std::uint32_t> sessions;
+  std::vector<std::uint32_t> sessions;
+  auto add = [&sessions](std::uint32_t id) {
+    if (std::find(sessions.begin(), sessions.end(), id) == sessions.end()) sessions.push_back(id);
+  };
   const auto listed = system.EnumerateSessions();
   if (!listed.ok()) log.WriteFailure("the users' sessions cannot be listed", listed.error);
   for (const platform::TerminalSession& listedSession : listed.value) {
     const bool signedIn = listedSession.state == win::kWtsActive || listedSession.state == win::kWtsDisconnected;
     if (listedSession.id == win::kServiceSession || !signedIn) continue;
     const std::string mapping = "Session\\" + std::to_string(listedSession.id) + "\\" + kProductMappingName;
-    if (system.OpenExistingMapping(mapping) == win::kErrorSuccess) sessions.insert(listedSession.id);
+    if (system.OpenExistingMapping(mapping) == win::kErrorSuccess) add(listedSession.id);
   }
   const std::string executable = session.Environment.ProductFolder + session.Names.AppName + ".exe";
   auto processes = system.OpenProcessesOfImage(executable);
   if (processes.ok()) {
-    sessions.insert(processes.value.sessionIds.begin(), processes.value.sessionIds.end());
+    for (const std::uint32_t id : processes.value.sessionIds) add(id);
     process_ = std::move(processes.value.processes);
   } else {
     log.WriteFailure("the product's processes cannot be listed", processes.error);
@@ -217,7 +219,7 @@ bool RunningProduct::TellToQuitInUsersSessions(Session& session, RunLog& log) {
     log.Write("this program runs in session 0 and the product runs in no user's session");
     return false;
   }
-  session_ = *sessions.begin();
+  session_ = sessions.front();
   bool told = false;
   for (const std::uint32_t productSession : sessions) {
     const std::string where = "session " + std::to_string(productSession);

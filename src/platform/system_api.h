@@ -175,12 +175,12 @@ class SystemApi {
   [[nodiscard]] virtual WinError OpenExistingMapping(const std::string& name) = 0;
   /// Every process CreateToolhelp32Snapshot lists under imagePath's file name, opened with SYNCHRONIZE and
   /// PROCESS_QUERY_LIMITED_INFORMATION and kept only when QueryFullProcessImageNameW of that handle is
-  /// imagePath (ignoring ASCII case); with ProcessIdToSessionId of each. The Vista functions are looked
+  /// imagePath (lstrcmpiW: letter case aside); with ProcessIdToSessionId of each. The Vista functions are looked
   /// up at run time: kErrorProcNotFound without them.
   virtual WinResult<ImageProcesses> OpenProcessesOfImage(const std::string& imagePath) = 0;
   /// This program's own file started in another session with a copy of this process's token: OpenProcessToken,
   /// DuplicateTokenEx to a primary token, SetTokenInformation(TokenSessionId, sessionId) (a service's
-  /// right), then CreateProcessAsUserW(token, GetModuleFileNameW, "\"<that file>\" " + arguments, no
+  /// right), then CreateProcessAsUserW(token, GetModuleFileNameW, "VeloraUpdate.exe " + arguments, no
   /// inherited handles, no creation flags, this environment, no folder, STARTUPINFO with the desktop
   /// "winsta0\default", SW_HIDE); the new process's handles are closed at once.
   [[nodiscard]] virtual WinError StartOwnProgramInSession(std::uint32_t sessionId, const std::string& arguments) = 0;

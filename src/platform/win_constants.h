@@ -116,7 +116,7 @@ constexpr std::uint32_t kLoadLibrarySearchSystem32 = 0x00000800;
 // Waiting for another process, and the sessions of a service.
 constexpr std::uint32_t kWaitTimeout = 258;  ///< WAIT_TIMEOUT, as WaitForSingleObject returns it
 constexpr std::uint32_t kErrorNoToken = 1008;
-constexpr std::uint32_t kServiceSession = 0;  ///< services run in session 0, apart from every desktop
+constexpr std::uint32_t kServiceSession = 0;   ///< services run in session 0, apart from every desktop
 constexpr std::uint32_t kWtsActive = 0;        ///< WTS_CONNECTSTATE_CLASS: a user works in the session
 constexpr std::uint32_t kWtsDisconnected = 4;  ///< signed in, its programs running, nobody at it
 

@@ -29,11 +29,12 @@ first_version() {
     SetUnhandledExceptionFilter|SizeofResource|Sleep|\
     TerminateProcess|TlsGetValue|UnhandledExceptionFilter|VirtualProtect|VirtualQuery|WaitForMultipleObjects|\
     WaitForSingleObject|WideCharToMultiByte|WriteFile) echo 5.0 ;;
+    CreateToolhelp32Snapshot|OpenFileMappingA|Process32FirstW|Process32NextW) echo 5.0 ;;
     ProcessIdToSessionId|WTSGetActiveConsoleSessionId) echo 5.1 ;;
     # advapi32
     CryptAcquireContextA|CryptCreateHash|CryptDestroyHash|CryptGetHashParam|CryptHashData|CryptReleaseContext|\
     DuplicateTokenEx|GetTokenInformation|OpenProcessToken|RegCloseKey|RegCreateKeyExA|RegOpenKeyExA|RegQueryValueExA|RegSetValueExA|\
-    CreateProcessAsUserW) echo 5.0 ;;
+    CreateProcessAsUserW|SetTokenInformation) echo 5.0 ;;
     # user32 and gdi32
     CreateWindowExA|DefWindowProcA|DispatchMessageA|FindWindowA|GetMessageA|GetShellWindow|GetSystemMetrics|\
     GetWindowThreadProcessId|LoadCursorA|MessageBoxA|MessageBoxExA|OemToCharBuffA|PostMessageA|PostQuitMessage|\

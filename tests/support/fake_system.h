@@ -157,8 +157,9 @@ class FakeSystem final : public platform::SystemApi {
   platform::WinResult<std::vector<platform::TerminalSession>> sessions =
       platform::Succeeded(std::vector<platform::TerminalSession>{});
   std::vector<std::string> mappingsOpened;  ///< every OpenFileMappingA call; existingMappings says which exist
-  std::map<std::string, std::vector<std::uint32_t>> imageProcesses;  ///< sessions of each image's processes, by lower-case path
-  std::optional<platform::WinError> imageProcessesFailure;           ///< the process list cannot be had
+  std::map<std::string, std::vector<std::uint32_t>>
+      imageProcesses;                                       ///< sessions of each image's processes, by lower-case path
+  std::optional<platform::WinError> imageProcessesFailure;  ///< the process list cannot be had
   std::vector<std::string> imagesLookedUp;
   std::optional<platform::WinError> ownProgramStartFailure;  ///< CreateProcessAsUserW (or its set-up) fails
   std::vector<OwnProgramStart> ownProgramStarts;

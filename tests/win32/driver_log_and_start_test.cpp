@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -191,6 +192,44 @@ TEST(DesktopOnWindows, AWindowsProcessIsItsOwner) {
   EXPECT_EQ(desktop.TryWindowProcessId(reinterpret_cast<platform::WindowId>(window)), GetCurrentProcessId());
   DestroyWindow(window);
   EXPECT_FALSE(desktop.TryWindowProcessId(reinterpret_cast<platform::WindowId>(window)));
+}
+
+// What a service uses to reach the users' sessions, here in this program's own session: the processes of
+// an image are found by the image the opened handle shows (letter case aside), with their session; and this
+// program, started with a copy of its token moved to a session, runs (it writes its test list to a file).
+TEST_F(LogAndStartOnWindows, ProcessesAreFoundByTheirImageAndThisProgramStartsInASession) {
+  wchar_t ownPath[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, ownPath, MAX_PATH);
+  char ansiPath[MAX_PATH] = {};
+  WideCharToMultiByte(CP_ACP, 0, ownPath, -1, ansiPath, MAX_PATH, nullptr, nullptr);
+  std::string shouted = ansiPath;
+  for (char& c : shouted) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  DWORD ownSession = 0;
+  ASSERT_TRUE(ProcessIdToSessionId(GetCurrentProcessId(), &ownSession));
+
+  auto found = system_.OpenProcessesOfImage(shouted);
+  ASSERT_TRUE(found.ok()) << found.error;
+  EXPECT_NE(std::find(found.value.sessionIds.begin(), found.value.sessionIds.end(), ownSession),
+            found.value.sessionIds.end());
+  ASSERT_NE(found.value.processes, nullptr);
+  EXPECT_EQ(found.value.processes->WaitForEnd(0), static_cast<platform::WinError>(WAIT_TIMEOUT));  // itself runs
+  auto elsewhere = system_.OpenProcessesOfImage(folder_ + "win32_tests.exe");
+  ASSERT_TRUE(elsewhere.ok());
+  EXPECT_TRUE(elsewhere.value.sessionIds.empty());
+  EXPECT_EQ(elsewhere.value.processes, nullptr);
+
+  const std::string listed = folder_ + "other.txt";
+  ASSERT_EQ(system_.StartOwnProgramInSession(ownSession,
+                                             "--gtest_list_tests --gtest_filter=None "
+                                             "--gtest_output=json:" +
+                                                 listed),
+            0u);
+  std::string written;
+  for (int waited = 0; waited < 100 && written.empty(); ++waited) {
+    Sleep(100);
+    written = ReadAll(listed);
+  }
+  EXPECT_NE(written.find("\"tests\""), std::string::npos) << written;
 }
 
 }  // namespace

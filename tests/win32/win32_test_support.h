@@ -113,6 +113,16 @@ class RealSystem : public platform::SystemApi {
   platform::WinResult<platform::ProcessTokenPtr> QuerySessionUserToken(std::uint32_t sessionId) override {
     return real_.QuerySessionUserToken(sessionId);
   }
+  platform::WinResult<std::vector<platform::TerminalSession>> EnumerateSessions() override {
+    return real_.EnumerateSessions();
+  }
+  platform::WinError OpenExistingMapping(const std::string& name) override { return real_.OpenExistingMapping(name); }
+  platform::WinResult<platform::ImageProcesses> OpenProcessesOfImage(const std::string& imagePath) override {
+    return real_.OpenProcessesOfImage(imagePath);
+  }
+  platform::WinError StartOwnProgramInSession(std::uint32_t sessionId, const std::string& arguments) override {
+    return real_.StartOwnProgramInSession(sessionId, arguments);
+  }
 
  private:
   win32::Win32System real_;

@@ -1,6 +1,9 @@
 // The system seam's part for a service: the users' sessions, the product's processes in any of them, and
 // this program started in one of them. Everything newer than XP is looked up at run time; a service and
 // the users' sessions are apart only from Vista on.
+#include "platform/win32/system.h"
+
+// After <windows.h>, which the header above brings: these two take its types.
 #include <tlhelp32.h>
 #include <wtsapi32.h>
 
@@ -9,7 +12,6 @@
 #include "platform/win32/last_error.h"
 #include "platform/win32/own_module.h"
 #include "platform/win32/run_time_link.h"
-#include "platform/win32/system.h"
 #include "platform/win32/wide_text.h"
 
 namespace velora::win32 {
@@ -31,12 +33,19 @@ constexpr DWORD kQueryLimitedInformation = 0x1000;
 // Several processes as one to wait for: the wait ends when every one of them has ended.
 class Win32ProcessGroup final : public platform::WaitableProcess {
  public:
-  explicit Win32ProcessGroup(std::vector<unique_handle> processes) : processes_(std::move(processes)) {}
+  Win32ProcessGroup() = default;
+  Win32ProcessGroup(const Win32ProcessGroup&) = delete;
+  Win32ProcessGroup& operator=(const Win32ProcessGroup&) = delete;
+  ~Win32ProcessGroup() override {
+    for (DWORD i = 0; i < count_; ++i) CloseHandle(processes_[i]);
+  }
+
+  bool Full() const { return count_ == MAXIMUM_WAIT_OBJECTS; }
+  bool Empty() const { return count_ == 0; }
+  void Add(unique_handle process) { processes_[count_++] = process.release(); }
 
   WinError WaitForEnd(std::uint32_t timeoutMs) override {
-    std::vector<HANDLE> handles;
-    for (const auto& process : processes_) handles.push_back(process.get());
-    switch (WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), /*bWaitAll=*/TRUE, timeoutMs)) {
+    switch (WaitForMultipleObjects(count_, processes_, /*bWaitAll=*/TRUE, timeoutMs)) {
       case WAIT_TIMEOUT:
         return WAIT_TIMEOUT;
       case WAIT_FAILED:
@@ -47,25 +56,16 @@ class Win32ProcessGroup final : public platform::WaitableProcess {
   }
 
  private:
-  std::vector<unique_handle> processes_;
+  HANDLE processes_[MAXIMUM_WAIT_OBJECTS] = {};
+  DWORD count_ = 0;
 };
 
-bool SameIgnoringAsciiCase(const std::wstring& a, const std::wstring& b) {
-  auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
-// The image an opened process runs: what the handle shows, not what the process list said.
-std::wstring ImageOf(HANDLE process, QueryFullProcessImageNameWFn query) {
-  std::wstring image(32768, L'\0');
-  DWORD length = static_cast<DWORD>(image.size());
-  if (!query(process, /*dwFlags=*/0, image.data(), &length)) return {};
-  image.resize(length);
-  return image;
+// Whether the opened process runs the image: what the handle shows, not what the process list said.
+// lstrcmpiW ignores letter case as file names do.
+bool RunsImage(HANDLE process, const std::wstring& image, QueryFullProcessImageNameWFn query) {
+  wchar_t running[4096];
+  DWORD length = sizeof running / sizeof running[0];
+  return query(process, /*dwFlags=*/0, running, &length) && lstrcmpiW(running, image.c_str()) == 0;
 }
 
 }  // namespace
@@ -82,8 +82,8 @@ WinResult<std::vector<platform::TerminalSession>> Win32System::EnumerateSessions
   if (!enumerate(WTS_CURRENT_SERVER_HANDLE, /*Reserved=*/0, /*Version=*/1, &listed, &count)) {
     return platform::Failed<Sessions>(GetLastError());
   }
-  Sessions sessions;
-  for (DWORD i = 0; i < count; ++i) sessions.push_back({listed[i].SessionId, static_cast<std::uint32_t>(listed[i].State)});
+  Sessions sessions(count);
+  for (DWORD i = 0; i < count; ++i) sessions[i] = {listed[i].SessionId, static_cast<std::uint32_t>(listed[i].State)};
   release(listed);
   return platform::Succeeded(std::move(sessions));
 }
@@ -99,29 +99,28 @@ WinResult<platform::ImageProcesses> Win32System::OpenProcessesOfImage(const std:
   auto sessionOf = ExportOf<ProcessIdToSessionIdFn>("kernel32.dll", "ProcessIdToSessionId");
   if (queryImage == nullptr || sessionOf == nullptr) return platform::Failed<Found>(ERROR_PROC_NOT_FOUND);
   const std::wstring wanted = WideFromAnsi(imagePath);
-  const std::wstring fileName = wanted.substr(wanted.find_last_of(L'\\') + 1);
+  const std::wstring fileName = WideFromAnsi(imagePath.substr(imagePath.rfind('\\') + 1));
 
   unique_hfile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, /*th32ProcessID=*/0));
   if (!snapshot) return platform::Failed<Found>(GetLastError());
   Found found;
-  std::vector<unique_handle> processes;
+  auto processes = std::make_unique<Win32ProcessGroup>();
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more && processes.size() < MAXIMUM_WAIT_OBJECTS;
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more && !processes->Full();
        more = Process32NextW(snapshot.get(), &entry)) {
-    if (!SameIgnoringAsciiCase(entry.szExeFile, fileName)) continue;
-    unique_handle process(OpenProcess(SYNCHRONIZE | kQueryLimitedInformation, /*bInheritHandle=*/FALSE,
-                                      entry.th32ProcessID));
+    if (lstrcmpiW(entry.szExeFile, fileName.c_str()) != 0) continue;
+    unique_handle process(
+        OpenProcess(SYNCHRONIZE | kQueryLimitedInformation, /*bInheritHandle=*/FALSE, entry.th32ProcessID));
     DWORD session = 0;
     // The id may have passed to another program since the list was made: the handle's image decides.
-    if (!process || !SameIgnoringAsciiCase(ImageOf(process.get(), queryImage), wanted) ||
-        !sessionOf(entry.th32ProcessID, &session)) {
+    if (!process || !RunsImage(process.get(), wanted, queryImage) || !sessionOf(entry.th32ProcessID, &session)) {
       continue;
     }
     found.sessionIds.push_back(session);
-    processes.push_back(std::move(process));
+    processes->Add(std::move(process));
   }
-  if (!processes.empty()) found.processes = std::make_unique<Win32ProcessGroup>(std::move(processes));
+  if (!processes->Empty()) found.processes = std::move(processes);
   return platform::Succeeded(std::move(found));
 }
 
@@ -143,7 +142,8 @@ WinError Win32System::StartOwnProgramInSession(std::uint32_t sessionId, const st
   // this process's token, moved to the user's session, can.
   DWORD session = sessionId;
   if (!SetTokenInformation(token.get(), TokenSessionId, &session, sizeof session)) return GetLastError();
-  std::wstring commandLine = L"\"" + program.value + L"\" " + WideFromAnsi(arguments);
+  // The program's own path names the program; the command line's first word only stands in for it.
+  std::wstring commandLine = WideFromAnsi("VeloraUpdate.exe " + arguments);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
