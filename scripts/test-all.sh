@@ -60,41 +60,48 @@ stage configure-host-asan cmake --preset host-asan
 check tidy scripts/tidy.sh build/host-asan
 stage build-host-asan cmake --build --preset host-asan
 # Each Wine tier runs against one build; the shipped exe is built and statically checked on every host.
+# Where the 32-bit exe runs, the x86-64 build's e2e tier runs in the background in its own prefix, beside
+# the 32-bit tiers (which take turns on theirs and leave a core idle), as the check ci.e2e-x64.
+trees=(host-asan windows)
 if [ "$wine_flavour" = x86 ]; then
-  windows_tiers="win32;e2e" x64_tiers="e2e"
+  stage build-windows bash -c "cmake --preset windows -DVELORA_WINE_TIERS='win32;e2e' && cmake --build --preset windows"
+  background e2e-x64 bash -c 'cmake --preset windows-x64 -DVELORA_WINE_TIERS=e2e && cmake --build --preset windows-x64 &&
+    scripts/wine-env.sh ensure build/windows-x64/wineprefix win64 &&
+    ctest --test-dir build/windows-x64 -L e2e --output-on-failure --timeout 600'
 else
-  windows_tiers="" x64_tiers="win32;e2e"
+  stage build-windows bash -c "cmake --preset windows -DVELORA_WINE_TIERS='' && cmake --build --preset windows"
+  stage build-windows-x64 bash -c "cmake --preset windows-x64 -DVELORA_WINE_TIERS='win32;e2e' &&
+    cmake --build --preset windows-x64"
+  trees+=(windows-x64)
 fi
-stage build-windows bash -c "cmake --preset windows -DVELORA_WINE_TIERS='$windows_tiers' && cmake --build --preset windows"
-stage build-windows-x64 bash -c "cmake --preset windows-x64 -DVELORA_WINE_TIERS='$x64_tiers' &&
-  cmake --build --preset windows-x64"
 background windows-clang bash -c 'cmake --preset windows-clang && cmake --build --preset windows-clang &&
   bash tests/foundation/check-size.sh build/windows-clang/VeloraUpdate.exe build/windows-clang/embedded/payload.bin &&
   bash tests/foundation/check-imports.sh build/windows-clang/VeloraUpdate.exe &&
   bash tests/foundation/check-pe.sh build/windows-clang/VeloraUpdate.exe'
 background fuzz bash -c 'scripts/wait-for-status.sh build/all/logs/windows-clang.status && fuzz/run-fuzz.sh '"$fuzz_seconds"
 
-# The prefixes of the trees whose Wine tiers run: the 32-bit loader's, and the 64-bit loader's alone.
-prefixes=(build/windows-x64/wineprefix)
-[ "$wine_flavour" = x64 ] || prefixes+=(build/windows/wineprefix)
-trap 'wait; for p in "${prefixes[@]}"; do scripts/wine-env.sh down "$p"; done' EXIT
-# Start the prefixes' servers before CTest lists the Wine test programs, with their output sent away, so
-# that none of them holds CTest's output pipe.
-stage wine-prefix-x64 scripts/wine-env.sh ensure build/windows-x64/wineprefix win64
-[ "$wine_flavour" = x64 ] || stage wine-prefix scripts/wine-env.sh ensure build/windows/wineprefix win32
+# Both prefixes are stopped at the end, whichever ran; the one the main CTest run uses is started before
+# CTest lists the Wine test programs, with its servers' output sent away, so that none of them holds
+# CTest's output pipe.
+trap 'wait; scripts/wine-env.sh down build/windows/wineprefix; scripts/wine-env.sh down build/windows-x64/wineprefix' EXIT
+if [ "$wine_flavour" = x86 ]; then
+  stage wine-prefix scripts/wine-env.sh ensure build/windows/wineprefix win32
+else
+  stage wine-prefix scripts/wine-env.sh ensure build/windows-x64/wineprefix win64
+fi
 
 echo "== stage times so far"
 printf '   %s\n' "${timings[@]}"
-# One CTest run over both build trees and the checks, so that one summary covers all of them.
+# One CTest run over the build trees and the checks, so that one summary covers all of them.
 {
-  printf 'subdirs("%s" "%s" "%s")\n' "$PWD/build/host-asan" "$PWD/build/windows" "$PWD/build/windows-x64"
+  printf 'subdirs('; printf '"%s" ' "${trees[@]/#/$PWD/build/}"; printf ')\n'
   printf '%s\n' "${ci_tests[@]}"
 } >build/all/CTestTestfile.cmake
 status=0
 ctest --test-dir build/all --output-on-failure --timeout 600 -j2 || status=$?
 echo "== Wine tiers: $wine_flavour ($wine_flavour_reason)"
 if [ "$wine_flavour" = x86 ]; then
-  echo "   win32 and e2e against build/windows/VeloraUpdate.exe (32-bit); e2e also against build/windows-x64 (x86-64)"
+  echo "   win32 and e2e against build/windows/VeloraUpdate.exe (32-bit); e2e also against build/windows-x64 (x86-64, ci.e2e-x64)"
 else
   echo "   win32 and e2e against build/windows-x64/VeloraUpdate.exe (x86-64); the 32-bit exe's static checks only"
 fi
