@@ -17,7 +17,8 @@ if [ "$wine_flavour" = x64 ]; then
 else
   preset=windows arch=win32
 fi
-cmake --preset "$preset" >/dev/null
+# Both Wine tiers, as by default: the demo needs the box robot and the stand-in product of the e2e tier.
+cmake --preset "$preset" -DVELORA_WINE_TIERS="win32;e2e" >/dev/null
 cmake --build --preset "$preset"
 
 build=$PWD/build/$preset
