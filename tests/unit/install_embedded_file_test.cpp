@@ -66,12 +66,8 @@ TEST_F(InstallTest, WithoutCheckAnExistingFileIsReplacedThroughAFlushedTemporary
   // The copy is on disk before it replaces the file, through its own handle relative to the folder's.
   ASSERT_GE(fake.journal.size(), 2u);
   EXPECT_EQ(fake.journal[fake.journal.size() - 2], std::string("FlushFileBuffers ") + kTemp);
-  ASSERT_EQ(fake.files.Renames().size(), 1u);
-  const auto& rename = fake.files.Renames()[0];
-  EXPECT_EQ(rename.file, kTemp);
-  EXPECT_EQ(rename.rootFolder, "c:\\velora");
-  EXPECT_EQ(rename.name, "vlfw.3bs");
-  EXPECT_TRUE(rename.replaceIfExists);
+  const fakes::FakeFiles::RenameRecord inFolder{kTemp, "c:\\velora", "vlfw.3bs", true};
+  EXPECT_EQ(fake.files.Renames(), std::vector{inFolder});
   EXPECT_TRUE(fake.files.Moves().empty());
   EXPECT_EQ(fake.files.OpenHandleCount(), 0);
 }
@@ -106,13 +102,7 @@ TEST_F(InstallTest, WhereTheRenameByHandleIsRefusedOrMissingTheCopyStillReplaces
               InstallOutcome::Written);
     EXPECT_EQ(machine.files.Contents(kData), newData);
     EXPECT_EQ(machine.files.AllFiles().size(), 1u);
-    ASSERT_EQ(machine.files.Renames().size(), row.renames.size());
-    for (std::size_t i = 0; i < row.renames.size(); ++i) {
-      EXPECT_EQ(machine.files.Renames()[i].file, row.renames[i].file);
-      EXPECT_EQ(machine.files.Renames()[i].rootFolder, row.renames[i].rootFolder);
-      EXPECT_EQ(machine.files.Renames()[i].name, row.renames[i].name);
-      EXPECT_TRUE(machine.files.Renames()[i].replaceIfExists);
-    }
+    EXPECT_EQ(machine.files.Renames(), row.renames);
     ASSERT_EQ(machine.files.Moves().size(), row.moves);
     if (row.moves != 0) {
       EXPECT_EQ(machine.files.Moves()[0].from, kTemp);
