@@ -75,41 +75,28 @@ TEST_F(InstallTest, WithoutCheckAnExistingFileIsReplacedThroughAFlushedTemporary
 // A system that refuses a rename relative to a folder handle (Wine) is given the full path the folder's
 // handle reports; one that cannot rename through a handle at all (XP) moves the closed copy by name.
 TEST_F(InstallTest, WhereTheRenameByHandleIsRefusedOrMissingTheCopyStillReplacesTheFile) {
-  struct Row {
-    const char* name;
-    bool refusesRoot;
-    bool renamesByHandle;
-    std::vector<fakes::FakeFiles::RenameRecord> renames;
-    std::size_t moves;
-  };
-  const std::vector<Row> rows = {
-      {"root refused",
-       true,
-       true,
-       {{kTemp, "c:\\velora", "vlfw.3bs", true}, {kTemp, "", "c:\\velora\\vlfw.3bs", true}},
-       0},
-      {"no rename by handle", false, false, {{kTemp, "c:\\velora", "vlfw.3bs", true}}, 1},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+  using Rename = fakes::FakeFiles::RenameRecord;
+  const Rename relative{kTemp, "c:\\velora", "vlfw.3bs", true};
+  for (const bool xp : {false, true}) {
+    SCOPED_TRACE(xp ? "no rename by handle" : "root refused");
     fakes::FakeWindows machine;
     machine.system.AddResource("VLFW", "3BS", newData);
     machine.files.AddFile(kData, DataFile(9));
-    machine.files.refusesRenameRoot = row.refusesRoot;
-    machine.files.renamesByHandle = row.renamesByHandle;
+    machine.files.refusesRenameRoot = !xp;
+    machine.files.renamesByHandle = !xp;
     const auto world = fakes::MakeTestSession(machine);
     EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(*world), "vlfw", "3bs", kData, false).outcome,
               InstallOutcome::Written);
     EXPECT_EQ(machine.files.Contents(kData), newData);
     EXPECT_EQ(machine.files.AllFiles().size(), 1u);
-    EXPECT_EQ(machine.files.Renames(), row.renames);
-    ASSERT_EQ(machine.files.Moves().size(), row.moves);
-    if (row.moves != 0) {
-      EXPECT_EQ(machine.files.Moves()[0].from, kTemp);
+    const std::vector<Rename> renames =
+        xp ? std::vector{relative} : std::vector{relative, Rename{kTemp, "", "c:\\velora\\vlfw.3bs", true}};
+    EXPECT_EQ(machine.files.Renames(), renames);
+    ASSERT_EQ(machine.files.Moves().size(), xp ? 1u : 0u);
+    if (xp) {
       EXPECT_EQ(machine.files.Moves()[0].to, kData);
       EXPECT_EQ(machine.files.Moves()[0].flags, 0x9u);  // MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH
     }
-    EXPECT_TRUE(machine.ui.boxes.empty());
   }
 }
 
