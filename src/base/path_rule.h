@@ -11,4 +11,10 @@ inline void AddBackslash(std::string& path) {
   if (!path.empty() && path.back() != '\\') path += '\\';
 }
 
+/// The folder part of a file path, up to and including its last "\"; empty when it has none.
+inline std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 }  // namespace velora

@@ -44,18 +44,18 @@ std::string QuotedCommandLine(const std::string& file) { return "\"" + file + "\
 ProductStart StartAsShellUser(Session& session, const std::string& file, const std::string& folder, RunLog& log) {
   const std::optional<std::uint32_t> shellProcess = session.platform.desktop.TryShellProcessId();
   if (!shellProcess) {
-    log.Write("the product cannot be started as the signed-in user: no desktop shell window");
+    log.Write("the product cannot be started with the desktop shell's token: no desktop shell window");
     return {};
   }
   auto token = session.platform.system.OpenProcessPrimaryToken(*shellProcess);
   if (!token.ok()) {
-    log.WriteFailure("the product cannot be started as the signed-in user: the desktop shell's token cannot be had",
-                     token.error);
+    log.WriteFailure("the product cannot be started with the desktop shell's token: it cannot be had", token.error);
     return {ProductStartWay::NotStarted, token.error};
   }
   if (const auto error = token.value->StartProcess(file, QuotedCommandLine(file), folder, win::kSwShowNormal);
       error != win::kErrorSuccess) {
-    log.WriteFailure("the product cannot be started as the signed-in user: CreateProcessWithTokenW failed", error);
+    log.WriteFailure("the product cannot be started with the desktop shell's token: CreateProcessWithTokenW failed",
+                     error);
     return {ProductStartWay::NotStarted, error};
   }
   log.Write("the product was started as the signed-in user, with the desktop shell's token");
@@ -92,6 +92,59 @@ ProductStart StartInConsoleSession(Session& session, const std::string& file, co
   log.Write("this program runs in session 0: the product was started in " + consoleSession +
             " as the user signed in there");
   return {ProductStartWay::ConsoleUser};
+}
+
+// A product that asks for administrator rights would get them only from this program's token.
+ProductStart NotStartedForElevation(RunLog& log) {
+  log.Write("the product asks for administrator rights (error 740): it is not started");
+  return {ProductStartWay::NotStarted, win::kErrorElevationRequired};
+}
+
+// Only where this program's rights are all the user has, or where no token can start a program.
+ProductStart StartWithShellExecute(Session& session, const std::string& file, const std::string& why, RunLog& log) {
+  if (const auto error =
+          session.platform.system.ShellOpen("open", file, /*parameters=*/"", /*directory=*/"", win::kSwShowNormal);
+      error != win::kErrorSuccess) {
+    log.WriteFailure("the product cannot be started with ShellExecuteA", error);
+    return {ProductStartWay::NotStarted, error};
+  }
+  log.Write("the product was started with ShellExecuteA, with this program's rights: " + why);
+  return {ProductStartWay::ShellExecute};
+}
+
+// Where the shell's token cannot be had or cannot start the product, the limited half of this
+// program's own split token starts it: never this program's administrator rights where a limited token
+// exists. ShellExecuteA only where the token is not split (XP, UAC off, the built-in Administrator) or
+// is the limited half already, or where CreateProcessWithTokenW does not exist.
+ProductStart StartWithLinkedToken(Session& session, const std::string& file, const std::string& folder, RunLog& log) {
+  platform::SystemApi& system = session.platform.system;
+  const auto elevation = system.OwnElevationType();
+  if (!elevation.ok()) {
+    // Windows before Vista knows no elevation types and splits no token.
+    if (elevation.error == win::kErrorInvalidParameter)
+      return StartWithShellExecute(session, file, "this Windows splits no token", log);
+    log.WriteFailure("this program's elevation type cannot be told: the product is not started", elevation.error);
+    return {ProductStartWay::NotStarted, elevation.error};
+  }
+  if (elevation.value == platform::TokenElevationType::Default)
+    return StartWithShellExecute(session, file, "its token is not split (elevation type default)", log);
+  if (elevation.value == platform::TokenElevationType::Limited)
+    return StartWithShellExecute(session, file, "it runs with the limited half of its token", log);
+  auto token = system.OpenLinkedToken();
+  if (!token.ok()) {
+    log.WriteFailure("the limited token of this program cannot be had: the product is not started", token.error);
+    return {ProductStartWay::NotStarted, token.error};
+  }
+  const auto error = token.value->StartProcess(file, QuotedCommandLine(file), folder, win::kSwShowNormal);
+  if (error == win::kErrorSuccess) {
+    log.Write("the product was started as the signed-in user, with the limited token linked to this program's");
+    return {ProductStartWay::LinkedToken};
+  }
+  if (error == win::kErrorProcNotFound)
+    return StartWithShellExecute(session, file, "CreateProcessWithTokenW does not exist", log);
+  if (error == win::kErrorElevationRequired) return NotStartedForElevation(log);
+  log.WriteFailure("the product cannot be started with the limited token: it is not started", error);
+  return {ProductStartWay::NotStarted, error};
 }
 
 }  // namespace
@@ -152,14 +205,8 @@ ProductStart StartProduct(Session& session, RunLog& log) {
     log.WriteFailure("this program's session cannot be told: taken for a desktop's", ownSession.error);
   const ProductStart asShellUser = StartAsShellUser(session, file, folder, log);
   if (asShellUser.way == ProductStartWay::ShellUser) return asShellUser;
-  if (const auto error =
-          session.platform.system.ShellOpen("open", file, /*parameters=*/"", /*directory=*/"", win::kSwShowNormal);
-      error != win::kErrorSuccess) {
-    log.WriteFailure("the product cannot be started with ShellExecuteA", error);
-    return {ProductStartWay::NotStarted, error};
-  }
-  log.Write("the product was started with ShellExecuteA, with this program's rights");
-  return {ProductStartWay::ShellExecute, asShellUser.error};
+  if (asShellUser.error == win::kErrorElevationRequired) return NotStartedForElevation(log);
+  return StartWithLinkedToken(session, file, folder, log);
 }
 
 }  // namespace velora

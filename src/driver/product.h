@@ -37,7 +37,8 @@ class RunningProduct {
 enum class ProductStartWay {
   ShellUser,     ///< with the desktop shell's token: the signed-in user, not elevated
   ConsoleUser,   ///< from session 0, with the token of the user signed in at the console
-  ShellExecute,  ///< ShellExecuteA, with this program's own rights
+  LinkedToken,   ///< with the limited half of this program's split token: the signed-in user, not elevated
+  ShellExecute,  ///< ShellExecuteA, with this program's own rights, where they are not split
   NotStarted,
 };
 
@@ -47,9 +48,11 @@ struct ProductStart {
 };
 
 /// Starts ProductFolder + AppName + ".exe" in that folder, after letting the product's shared-memory
-/// object go. Outside session 0 as the signed-in user (with the token of the desktop shell's process),
-/// or with ShellExecuteA where that cannot be done; in session 0 (a service) as the user signed in at
-/// the console, or not at all. Writes which way and why to log; nothing is shown to the user.
+/// object go. Outside session 0 as the signed-in user (with the token of the desktop shell's process,
+/// else the limited half of this program's split token), with ShellExecuteA only where the token is
+/// not split or no token can start a program, and never when the product asks for elevation (740);
+/// in session 0 (a service) as the user signed in at the console, or not at all. Writes which way and
+/// why to log; nothing is shown to the user.
 ProductStart StartProduct(Session& session, RunLog& log);
 
 }  // namespace velora

@@ -39,14 +39,39 @@ std::string WithControlsEscaped(std::string_view line) {
 
 }  // namespace
 
-platform::OpenFilePtr RunLog::OpenUnlinked(const std::string& path, std::uint64_t& size) {
+namespace {
+
+constexpr std::uint32_t kLogFlags = win::kFileAttributeNormal | win::kFileFlagOpenReparsePoint;
+constexpr std::uint32_t kLogShare = win::kFileShareRead | win::kFileShareWrite;  // others may read it meanwhile
+
+// Creates the log with DELETE access, so that a file the check refuses (a link in the folder part led
+// it elsewhere) is deleted through its own handle; false when it cannot be created or was refused.
+bool CreateUnlinked(platform::FileApi& files, const std::string& path) {
+  auto created = files.OpenWithFlags(path, win::kFileAppendData | win::kFileReadAttributes | win::kDelete, kLogShare,
+                                     win::kCreateNew, kLogFlags);
+  if (!created.ok()) return false;
+  if (platform::CheckOpenedAsNamed(files, *created.value, path) == win::kErrorSuccess) return true;
+  static_cast<void>(created.value->MarkForDeletion());
+  return false;
+}
+
+}  // namespace
+
+platform::OpenFilePtr RunLog::OpenUnlinked(const std::string& path, std::uint64_t& size, std::uint32_t extraAccess) {
   // The temporary folder is writable by unelevated programs and this one is elevated: the log is written
   // only where it was meant to be. FILE_FLAG_OPEN_REPARSE_POINT opens a symbolic link or junction at the
   // name itself instead of its target; the check then refuses it, a hard link (somebody else's file under
-  // a second name), and a file that a link in the folder part led elsewhere.
-  auto opened = files_.OpenWithFlags(path, win::kFileAppendData | win::kFileReadAttributes,
-                                     win::kFileShareRead | win::kFileShareWrite, win::kOpenAlways,
-                                     win::kFileAttributeNormal | win::kFileFlagOpenReparsePoint);
+  // a second name), and a file that a link in the folder part led elsewhere. A log this run creates is
+  // opened again without DELETE access, which would keep out readers that do not share deleting.
+  const auto open = [&] {
+    return files_.OpenWithFlags(path, win::kFileAppendData | win::kFileReadAttributes | extraAccess, kLogShare,
+                                win::kOpenExisting, kLogFlags);
+  };
+  auto opened = open();
+  if (opened.error == win::kErrorFileNotFound) {
+    if (!CreateUnlinked(files_, path)) return nullptr;
+    opened = open();
+  }
   if (!opened.ok() || platform::CheckOpenedAsNamed(files_, *opened.value, path) != win::kErrorSuccess) return nullptr;
   const auto information = opened.value->Information();
   if (!information.ok()) return nullptr;
@@ -59,14 +84,18 @@ void RunLog::Open(const std::string& folder) {
   if (folder.empty()) return;
   const std::string path = folder + kLogFileName;
   std::uint64_t size = 0;
-  platform::OpenFilePtr file = OpenUnlinked(path, size);
+  platform::OpenFilePtr file = OpenUnlinked(path, size, 0);
   if (file == nullptr) return;
   if (size > kLogRotationBytes) {
+    // Renamed through its own handle, opened with DELETE and checked again; the new log is then checked
+    // when it is opened.
     file.reset();
-    // Renaming moves a name, never writes through one: a link at either name is harmless here, and
-    // the new log is checked again when it is opened.
-    if (files_.Move(path, folder + kOldLogFileName, win::kMoveFileReplaceExisting) != win::kErrorSuccess) return;
-    file = OpenUnlinked(path, size);
+    file = OpenUnlinked(path, size, win::kDelete);
+    if (file == nullptr || platform::RenameThroughHandle(files_, file, path, /*folder=*/nullptr, kOldLogFileName,
+                                                         win::kMoveFileReplaceExisting) != win::kErrorSuccess) {
+      return;
+    }
+    file = OpenUnlinked(path, size, 0);
     if (file == nullptr) return;
   }
   if (size == 0 && file->Write(kUtf8ByteOrderMark) != win::kErrorSuccess) return;

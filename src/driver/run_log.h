@@ -34,7 +34,7 @@ class RunLog {
   void WriteFailure(std::string_view what, platform::WinError error);
 
  private:
-  platform::OpenFilePtr OpenUnlinked(const std::string& path, std::uint64_t& size);
+  platform::OpenFilePtr OpenUnlinked(const std::string& path, std::uint64_t& size, std::uint32_t extraAccess);
 
   platform::FileApi& files_;
   platform::SystemApi& system_;

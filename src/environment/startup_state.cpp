@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <random>
 
 #include "base/ascii_case.h"
 #include "sysinfo/windows_identification.h"
@@ -13,11 +12,6 @@ namespace {
 // Bulgarian, Russian, Ukrainian, Belarusian, Kazakh, Tatar, Russian (Moldova).
 constexpr std::array<std::uint32_t, 7> kRussianLocales{1026, 1049, 1058, 1059, 1087, 1092, 2073};
 
-std::uint32_t RandomSeed(platform::SystemApi& system) {
-  if (auto counter = system.QueryPerformanceCounter(); counter.ok()) return static_cast<std::uint32_t>(counter.value);
-  return system.GetTickCount();
-}
-
 }  // namespace
 
 bool UseRussianFor(std::uint32_t locale) {
@@ -25,10 +19,8 @@ bool UseRussianFor(std::uint32_t locale) {
 }
 
 StartupState RunStartup(platform::Platform& platform, const std::vector<std::string>& arguments, bool& isWindows64) {
-  // The generator comes first: the Windows identification may name a temporary file with it.
-  std::minstd_rand random(RandomSeed(platform.system));
   const std::uint32_t userLocale = platform.system.GetUserDefaultLCID();
-  std::string windowsName = GetWindowsName(platform, random, /*includeVersion=*/false, isWindows64);
+  std::string windowsName = GetWindowsName(platform, /*includeVersion=*/false, isWindows64);
   return StartupState{
       .UserLocale = userLocale,
       .UseRussian = UseRussianFor(userLocale),

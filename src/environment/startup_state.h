@@ -23,7 +23,7 @@ struct StartupState {
 /// True for the seven locales whose users get Russian fixed texts.
 bool UseRussianFor(std::uint32_t locale);
 
-/// The start-up steps, in order: seed, locale, Windows identification (sets isWindows64), the registry
+/// The start-up steps, in order: locale, Windows identification (sets isWindows64), the registry
 /// view that matches it, the start mode from the first of arguments (the command-line parameters after
 /// the program name).
 StartupState RunStartup(platform::Platform& platform, const std::vector<std::string>& arguments, bool& isWindows64);

@@ -4,6 +4,7 @@
 #include <array>
 #include <string_view>
 
+#include "base/path_rule.h"
 #include "environment/message_box.h"
 #include "install/existing_file.h"
 #include "install/progress.h"
@@ -25,7 +26,8 @@ constexpr int kScratchNames = 9;
 // (a copy a killed run left, or a link planted in a folder users may write) is deleted first, a link
 // itself and never its target, and the copy is then created with CREATE_NEW, which opens nothing that is
 // already there. A name that cannot be freed (a folder, a file that cannot be deleted, a link that
-// cannot be told from its target) stays as it is, and the copy takes the next scratch name.
+// cannot be told from its target) stays as it is, and the copy takes the next scratch name. Once checked,
+// the copy is used only through its handle, which stays open until it has replaced the destination.
 class TemporaryCopy {
  public:
   TemporaryCopy(platform::FileApi& files, const std::string& destinationPath)
@@ -33,11 +35,17 @@ class TemporaryCopy {
   TemporaryCopy(const TemporaryCopy&) = delete;
   TemporaryCopy& operator=(const TemporaryCopy&) = delete;
   ~TemporaryCopy() {
-    // A copy that cannot be deleted is left; nothing else depends on it.
-    if (created_ && !moved_) RemoveWhatStandsAt(path_);
+    // A copy that cannot be deleted is left; nothing else depends on it. Windows before Vista, which
+    // cannot delete through a handle, deletes it by name.
+    if (!created_ || replaced_) return;
+    if (file_ != nullptr && file_->MarkForDeletion() != win::kErrorProcNotFound) return;
+    file_.reset();
+    RemoveWhatStandsAt(path_);
   }
 
   const std::string& path() const { return path_; }
+  /// The copy's own handle, open for reading; valid after a successful Write.
+  platform::OpenFile& file() { return *file_; }
 
   /// Creates the copy, checks that the file opened is the one created, writes all the bytes and flushes
   /// them; the error of the step that failed.
@@ -45,21 +53,26 @@ class TemporaryCopy {
     auto opened = Create();
     if (!opened.ok()) return opened.error;
     if (const auto error = platform::CheckOpenedAsNamed(files_, *opened.value, path_); error != win::kErrorSuccess) {
-      // Whatever the name leads to now was not made by this run: the clean-up leaves it alone.
-      created_ = false;
+      // The file this run created is deleted through its own handle, wherever a link put it; the name
+      // may lead elsewhere by now, so the clean-up leaves it alone.
+      static_cast<void>(opened.value->MarkForDeletion());
       return error;
     }
+    file_ = std::move(opened.value);
+    created_ = true;
     for (std::size_t done = 0; done < bytes.size(); done += kWriteChunk) {
-      const auto error = opened.value->Write(bytes.substr(done, kWriteChunk));
+      const auto error = file_->Write(bytes.substr(done, kWriteChunk));
       if (error != win::kErrorSuccess) return error;
     }
-    return opened.value->Flush();
-  }  // closed here: the move below needs the file closed
+    return file_->Flush();
+  }
 
-  /// Replaces destination in one step; until then the installed file stays as it was.
-  [[nodiscard]] platform::WinError MoveOver(const std::string& destination) {
-    const auto error = files_.Move(path_, destination, win::kMoveFileReplaceExisting | win::kMoveFileWriteThrough);
-    moved_ = error == win::kErrorSuccess;
+  /// Replaces the file name in folder (opened and checked) in one step, through the copy's handle; until
+  /// then the installed file stays as it was.
+  [[nodiscard]] platform::WinError ReplaceIn(platform::OpenFile& folder, const std::string& name) {
+    const auto error = platform::RenameThroughHandle(files_, file_, path_, &folder, name,
+                                                     win::kMoveFileReplaceExisting | win::kMoveFileWriteThrough);
+    replaced_ = error == win::kErrorSuccess;
     return error;
   }
 
@@ -70,11 +83,12 @@ class TemporaryCopy {
       path_ = name == 0 ? firstName_ : firstName_ + "~" + std::to_string(name);
       // Nothing there, or something that cannot be removed: CREATE_NEW tells which.
       RemoveWhatStandsAt(path_);
-      opened = files_.Open(path_, win::kGenericWrite, win::kFileShareNone, win::kCreateNew);
-      if (opened.ok()) {
-        created_ = true;
-        return opened;
-      }
+      // A link at the name is created as a link of its own, never followed to create its target; DELETE
+      // lets the copy be renamed over the destination, or deleted, through this handle; GENERIC_READ lets
+      // its version be read through it. No sharing: nobody changes it before it replaces the destination.
+      opened = files_.OpenWithFlags(path_, win::kGenericRead | win::kGenericWrite | win::kDelete, win::kFileShareNone,
+                                    win::kCreateNew, win::kFileAttributeNormal | win::kFileFlagOpenReparsePoint);
+      if (opened.ok()) return opened;
       // A folder at the name answers access denied; anything else (no folder, a full disk) is the same
       // under every name.
       if (opened.error != win::kErrorFileExists && opened.error != win::kErrorAccessDenied) return opened;
@@ -99,8 +113,9 @@ class TemporaryCopy {
   platform::FileApi& files_;
   const std::string firstName_;
   std::string path_;
-  bool created_ = false;
-  bool moved_ = false;
+  platform::OpenFilePtr file_;  ///< the copy, from its check until it replaces the destination
+  bool created_ = false;        ///< created and checked
+  bool replaced_ = false;
 };
 
 struct VersionComparison {
@@ -109,26 +124,41 @@ struct VersionComparison {
   bool older = false;  ///< the installed copy's version is greater than the new one's
 };
 
-using NumericReader = std::int32_t (*)(const LanguageContext&, const std::string&);
+// Where a version is read: the installed file by its name, the copy through its own handle.
+struct VersionSource {
+  const std::string& path;
+  platform::OpenFile* opened;  ///< null: open path
+};
+
+using NumericReader = std::int32_t (*)(const LanguageContext&, const VersionSource&);
 
 // The readers of a version field need only the files.
-template <std::int32_t (*ReadField)(platform::FileApi&, const std::string&)>
-std::int32_t ReadFieldVersion(const LanguageContext& language, const std::string& path) {
-  return ReadField(language.platform.files, path);
+template <std::int32_t (*ByName)(platform::FileApi&, const std::string&), std::int32_t (*ByHandle)(platform::OpenFile&)>
+std::int32_t ReadFieldVersion(const LanguageContext& language, const VersionSource& source) {
+  return source.opened != nullptr ? ByHandle(*source.opened) : ByName(language.platform.files, source.path);
 }
 
 // A language file that cannot be read is reported in the user's language.
-std::int32_t ReadLanguageFileVersion(const LanguageContext& language, const std::string& path) {
-  return ReadLngVersion(language.platform, language.startup, language.names, path);
+std::int32_t ReadLanguageFileVersion(const LanguageContext& language, const VersionSource& source) {
+  if (source.opened == nullptr) {
+    return ReadLngVersion(language.platform, language.startup, language.names, source.path);
+  }
+  return ReadLngVersion(language.platform, language.startup, language.names, *source.opened, source.path);
 }
 
 NumericReader NumericReaderFor(const std::string& fileKind, const std::string& destinationPath) {
-  if (fileKind == "pak") return ReadFieldVersion<ReadPakVersion>;
-  if (fileKind == "3bs") return ReadFieldVersion<Read3bsVersion>;
-  if (fileKind == "cok") return ReadFieldVersion<ReadCokVersion>;
+  if (fileKind == "pak") return ReadFieldVersion<ReadPakVersion, ReadPakVersion>;
+  if (fileKind == "3bs") return ReadFieldVersion<Read3bsVersion, Read3bsVersion>;
+  if (fileKind == "cok") return ReadFieldVersion<ReadCokVersion, ReadCokVersion>;
   // Language files with "!" in their path are not compared.
   if (fileKind == "lng" && destinationPath.find('!') == std::string::npos) return ReadLanguageFileVersion;
   return nullptr;
+}
+
+// A folder is opened without its trailing "\\", except a drive's root ("C:\\"), which is nothing without it.
+std::string FolderPathForOpen(const std::string& folder) {
+  if (folder.size() <= 3) return folder;
+  return folder.substr(0, folder.size() - 1);
 }
 
 bool IsComparedKind(const std::string& fileKind) {
@@ -136,17 +166,19 @@ bool IsComparedKind(const std::string& fileKind) {
   return std::find(kinds.begin(), kinds.end(), fileKind) != kinds.end();
 }
 
-VersionComparison CompareVersions(const LanguageContext& language, const std::string& fileKind,
-                                  const std::string& newPath, const std::string& installedPath) {
+// The new version is read through the copy's handle; only the version resource of an "exe", which
+// Windows reads by name alone, is read at the copy's name.
+VersionComparison CompareVersions(const LanguageContext& language, const std::string& fileKind, TemporaryCopy& copy,
+                                  const std::string& installedPath) {
   VersionComparison versions;
   if (fileKind == "exe") {
-    versions.newText = ReadExeFileVersion(language.platform.system, newPath);
+    versions.newText = ReadExeFileVersion(language.platform.system, copy.path());
     versions.installedText = ReadExeFileVersion(language.platform.system, installedPath);
     versions.older = !versions.installedText.empty() && versions.installedText != versions.newText &&
                      IsOlderVersion(versions.newText, versions.installedText);
   } else if (NumericReader read = NumericReaderFor(fileKind, installedPath)) {
-    const std::int32_t fresh = read(language, newPath);
-    const std::int32_t installed = read(language, installedPath);
+    const std::int32_t fresh = read(language, {copy.path(), &copy.file()});
+    const std::int32_t installed = read(language, {installedPath, nullptr});
     versions.newText = std::to_string(fresh);
     versions.installedText = std::to_string(installed);
     versions.older = installed > fresh;
@@ -179,6 +211,11 @@ platform::WinResult<InstallOutcome> Install(const LanguageContext& language, con
   const auto resource = language.platform.system.LoadModuleResource(resourceName, fileKind);
   if (!resource.ok()) return platform::Failed<InstallOutcome>(resource.error);
   platform::FileApi& files = language.platform.files;
+  // The folder is opened once and checked; the copy replaces its file through handles, never a name
+  // a link in the folder part could lead elsewhere.
+  const std::string folderPath = FolderOf(destinationPath);
+  const auto folder = platform::OpenCheckedFolder(files, FolderPathForOpen(folderPath));
+  if (!folder.ok()) return platform::Failed<InstallOutcome>(folder.error);
   TemporaryCopy copy(files, destinationPath);
   if (const auto error = copy.Write(resource.value); error != win::kErrorSuccess) {
     return platform::Failed<InstallOutcome>(error);
@@ -186,12 +223,13 @@ platform::WinResult<InstallOutcome> Install(const LanguageContext& language, con
 
   VersionComparison versions;
   if (checkVersions && IsComparedKind(fileKind) && IsExistingFile(files, destinationPath)) {
-    versions = CompareVersions(language, fileKind, copy.path(), destinationPath);
+    versions = CompareVersions(language, fileKind, copy, destinationPath);
   }
   InstallOutcome outcome = InstallOutcome::Written;
   if (versions.older && !UserAcceptsOlderFile(language, destinationPath, versions)) {
     outcome = InstallOutcome::Declined;
-  } else if (const auto error = copy.MoveOver(destinationPath); error != win::kErrorSuccess) {
+  } else if (const auto error = copy.ReplaceIn(*folder.value, destinationPath.substr(folderPath.size()));
+             error != win::kErrorSuccess) {
     return platform::Failed<InstallOutcome>(error);
   }
   if (versions.older) ShowProgress(language.platform.progress, "", "");

@@ -10,19 +10,21 @@
 namespace velora {
 namespace {
 
-// count little-endian bytes at offset, opened without sharing; 0 when the file is missing, held by
-// another process or too short.
-std::int32_t ReadLittleEndianAt(platform::FileApi& files, const std::string& path, std::uint64_t offset,
-                                std::size_t count) {
-  auto opened = files.Open(path, win::kGenericRead, win::kFileShareNone, win::kOpenExisting);
-  if (!opened.ok()) return 0;
-  platform::OpenFile& file = *opened.value;
+// count little-endian bytes at offset of an open file; 0 when the file is too short or cannot be read.
+std::int32_t ReadLittleEndianAt(platform::OpenFile& file, std::uint64_t offset, std::size_t count) {
   if (file.Seek(offset) != win::kErrorSuccess) return 0;
   const auto bytes = file.Read(count);
   if (!bytes.ok() || bytes.value.size() != count) return 0;
   std::uint32_t value = 0;
   for (std::size_t i = 0; i < count; ++i) value |= std::uint32_t{static_cast<unsigned char>(bytes.value[i])} << (8 * i);
   return static_cast<std::int32_t>(value);
+}
+
+// The same of path, opened without sharing; 0 also when the file is missing or held by another process.
+std::int32_t ReadLittleEndianAt(platform::FileApi& files, const std::string& path, std::uint64_t offset,
+                                std::size_t count) {
+  auto opened = files.Open(path, win::kGenericRead, win::kFileShareNone, win::kOpenExisting);
+  return opened.ok() ? ReadLittleEndianAt(*opened.value, offset, count) : 0;
 }
 
 // The number before the first "." of a dotted version, which is then cut off up to and including the
@@ -38,10 +40,9 @@ std::optional<std::int32_t> TryTakeComponent(std::string& version) {
 // The integer on a language file's "langver" value line; without a "langver" header the file's last
 // line stands in for it. nullopt when the file cannot be read, the header is its last line or the line
 // is no integer.
-std::optional<std::int32_t> TryReadLangVersionLine(platform::FileApi& files, const std::string& path) {
-  auto opened = files.Open(path, win::kGenericRead, win::kFileShareRead, win::kOpenExisting);
-  if (!opened.ok()) return std::nullopt;
-  LanguageFileReader reader(ChunksOf(*opened.value));
+std::optional<std::int32_t> TryReadLangVersionLine(platform::OpenFile& file) {
+  if (file.Seek(0) != win::kErrorSuccess) return std::nullopt;
+  LanguageFileReader reader(ChunksOf(file));
   const EntrySearch search = SearchEntry(reader, "langver");
   if (search.state == EntrySearchState::HeaderIsLastLine || search.state == EntrySearchState::ReadFailed) {
     return std::nullopt;
@@ -62,6 +63,12 @@ std::int32_t ReadCokVersion(platform::FileApi& files, const std::string& path) {
 std::int32_t Read3bsVersion(platform::FileApi& files, const std::string& path) {
   return ReadLittleEndianAt(files, path, /*offset=*/6, /*count=*/1);
 }
+
+std::int32_t ReadPakVersion(platform::OpenFile& file) { return ReadLittleEndianAt(file, /*offset=*/6, /*count=*/2); }
+
+std::int32_t ReadCokVersion(platform::OpenFile& file) { return ReadLittleEndianAt(file, /*offset=*/5, /*count=*/2); }
+
+std::int32_t Read3bsVersion(platform::OpenFile& file) { return ReadLittleEndianAt(file, /*offset=*/6, /*count=*/1); }
 
 std::int32_t InstalledVersionFromHead(std::string_view head, bool is3bs) {
   const std::size_t offset = is3bs ? 5 : 4;
@@ -90,7 +97,15 @@ std::optional<std::int32_t> TryReadInstalledVersion(platform::Platform& platform
 std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& startup, const ProductNames& names,
                             const std::string& path) {
   if (!IsExistingFile(platform.files, path)) return 0;
-  if (const auto version = TryReadLangVersionLine(platform.files, path)) return *version;
+  auto opened = platform.files.Open(path, win::kGenericRead, win::kFileShareRead, win::kOpenExisting);
+  if (opened.ok()) return ReadLngVersion(platform, startup, names, *opened.value, path);
+  ShowLangFileError(platform.ui, startup, names, path);
+  return 0;
+}
+
+std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& startup, const ProductNames& names,
+                            platform::OpenFile& file, const std::string& path) {
+  if (const auto version = TryReadLangVersionLine(file)) return *version;
   ShowLangFileError(platform.ui, startup, names, path);
   return 0;
 }

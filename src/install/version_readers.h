@@ -16,6 +16,10 @@ namespace velora {
 [[nodiscard]] std::int32_t ReadPakVersion(platform::FileApi& files, const std::string& path);  ///< 2 bytes at offset 6
 [[nodiscard]] std::int32_t ReadCokVersion(platform::FileApi& files, const std::string& path);  ///< 2 bytes at offset 5
 [[nodiscard]] std::int32_t Read3bsVersion(platform::FileApi& files, const std::string& path);  ///< 1 byte at offset 6
+/// The same fields, read through a file already open with read access.
+[[nodiscard]] std::int32_t ReadPakVersion(platform::OpenFile& file);
+[[nodiscard]] std::int32_t ReadCokVersion(platform::OpenFile& file);
+[[nodiscard]] std::int32_t Read3bsVersion(platform::OpenFile& file);
 /// The bytes of an installed data file's head that InstalledVersionFromHead needs.
 inline constexpr std::size_t kDataFileHeadSize = 6;
 /// The version the update's pre-check takes from the head (the first bytes, up to kDataFileHeadSize)
@@ -41,6 +45,9 @@ inline constexpr std::uint32_t kOpenAloneRetryMs = 256;
 /// from startup, captioned with names) when it cannot be read or is no integer.
 [[nodiscard]] std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& startup,
                                           const ProductNames& names, const std::string& path);
+/// ReadLngVersion through a file already open with read access, which path names in the box.
+[[nodiscard]] std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& startup,
+                                          const ProductNames& names, platform::OpenFile& file, const std::string& path);
 /// The "FileVersion" text of the first translation of the version resource; empty when there is none.
 [[nodiscard]] std::string ReadExeFileVersion(platform::SystemApi& system, const std::string& path);
 

@@ -41,6 +41,10 @@ class OpenFile {
   /// itself, for a link opened with FILE_FLAG_OPEN_REPARSE_POINT) goes when the last handle closes.
   /// Needs DELETE access; kErrorProcNotFound before Windows Vista, which lacks the function.
   [[nodiscard]] virtual WinError MarkForDeletion() = 0;
+  /// SetFileInformationByHandle(FileRenameInfo, ReplaceIfExists = replaceIfExists, RootDirectory = the
+  /// handle of rootFolder or null, FileName = name): this file takes name, relative to rootFolder, or a
+  /// full path without one. Needs DELETE access; kErrorProcNotFound before Windows Vista.
+  [[nodiscard]] virtual WinError RenameTo(OpenFile* rootFolder, const std::string& name, bool replaceIfExists) = 0;
 };
 
 using OpenFilePtr = std::unique_ptr<OpenFile>;

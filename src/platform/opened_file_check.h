@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/ascii_case.h"
+#include "base/path_rule.h"
 #include "platform/file_api.h"
 #include "platform/win_constants.h"
 
@@ -33,6 +34,43 @@ namespace velora::platform {
     return win::kErrorStoppedOnSymlink;
   }
   return CheckOpenedAtItsName(files, file, path);
+}
+
+/// The folder path names (without a trailing "\\"), opened as itself (never through a link at its name)
+/// and checked as CheckOpenedAsNamed checks a file. It is held without FILE_SHARE_DELETE, so neither it
+/// nor a folder above it can be renamed while it is open.
+inline WinResult<OpenFilePtr> OpenCheckedFolder(FileApi& files, const std::string& path) {
+  auto folder = files.OpenWithFlags(path, win::kFileReadAttributes | win::kFileTraverse,
+                                    win::kFileShareRead | win::kFileShareWrite, win::kOpenExisting,
+                                    win::kFileFlagBackupSemantics | win::kFileFlagOpenReparsePoint);
+  if (!folder.ok()) return folder;
+  if (const auto error = CheckOpenedAsNamed(files, *folder.value, path); error != win::kErrorSuccess) {
+    return Failed<OpenFilePtr>(error);
+  }
+  return folder;
+}
+
+/// Gives file, opened with DELETE access at path, the name name in its own folder, replacing a file of
+/// that name: through its handle, relative to folder (its folder, opened and checked) when given. A system
+/// that refuses a root folder (kErrorInvalidParameter) is given the full path that folder's handle, else
+/// file's own handle, reports. Before Windows Vista, which cannot rename through a handle, file is closed
+/// and MoveFileExA(path, its folder + name, moveFlags) renames it by name.
+[[nodiscard]] inline WinError RenameThroughHandle(FileApi& files, OpenFilePtr& file, const std::string& path,
+                                                  OpenFile* folder, const std::string& name, std::uint32_t moveFlags) {
+  WinError error = win::kErrorInvalidParameter;  // without a folder handle, the full path at once
+  if (folder != nullptr) error = file->RenameTo(folder, name, /*replaceIfExists=*/true);
+  if (error == win::kErrorInvalidParameter) {
+    const auto where = folder != nullptr ? folder->FinalPath() : file->FinalPath();
+    error = where.error;
+    if (where.ok()) {
+      std::string base = folder != nullptr ? where.value : FolderOf(where.value);
+      AddBackslash(base);
+      error = file->RenameTo(/*rootFolder=*/nullptr, base + name, /*replaceIfExists=*/true);
+    }
+  }
+  if (error != win::kErrorProcNotFound) return error;
+  file.reset();
+  return files.Move(path, FolderOf(path) + name, moveFlags);
 }
 
 }  // namespace velora::platform

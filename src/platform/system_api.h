@@ -67,6 +67,9 @@ class ProcessToken {
 };
 using ProcessTokenPtr = std::unique_ptr<ProcessToken>;
 
+/// TOKEN_ELEVATION_TYPE: a token that UAC did not split, or the full or the limited half of a split one.
+enum class TokenElevationType : std::uint32_t { Default = 1, Full = 2, Limited = 3 };
+
 class SystemApi {
  public:
   virtual ~SystemApi() = default;
@@ -77,9 +80,6 @@ class SystemApi {
   [[nodiscard]] virtual WinError SetDllFolder(const std::string& folder) = 0;
 
   virtual std::uint32_t GetUserDefaultLCID() = 0;
-  /// QueryPerformanceCounter; its error when there is no performance counter.
-  virtual WinResult<std::int64_t> QueryPerformanceCounter() = 0;
-  virtual std::uint32_t GetTickCount() = 0;
   virtual void Sleep(std::uint32_t milliseconds) = 0;
 
   /// GetVersionExA into a zeroed record of the given kind.
@@ -96,10 +96,13 @@ class SystemApi {
   /// IsUserAnAdmin (shell32).
   virtual bool IsUserAnAdmin() = 0;
 
-  /// CreateProcessA(no application name, commandLine, ..., creationFlags, STARTUPINFO with
-  /// STARTF_USESHOWWINDOW and showWindow), then waits for the process without a time limit.
-  [[nodiscard]] virtual WinError RunProcessAndWait(const std::string& commandLine, std::uint32_t creationFlags,
-                                                   int showWindow) = 0;
+  /// CreatePipe with only the write end inheritable, CreateProcessA(no application name, commandLine, ...,
+  /// inheriting handles, creationFlags, STARTUPINFO with STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES,
+  /// showWindow and the pipe as standard output), reads the output until the program closes it or
+  /// maxBytes have come, then waits for the process without a time limit. What was read comes with the
+  /// error of a read or wait that failed; CreatePipe's or CreateProcessA's error with no output.
+  virtual WinResult<std::string> RunProcessCapturingOutput(const std::string& commandLine, std::uint32_t creationFlags,
+                                                           int showWindow, std::size_t maxBytes) = 0;
 
   /// CreateFileMappingA(INVALID_HANDLE_VALUE, no security attributes, PAGE_READWRITE, 0, sizeLow, name).
   /// error is GetLastError right after the call: kErrorAlreadyExists comes with a valid handle.
@@ -133,6 +136,12 @@ class SystemApi {
   /// OpenProcess(PROCESS_QUERY_INFORMATION), OpenProcessToken(TOKEN_DUPLICATE) and DuplicateTokenEx to a
   /// primary token; the error of the first call that fails.
   virtual WinResult<ProcessTokenPtr> OpenProcessPrimaryToken(std::uint32_t processId) = 0;
+
+  /// GetTokenInformation(TokenElevationType) of this process's token; kErrorInvalidParameter before
+  /// Windows Vista, which has no such class.
+  virtual WinResult<TokenElevationType> OwnElevationType() = 0;
+  /// GetTokenInformation(TokenLinkedToken) of this process's token: the other half of a split token.
+  virtual WinResult<ProcessTokenPtr> OpenLinkedToken() = 0;
 
   // Waiting for the product to end, and starting it for the console's user from a service session.
   /// OpenProcess(SYNCHRONIZE, not inheritable, processId).

@@ -6,28 +6,8 @@
 namespace velora {
 namespace {
 
-constexpr std::size_t kTempNameLength = 8;
-constexpr std::size_t kReadChunk = 4096;
-
-std::string RandomTempName(std::minstd_rand& random) {
-  std::string name;
-  for (std::size_t i = 0; i < kTempNameLength; ++i) name += static_cast<char>('a' + random() % 26);
-  return name;
-}
-
-/// The file's whole contents; whatever was read before an error when reading fails, empty when it
-/// cannot be opened.
-std::string ReadWholeFile(platform::FileApi& files, const std::string& path) {
-  auto opened = files.Open(path, win::kGenericRead, win::kFileShareRead, win::kOpenExisting);
-  if (!opened.ok() || opened.value == nullptr) return {};
-  std::string bytes;
-  for (;;) {
-    auto chunk = opened.value->Read(kReadChunk);
-    if (!chunk.ok() || chunk.value.empty()) break;
-    bytes += chunk.value;
-  }
-  return bytes;  // the file closes here, before the caller deletes it
-}
+// "ver" prints one line; a bound keeps an interpreter that prints without end from filling memory.
+constexpr std::size_t kMaxOutputBytes = std::size_t{64} * 1024;
 
 /// Every line followed by CR LF; lines end at LF, a CR right before it dropped. At least one line
 /// is always taken, so empty bytes give a single empty line.
@@ -49,26 +29,20 @@ std::string LinesWithCrLf(const std::string& bytes) {
 
 }  // namespace
 
-std::string RunConsoleCommand(platform::Platform& platform, std::minstd_rand& random, const std::string& command) {
+std::string RunConsoleCommand(platform::Platform& platform, const std::string& command) {
   // The system's own interpreter, never the one %ComSpec% names: the user's environment is theirs to
   // set, and this program runs elevated. /d keeps the AutoRun commands of the registry from running.
+  // The output comes through a pipe, so that nothing from the user's environment (such as a temporary
+  // folder) goes on the command line and no file is made where the user could reach it.
   std::string interpreter = platform.system.SystemDirectory().value;
   if (interpreter.empty()) return {};
   AddBackslash(interpreter);
   interpreter += "cmd.exe";
-
-  std::string folder = platform.system.EnvironmentVariable("Temp").value;  // empty when it is not set
-  AddBackslash(folder);
-  const std::string path = folder + RandomTempName(random);
-  const std::string commandLine = "\"" + interpreter + "\" /d /c " + command + " > \"" + path + "\"";
-
-  // Whether or not the interpreter started, the file is read (a missing one gives one empty line)
-  // and removed, so that no temporary file outlives the call.
-  static_cast<void>(platform.system.RunProcessAndWait(commandLine, win::kCreateNewConsole | win::kCreateNewProcessGroup,
-                                                      win::kSwHide));
-  const std::string output = LinesWithCrLf(ReadWholeFile(platform.files, path));
-  static_cast<void>(platform.files.Delete(path));  // a file that cannot be deleted cannot be helped
-  return OemToAnsiText(platform.system, output);
+  const std::string commandLine = "\"" + interpreter + "\" /d /c " + command;
+  // An interpreter that cannot start gives one empty line; a read that fails keeps what came before it.
+  const auto output = platform.system.RunProcessCapturingOutput(
+      commandLine, win::kCreateNewConsole | win::kCreateNewProcessGroup, win::kSwHide, kMaxOutputBytes);
+  return OemToAnsiText(platform.system, LinesWithCrLf(output.value));
 }
 
 std::string OemToAnsiText(platform::SystemApi& system, const std::string& source) {

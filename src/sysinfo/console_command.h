@@ -2,7 +2,6 @@
 // what it wrote to its standard output, converted from the OEM to the ANSI code page.
 #pragma once
 
-#include <random>
 #include <string>
 
 #include "platform/platform.h"
@@ -11,7 +10,7 @@ namespace velora {
 
 /// The captured output, each line followed by CR LF; "\r\n" when nothing could be read; empty when
 /// the system folder is not known.
-std::string RunConsoleCommand(platform::Platform& platform, std::minstd_rand& random, const std::string& command);
+std::string RunConsoleCommand(platform::Platform& platform, const std::string& command);
 
 /// OemToCharA's conversion of the whole text; empty for an empty text.
 std::string OemToAnsiText(platform::SystemApi& system, const std::string& source);

@@ -303,13 +303,13 @@ std::string NtServicePack(platform::RegistryApi& registry, const WindowsFacts& f
   return facts.version.csdVersion;
 }
 
-void IdentifyNt(platform::Platform& platform, std::minstd_rand& random, const WindowsFacts& facts,
-                std::string& WindowsName, std::string& VersionText, std::string& ServicePackText) {
+void IdentifyNt(platform::Platform& platform, const WindowsFacts& facts, std::string& WindowsName,
+                std::string& VersionText, std::string& ServicePackText) {
   const VersionWordsSource source = SourceOfVersionWords(facts);
   if (source == VersionWordsSource::Table) {
     WindowsName += FirstMatch(kNtVersionRows, facts);
   } else {
-    const std::string out = RunConsoleCommand(platform, random, "ver");
+    const std::string out = RunConsoleCommand(platform, "ver");
     WordsFromVer read = ReadVerOutput(out, facts.Workstation(), source == VersionWordsSource::VerMarkers);
     WindowsName += read.versionWords;
     VersionText = read.versionText;
@@ -337,8 +337,8 @@ bool IsBlank(const std::string& text) {
 
 }  // namespace
 
-bool IdentifyWindows(platform::Platform& platform, std::minstd_rand& random, std::string& WindowsName,
-                     std::string& VersionText, std::string& ServicePackText) {
+bool IdentifyWindows(platform::Platform& platform, std::string& WindowsName, std::string& VersionText,
+                     std::string& ServicePackText) {
   WindowsName.clear();
   VersionText.clear();
   ServicePackText.clear();
@@ -354,17 +354,16 @@ bool IdentifyWindows(platform::Platform& platform, std::minstd_rand& random, std
       return true;
     case win::kVerPlatformWin32Nt:
       WindowsName = "Microsoft Windows ";
-      IdentifyNt(platform, random, *facts, WindowsName, VersionText, ServicePackText);
+      IdentifyNt(platform, *facts, WindowsName, VersionText, ServicePackText);
       return true;
     default:
       return false;
   }
 }
 
-std::string GetWindowsName(platform::Platform& platform, std::minstd_rand& random, bool includeVersion,
-                           bool& isWindows64) {
+std::string GetWindowsName(platform::Platform& platform, bool includeVersion, bool& isWindows64) {
   std::string windowsName, versionText, servicePackText;
-  if (!IdentifyWindows(platform, random, windowsName, versionText, servicePackText)) return "unknown";
+  if (!IdentifyWindows(platform, windowsName, versionText, servicePackText)) return "unknown";
 
   std::string result = windowsName;
   if (includeVersion && !IsBlank(versionText)) {

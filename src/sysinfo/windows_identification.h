@@ -2,7 +2,6 @@
 // 64-bit Windows, which decides the registry view.
 #pragma once
 
-#include <random>
 #include <string>
 
 #include "platform/platform.h"
@@ -11,11 +10,10 @@ namespace velora {
 
 /// Fills the three texts (cleared on entry); false when no version record could be had or the platform
 /// is neither Windows 9x nor NT.
-bool IdentifyWindows(platform::Platform& platform, std::minstd_rand& random, std::string& WindowsName,
-                     std::string& VersionText, std::string& ServicePackText);
+bool IdentifyWindows(platform::Platform& platform, std::string& WindowsName, std::string& VersionText,
+                     std::string& ServicePackText);
 
 /// The Windows name line, or "unknown"; on success sets isWindows64 to whether the line holds " 64".
-std::string GetWindowsName(platform::Platform& platform, std::minstd_rand& random, bool includeVersion,
-                           bool& isWindows64);
+std::string GetWindowsName(platform::Platform& platform, bool includeVersion, bool& isWindows64);
 
 }  // namespace velora

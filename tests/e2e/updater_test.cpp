@@ -198,7 +198,7 @@ TEST_F(UpdaterTest, ACopyWithOneFlippedByteInstallsNothing) {
 // Wine reports version 6.2 to a program set to Windows 10 without supportedOS entries, as Windows does;
 // the updater must still see the 64-bit registry view and so find the product's entry there. It learns
 // the version from "ver", run by the system's cmd.exe: never by the program "ComSpec" names, which the
-// user may set to anything.
+// user may set to anything, nor by one a TEMP value breaking out of the command line would name.
 TEST_F(UpdaterTest, UnderWindows10VersionReportingTheProductIsStillFoundInTheSixtyFourBitView) {
   const std::string planted = "C:\\Planted\\";
   RemoveFolder(planted);
@@ -216,10 +216,12 @@ TEST_F(UpdaterTest, UnderWindows10VersionReportingTheProductIsStillFoundInTheSix
   InstallSpec spec = DefaultInstall(0);
   spec.folder = "C:\\Apps\\Velora\\";
   Installation install(spec);
-  const RobotResult result = RunUpdater({Answer::Yes, Answer::No}, L"", WinePath(VELORA_UPDATER_EXE),
-                                        {FromUtf8("ComSpec=" + planted + "velora.exe")});
+  const RobotResult result = RunUpdater(
+      {Answer::Yes, Answer::No}, L"", WinePath(VELORA_UPDATER_EXE),
+      {FromUtf8("ComSpec=" + planted + "velora.exe"), FromUtf8("TEMP=C:\\x\" & \"" + planted + "velora.exe\" & \""),
+       FromUtf8("TMP=C:\\x\" & \"" + planted + "velora.exe\" & \"")});
   RegDeleteKeyA(HKEY_CURRENT_USER, appDefaults);
-  EXPECT_TRUE(StandInLogLines(planted).empty()) << "the program ComSpec names ran";
+  EXPECT_TRUE(StandInLogLines(planted).empty()) << "the program ComSpec or TEMP names ran";
   RemoveFolder(planted);
 
   EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten));

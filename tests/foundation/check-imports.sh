@@ -16,7 +16,7 @@ first_version() {
     SetDefaultDllDirectories|AddDllDirectory) echo 6.2 ;;
     SetDllDirectoryA|SetDllDirectoryW) echo 5.2 ;;  # XP SP1 in fact; looked up at run time all the same
     # kernel32
-    CloseHandle|CreateEventA|CreateFileA|CreateFileW|CreateFileMappingA|CreateProcessA|CreateThread|\
+    CloseHandle|CreateEventA|CreateFileA|CreateFileW|CreateFileMappingA|CreateProcessA|CreateThread|CreatePipe|\
     DeleteCriticalSection|DeleteFileA|EnterCriticalSection|ExitProcess|FindClose|FindFirstFileA|FindNextFileA|\
     FindResourceA|FlushFileBuffers|FormatMessageA|FreeLibrary|GetCurrentProcess|GetCurrentProcessId|\
     GetCurrentThreadId|GetEnvironmentVariableA|GetFileAttributesA|GetFileInformationByHandle|GetFullPathNameA|\
@@ -25,13 +25,14 @@ first_version() {
     GetSystemTimeAsFileTime|GetTickCount|GetUserDefaultLCID|GetVersionExA|GetWindowsDirectoryA|HeapAlloc|HeapFree|\
     InitializeCriticalSection|IsDBCSLeadByteEx|LeaveCriticalSection|LoadLibraryA|LoadLibraryExA|LoadResource|\
     LocalFree|LockResource|MoveFileExA|MultiByteToWideChar|OpenProcess|QueryPerformanceCounter|ReadFile|\
-    SetCurrentDirectoryA|SetEvent|SetFilePointerEx|SetLastError|SetUnhandledExceptionFilter|SizeofResource|Sleep|\
+    PeekNamedPipe|SetCurrentDirectoryA|SetEvent|SetFilePointerEx|SetHandleInformation|SetLastError|\
+    SetUnhandledExceptionFilter|SizeofResource|Sleep|\
     TerminateProcess|TlsGetValue|UnhandledExceptionFilter|VirtualProtect|VirtualQuery|WaitForMultipleObjects|\
     WaitForSingleObject|WideCharToMultiByte|WriteFile) echo 5.0 ;;
     ProcessIdToSessionId|WTSGetActiveConsoleSessionId) echo 5.1 ;;
     # advapi32
     CryptAcquireContextA|CryptCreateHash|CryptDestroyHash|CryptGetHashParam|CryptHashData|CryptReleaseContext|\
-    DuplicateTokenEx|OpenProcessToken|RegCloseKey|RegCreateKeyExA|RegOpenKeyExA|RegQueryValueExA|RegSetValueExA|\
+    DuplicateTokenEx|GetTokenInformation|OpenProcessToken|RegCloseKey|RegCreateKeyExA|RegOpenKeyExA|RegQueryValueExA|RegSetValueExA|\
     CreateProcessAsUserW) echo 5.0 ;;
     # user32 and gdi32
     CreateWindowExA|DefWindowProcA|DispatchMessageA|FindWindowA|GetMessageA|GetShellWindow|GetSystemMetrics|\

@@ -41,8 +41,8 @@ bool Writes(std::uint32_t access) { return (access & (win::kGenericWrite | win::
 
 class FakeOpenFile final : public platform::OpenFile {
  public:
-  FakeOpenFile(FakeFiles& files, int handle, std::string key, bool append)
-      : files_(files), handle_(handle), key_(std::move(key)), append_(append) {}
+  FakeOpenFile(FakeFiles& files, int handle, std::string key, bool append, bool folder)
+      : files_(files), handle_(handle), key_(std::move(key)), append_(append), folder_(folder) {}
   ~FakeOpenFile() override {
     auto& handles = files_.handles_;
     handles.erase(std::remove_if(handles.begin(), handles.end(), [this](const auto& h) { return h.id == handle_; }),
@@ -88,16 +88,16 @@ class FakeOpenFile final : public platform::OpenFile {
   platform::WinResult<platform::FileInformation> Information() override {
     if (auto error = files_.Injected(FileOp::Information, key_))
       return platform::Failed<platform::FileInformation>(*error);
-    auto file = files_.files_.find(key_);
-    if (file == files_.files_.end()) return platform::Failed<platform::FileInformation>(win::kErrorInvalidHandle);
+    const auto& nodes = folder_ ? files_.folders_ : files_.files_;
+    auto file = nodes.find(key_);
+    if (file == nodes.end()) return platform::Failed<platform::FileInformation>(win::kErrorInvalidHandle);
     const auto& node = file->second;
     return platform::Succeeded(platform::FileInformation{node.attributes, node.bytes.size(), node.links});
   }
 
   platform::WinResult<std::string> FinalPath() override {
     if (auto error = files_.Injected(FileOp::FinalPath, key_)) return platform::Failed<std::string>(*error);
-    const auto redirected = files_.finalPaths_.find(key_);
-    return platform::Succeeded(redirected == files_.finalPaths_.end() ? key_ : Lower(redirected->second));
+    return platform::Succeeded(WhereItLeads());
   }
 
   platform::WinError MarkForDeletion() override {
@@ -107,11 +107,54 @@ class FakeOpenFile final : public platform::OpenFile {
     return win::kErrorSuccess;
   }
 
+  // Moves the file to name in the folder where rootFolder's handle really leads, or to the path name;
+  // this handle follows it.
+  platform::WinError RenameTo(platform::OpenFile* rootFolder, const std::string& name, bool replaceIfExists) override {
+    const auto* root = static_cast<FakeOpenFile*>(rootFolder);
+    const std::string rootKey = root == nullptr ? std::string() : root->WhereItLeads();
+    const auto file = files_.files_.find(key_);
+    files_.renames_.push_back(
+        {file == files_.files_.end() ? key_ : file->second.displayPath, rootKey, name, replaceIfExists});
+    files_.journal_.push_back("RenameByHandle " + key_ + " -> " + name);
+    if (!files_.renamesByHandle) return win::kErrorProcNotFound;
+    if (root != nullptr && files_.refusesRenameRoot) return win::kErrorInvalidParameter;
+    if (auto error = files_.Injected(FileOp::Rename, key_)) return *error;
+    if (file == files_.files_.end()) return win::kErrorInvalidHandle;
+    const auto own =
+        std::find_if(files_.handles_.begin(), files_.handles_.end(), [this](const auto& h) { return h.id == handle_; });
+    if ((own->access & win::kDelete) == 0) return win::kErrorAccessDenied;
+    const std::string target = root == nullptr ? files_.Key(name) : rootKey + "\\" + Lower(name);
+    if (!files_.ParentExists(target)) return win::kErrorPathNotFound;
+    if (files_.folders_.count(target) != 0) return win::kErrorAccessDenied;
+    if (files_.files_.count(target) != 0 && !replaceIfExists) return win::kErrorAlreadyExists;
+    for (const auto& held : files_.handles_) {
+      if (held.path == target && !(held.share & win::kFileShareDelete)) return win::kErrorAccessDenied;
+    }
+    FakeFiles::Node node = std::move(file->second);
+    // Within its folder the file keeps that folder's spelling.
+    const std::string& before = node.displayPath;
+    node.displayPath = FakeFiles::Parent(target) == FakeFiles::Parent(key_)
+                           ? before.substr(0, before.rfind('\\') + 1) + name
+                       : root == nullptr ? name
+                                         : rootKey + "\\" + name;
+    files_.files_.erase(file);
+    files_.files_[target] = std::move(node);
+    own->path = target;
+    key_ = target;
+    return win::kErrorSuccess;
+  }
+
  private:
+  std::string WhereItLeads() const {
+    const auto redirected = files_.finalPaths_.find(key_);
+    return redirected == files_.finalPaths_.end() ? key_ : Lower(redirected->second);
+  }
+
   FakeFiles& files_;
   int handle_;
   std::string key_;
   bool append_;
+  bool folder_;
   std::size_t position_ = 0;
 };
 
@@ -155,6 +198,8 @@ bool FakeFiles::SharingAllows(const std::string& key, std::uint32_t access, std:
     if (Writes(access) && !(held.share & win::kFileShareWrite)) return false;
     if ((held.access & win::kGenericRead) && !(share & win::kFileShareRead)) return false;
     if (Writes(held.access) && !(share & win::kFileShareWrite)) return false;
+    if ((access & win::kDelete) && !(held.share & win::kFileShareDelete)) return false;
+    if ((held.access & win::kDelete) && !(share & win::kFileShareDelete)) return false;
   }
   return true;
 }
@@ -237,7 +282,15 @@ platform::WinResult<platform::OpenFilePtr> FakeFiles::OpenWithFlags(const std::s
   creates_.push_back({path, access, share, disposition, flagsAndAttributes});
   const std::string key = Key(path);
   if (auto error = Injected(FileOp::Open, key)) return platform::Failed<platform::OpenFilePtr>(*error);
-  if (folders_.count(key) != 0) return platform::Failed<platform::OpenFilePtr>(win::kErrorAccessDenied);
+  if (folders_.count(key) != 0) {
+    // A folder opens only with backup semantics, and only as it is.
+    if ((flagsAndAttributes & win::kFileFlagBackupSemantics) == 0 || disposition != win::kOpenExisting) {
+      return platform::Failed<platform::OpenFilePtr>(win::kErrorAccessDenied);
+    }
+    const int id = nextHandle_++;
+    handles_.push_back({id, key, access, share});
+    return platform::Succeeded<platform::OpenFilePtr>(std::make_unique<FakeOpenFile>(*this, id, key, false, true));
+  }
   const bool exists = files_.count(key) != 0;
   if (disposition == win::kOpenExisting && !exists) {
     return platform::Failed<platform::OpenFilePtr>(ParentExists(key) ? win::kErrorFileNotFound
@@ -254,10 +307,11 @@ platform::WinResult<platform::OpenFilePtr> FakeFiles::OpenWithFlags(const std::s
   const int id = nextHandle_++;
   handles_.push_back({id, key, access, share});
   const bool append = (access & win::kFileAppendData) != 0 && (access & win::kGenericWrite) == 0;
-  return platform::Succeeded<platform::OpenFilePtr>(std::make_unique<FakeOpenFile>(*this, id, key, append));
+  return platform::Succeeded<platform::OpenFilePtr>(std::make_unique<FakeOpenFile>(*this, id, key, append, false));
 }
 
 platform::WinResult<std::string> FakeFiles::LongFullPath(const std::string& path) {
+  if (auto error = Injected(FileOp::FullPath, Key(path))) return platform::Failed<std::string>(*error);
   return platform::Succeeded(Key(path));
 }
 

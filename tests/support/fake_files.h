@@ -1,11 +1,12 @@
-// A scripted file system: files and folders in memory, share modes enforced between open handles as
-// Windows enforces them, locks held by "another process", and failures injected into any operation.
-// Paths ignore letter case; a relative path is taken from the current folder.
+// A scripted file system: files and folders (opened with backup semantics) in memory, share modes enforced between open
+// handles as Windows enforces them, locks held by "another process", and failures injected into any operation. Paths
+// ignore letter case; a relative path is taken from the current folder.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,21 @@
 
 namespace velora::fakes {
 
-enum class FileOp { Open, Read, Write, Flush, Seek, Delete, Move, Find, SetCurrentFolder, Information, FinalPath };
+enum class FileOp {
+  Open,
+  Read,
+  Write,
+  Flush,
+  Seek,
+  Delete,
+  Move,
+  Find,
+  SetCurrentFolder,
+  Information,
+  FinalPath,
+  FullPath,
+  Rename
+};
 
 class FakeFiles final : public platform::FileApi {
  public:
@@ -35,6 +50,18 @@ class FakeFiles final : public platform::FileApi {
     std::string from;
     std::string to;
     std::uint32_t flags;
+  };
+  /// A rename through a handle: the file it had open, the folder its root handle had open ("" without
+  /// one), the name asked for and ReplaceIfExists.
+  struct RenameRecord {
+    std::string file;
+    std::string rootFolder;
+    std::string name;
+    bool replaceIfExists;
+    bool operator==(const RenameRecord&) const = default;
+    friend std::ostream& operator<<(std::ostream& out, const RenameRecord& r) {
+      return out << r.file << " [" << r.rootFolder << "] " << r.name << (r.replaceIfExists ? " replace" : "");
+    }
   };
 
   explicit FakeFiles(Journal& journal) : journal_(journal) {}
@@ -65,6 +92,11 @@ class FakeFiles final : public platform::FileApi {
   int OpenHandleCount() const;
   const std::vector<CreateRecord>& Creates() const { return creates_; }
   const std::vector<MoveRecord>& Moves() const { return moves_; }
+  const std::vector<RenameRecord>& Renames() const { return renames_; }
+  /// false: Windows XP, which cannot rename through a handle (kErrorProcNotFound).
+  bool renamesByHandle = true;
+  /// true: a rename relative to a root folder is refused with kErrorInvalidParameter, as Wine 8 does.
+  bool refusesRenameRoot = false;
   const std::string& CurrentFolder() const { return currentFolder_; }
   /// The program's own file, which OpenOwnModule opens; nullopt: its name cannot be had.
   std::optional<std::string> ownModulePath = std::string("C:\\Downloads\\VeloraUpdate.exe");
@@ -113,6 +145,7 @@ class FakeFiles final : public platform::FileApi {
   std::vector<Injection> injections_;
   std::vector<CreateRecord> creates_;
   std::vector<MoveRecord> moves_;
+  std::vector<RenameRecord> renames_;
   std::string currentFolder_ = "C:\\";
   int nextHandle_ = 1;
 };

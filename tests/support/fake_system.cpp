@@ -105,17 +105,6 @@ std::uint32_t FakeSystem::GetUserDefaultLCID() {
   return userLocale;
 }
 
-platform::WinResult<std::int64_t> FakeSystem::QueryPerformanceCounter() {
-  journal_.push_back("QueryPerformanceCounter");
-  if (!performanceCounter) return platform::Failed<std::int64_t>(win::kErrorInvalidParameter);
-  return platform::Succeeded(*performanceCounter);
-}
-
-std::uint32_t FakeSystem::GetTickCount() {
-  journal_.push_back("GetTickCount");
-  return tickCount;
-}
-
 void FakeSystem::Sleep(std::uint32_t milliseconds) {
   journal_.push_back("Sleep " + std::to_string(milliseconds));
   sleeps.push_back(milliseconds);
@@ -144,13 +133,18 @@ platform::WinResult<std::string> FakeSystem::SystemDirectory() {
 platform::WinResult<std::string> FakeSystem::WindowsDirectory() { return platform::Succeeded(windowsDirectory); }
 bool FakeSystem::IsUserAnAdmin() { return userIsAdmin; }
 
-platform::WinError FakeSystem::RunProcessAndWait(const std::string& commandLine, std::uint32_t creationFlags,
-                                                 int showWindow) {
+platform::WinResult<std::string> FakeSystem::RunProcessCapturingOutput(const std::string& commandLine,
+                                                                       std::uint32_t creationFlags, int showWindow,
+                                                                       std::size_t maxBytes) {
   journal_.push_back("CreateProcess " + commandLine);
   processCommandLines.push_back(commandLine);
   processCreationFlags.push_back(creationFlags);
   processShowWindow.push_back(showWindow);
-  return onRunProcess ? onRunProcess(commandLine) : win::kErrorFileNotFound;
+  processOutputBounds.push_back(maxBytes);
+  if (!onRunProcess) return platform::Failed<std::string>(win::kErrorFileNotFound);
+  auto output = onRunProcess(commandLine);
+  if (output.value.size() > maxBytes) output.value.resize(maxBytes);  // the pipe is read no further
+  return output;
 }
 
 platform::WinResult<platform::KernelObjectPtr> FakeSystem::CreateNamedMapping(const std::string& name,
@@ -256,6 +250,16 @@ platform::WinResult<platform::ProcessTokenPtr> FakeSystem::OpenProcessPrimaryTok
   if (tokenFailure) return platform::Failed<platform::ProcessTokenPtr>(*tokenFailure);
   return platform::Succeeded<platform::ProcessTokenPtr>(
       std::make_unique<FakeToken<TokenStart>>(tokenStarts, tokenStartFailure, tokensOpen, processId));
+}
+
+platform::WinResult<platform::TokenElevationType> FakeSystem::OwnElevationType() { return elevationType; }
+
+platform::WinResult<platform::ProcessTokenPtr> FakeSystem::OpenLinkedToken() {
+  journal_.push_back("GetTokenInformation TokenLinkedToken");
+  ++linkedTokenQueries;
+  if (linkedTokenFailure) return platform::Failed<platform::ProcessTokenPtr>(*linkedTokenFailure);
+  return platform::Succeeded<platform::ProcessTokenPtr>(
+      std::make_unique<FakeToken<TokenStart>>(linkedTokenStarts, linkedTokenStartFailure, tokensOpen, 0));
 }
 
 namespace {

@@ -43,8 +43,6 @@ class FakeSystem final : public platform::SystemApi {
   std::vector<std::uint32_t> dllDirectoryFlags;
   std::vector<std::string> dllFolders;  ///< every SetDllDirectoryA folder, in order
   std::uint32_t userLocale = 1033;
-  std::optional<std::int64_t> performanceCounter = 0x1234567890LL;
-  std::uint32_t tickCount = 1000;
   std::vector<std::uint32_t> sleeps;
   std::function<void(std::uint32_t)> onSleep;
   /// Windows 7 SP1 on a 64-bit processor by default.
@@ -59,8 +57,10 @@ class FakeSystem final : public platform::SystemApi {
   std::vector<std::string> processCommandLines;
   std::vector<std::uint32_t> processCreationFlags;
   std::vector<int> processShowWindow;
-  /// Plays the started program; its result is CreateProcess's error (0: started and ended).
-  std::function<platform::WinError(const std::string& commandLine)> onRunProcess;
+  std::vector<std::size_t> processOutputBounds;
+  /// Plays the started program: its output, with CreateProcess's error (or a failed read's after some
+  /// output). Unset: the program cannot be started.
+  std::function<platform::WinResult<std::string>(const std::string& commandLine)> onRunProcess;
   std::set<std::string> existingMappings;  ///< names whose mapping another process already holds
   struct MappingCreate {
     std::string name;
@@ -79,7 +79,14 @@ class FakeSystem final : public platform::SystemApi {
   std::optional<platform::WinError> tokenFailure;       ///< OpenProcessPrimaryToken fails with this
   std::optional<platform::WinError> tokenStartFailure;  ///< CreateProcessWithTokenW fails with this
   std::vector<TokenStart> tokenStarts;
-  int tokensOpen = 0;
+  int tokensOpen = 0;  ///< the shell's tokens and the linked ones not yet closed
+  /// As Wine and UAC run an elevated program: the full half of a split token.
+  platform::WinResult<platform::TokenElevationType> elevationType =
+      platform::Succeeded(platform::TokenElevationType::Full);
+  int linkedTokenQueries = 0;
+  std::optional<platform::WinError> linkedTokenFailure;       ///< GetTokenInformation(TokenLinkedToken) fails
+  std::optional<platform::WinError> linkedTokenStartFailure;  ///< CreateProcessWithTokenW with it fails
+  std::vector<TokenStart> linkedTokenStarts;                  ///< tokenProcessId 0: this process's own
 
   void SetEnvironment(const std::string& name, const std::string& value) { environment[Lower(name)] = value; }
   void AddResource(const std::string& name, const std::string& type, std::string bytes);
@@ -87,8 +94,6 @@ class FakeSystem final : public platform::SystemApi {
   platform::WinError SetDefaultDllDirectories(std::uint32_t flags) override;
   platform::WinError SetDllFolder(const std::string& folder) override;
   std::uint32_t GetUserDefaultLCID() override;
-  platform::WinResult<std::int64_t> QueryPerformanceCounter() override;
-  std::uint32_t GetTickCount() override;
   void Sleep(std::uint32_t milliseconds) override;
   platform::WinResult<platform::OsVersionInfo> VersionFacts(platform::VersionRecord record) override;
   std::uint16_t GetProcessorArchitecture() override;
@@ -98,8 +103,9 @@ class FakeSystem final : public platform::SystemApi {
   platform::WinResult<std::string> SystemDirectory() override;
   platform::WinResult<std::string> WindowsDirectory() override;
   bool IsUserAnAdmin() override;
-  platform::WinError RunProcessAndWait(const std::string& commandLine, std::uint32_t creationFlags,
-                                       int showWindow) override;
+  platform::WinResult<std::string> RunProcessCapturingOutput(const std::string& commandLine,
+                                                             std::uint32_t creationFlags, int showWindow,
+                                                             std::size_t maxBytes) override;
   platform::WinResult<platform::KernelObjectPtr> CreateNamedMapping(const std::string& name,
                                                                     std::uint32_t sizeLow) override;
   platform::WinError ShellOpen(const std::string& verb, const std::string& file, const std::string& parameters,
@@ -115,6 +121,8 @@ class FakeSystem final : public platform::SystemApi {
   /// OEM texts are code page 866 here: its Cyrillic letters become those of code page 1251.
   platform::WinResult<std::string> ConvertOemToAnsi(const std::string& oemText) override;
   platform::WinResult<platform::ProcessTokenPtr> OpenProcessPrimaryToken(std::uint32_t processId) override;
+  platform::WinResult<platform::TokenElevationType> OwnElevationType() override;
+  platform::WinResult<platform::ProcessTokenPtr> OpenLinkedToken() override;
 
   // Processes waited for, and the sessions of a service.
   struct SessionStart {

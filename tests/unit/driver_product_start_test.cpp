@@ -1,6 +1,6 @@
-// Starting the product: as the signed-in user with the desktop shell's token, and ShellExecuteA where
-// that cannot be done; from session 0 as the user signed in at the console, or not at all; the
-// product's shared-memory object is let go first, and the log says which way and why.
+// Starting the product: as the signed-in user with the desktop shell's token, else the linked limited
+// token, ShellExecuteA only without a split token; from session 0 as the user signed in at the console, or not at all;
+// the product's shared-memory object is let go first, and the log says which way and why.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -65,38 +65,144 @@ TEST_F(ProductStartTest, RunsAsTheSignedInUserWithTheShellsTokenInTheProductFold
   EXPECT_NE(Logged().find("started as the signed-in user, with the desktop shell's token"), std::string::npos);
 }
 
-struct ShellTokenFailure {
+// However the shell-token start ends, the product never gets this program's administrator rights
+// where a limited token exists: the linked token starts it, or nothing does. ShellExecuteA only
+// without a split token or without CreateProcessWithTokenW.
+struct StartEnd {
   const char* name;
   bool shellWindow;
-  std::optional<platform::WinError> tokenFailure, startFailure;
-  platform::WinError error;
+  std::optional<platform::WinError> shellTokenFailure, shellStartFailure;
+  platform::WinResult<platform::TokenElevationType> elevation;
+  std::optional<platform::WinError> linkedFailure, linkedStartFailure;
+  ProductStartWay way;
+  std::size_t linkedStarts;
   const char* logged;
 };
 
-void PrintTo(const ShellTokenFailure& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const StartEnd& row, std::ostream* out) { *out << row.name; }
 
-class ShellTokenFailureTest : public ProductStartTest, public ::testing::WithParamInterface<ShellTokenFailure> {};
+class StartEndTest : public ProductStartTest, public ::testing::WithParamInterface<StartEnd> {};
 
-TEST_P(ShellTokenFailureTest, FallsBackToShellExecuteAndLogsWhy) {
-  const ShellTokenFailure& row = GetParam();
+TEST_P(StartEndTest, StartsWithTheLinkedTokenOrNotAtAllWhereTheTokenIsSplit) {
+  const StartEnd& row = GetParam();
   if (row.shellWindow) fake.desktop.shellProcessId = kShellProcess;
-  fake.system.tokenFailure = row.tokenFailure;
-  fake.system.tokenStartFailure = row.startFailure;
-  const ProductStart start = StartProduct(*session, log);
-  EXPECT_EQ(start.way, ProductStartWay::ShellExecute);
-  EXPECT_EQ(start.error, row.error);
-  ExpectShellExecuteFallback();
-  EXPECT_EQ(fake.system.tokensOpen, 0);
+  fake.system.tokenFailure = row.shellTokenFailure;
+  fake.system.tokenStartFailure = row.shellStartFailure;
+  fake.system.elevationType = row.elevation;
+  fake.system.linkedTokenFailure = row.linkedFailure;
+  fake.system.linkedTokenStartFailure = row.linkedStartFailure;
+  EXPECT_EQ(StartProduct(*session, log).way, row.way);
   EXPECT_NE(Logged().find(row.logged), std::string::npos) << Logged();
-  EXPECT_NE(Logged().find("the product was started with ShellExecuteA"), std::string::npos);
+  EXPECT_EQ(fake.system.tokensOpen, 0);
+  ASSERT_EQ(fake.system.linkedTokenStarts.size(), row.linkedStarts);
+  if (row.linkedStarts != 0) {
+    const auto& started = fake.system.linkedTokenStarts[0];
+    EXPECT_EQ(started.application, "C:\\Apps\\Velora\\Velora.exe");
+    EXPECT_EQ(started.commandLine, "\"C:\\Apps\\Velora\\Velora.exe\"");
+    EXPECT_EQ(started.directory, "C:\\Apps\\Velora\\");
+    EXPECT_EQ(started.show, 1);
+  }
+  if (row.way == ProductStartWay::ShellExecute) {
+    ExpectShellExecuteFallback();
+  } else {
+    EXPECT_TRUE(fake.system.shellStarts.empty());
+  }
 }
 
+using Elevation = platform::TokenElevationType;
+const auto kFull = platform::Succeeded(Elevation::Full);
+constexpr auto kLinked = ProductStartWay::LinkedToken;
+constexpr auto kNotStarted = ProductStartWay::NotStarted;
+constexpr auto kShellExecute = ProductStartWay::ShellExecute;
+
 INSTANTIATE_TEST_SUITE_P(
-    Rows, ShellTokenFailureTest,
-    ::testing::Values(ShellTokenFailure{"NoShellWindow", false, {}, {}, 0, "signed-in user: no desktop shell window"},
-                      ShellTokenFailure{"NoToken", true, 5, {}, 5, "the desktop shell's token cannot be had: error 5"},
-                      ShellTokenFailure{
-                          "TokenCannotStart", true, {}, 1314, 1314, "CreateProcessWithTokenW failed: error 1314"}),
+    Rows, StartEndTest,
+    ::testing::Values(
+        StartEnd{"NoShellWindow", false, {}, {}, kFull, {}, {}, kLinked, 1, "with the limited token linked"},
+        StartEnd{"NoShellToken", true, 5, {}, kFull, {}, {}, kLinked, 1, "the desktop shell's token: it cannot be had"},
+        StartEnd{"ShellTokenRefused",
+                 true,
+                 {},
+                 1314,
+                 kFull,
+                 {},
+                 {},
+                 kLinked,
+                 1,
+                 "CreateProcessWithTokenW failed: error 1314"},
+        StartEnd{
+            "ProductAsksForElevation", true, {}, 740, kFull, {}, {}, kNotStarted, 0, "rights (error 740): it is not"},
+        StartEnd{"LinkedTokenMeets740", false, {}, {}, kFull, {}, 740, kNotStarted, 1, "rights (error 740): it is not"},
+        StartEnd{"LinkedTokenRefused",
+                 false,
+                 {},
+                 {},
+                 kFull,
+                 {},
+                 1314,
+                 kNotStarted,
+                 1,
+                 "limited token: it is not started: error 1314"},
+        StartEnd{"NoLinkedToken",
+                 false,
+                 {},
+                 {},
+                 kFull,
+                 1312,
+                 {},
+                 kNotStarted,
+                 0,
+                 "cannot be had: the product is not started: error 1312"},
+        StartEnd{"ElevationUnknown",
+                 false,
+                 {},
+                 {},
+                 platform::Failed<Elevation>(5),
+                 {},
+                 {},
+                 kNotStarted,
+                 0,
+                 "cannot be told: the product is not started"},
+        StartEnd{"NotSplit",
+                 true,
+                 {},
+                 1314,
+                 platform::Succeeded(Elevation::Default),
+                 {},
+                 {},
+                 kShellExecute,
+                 0,
+                 "ShellExecuteA, with this program's rights: its token is not split"},
+        StartEnd{"LimitedHalf",
+                 false,
+                 {},
+                 {},
+                 platform::Succeeded(Elevation::Limited),
+                 {},
+                 {},
+                 kShellExecute,
+                 0,
+                 "rights: it runs with the limited half"},
+        StartEnd{"NoElevationTypes",
+                 true,
+                 {},
+                 127,
+                 platform::Failed<Elevation>(87),
+                 {},
+                 {},
+                 kShellExecute,
+                 0,
+                 "rights: this Windows splits no token"},
+        StartEnd{"NoCreateProcessWithToken",
+                 true,
+                 {},
+                 127,
+                 kFull,
+                 {},
+                 127,
+                 kShellExecute,
+                 1,
+                 "rights: CreateProcessWithTokenW does not exist"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A service (session 0) starts the product in the console's session as the user signed in there, and

@@ -33,11 +33,17 @@ TEST_F(RunLogTest, ANewLogStartsWithAByteOrderMarkAndTakesTimedUtf8Lines) {
   log.Write("C:\\x\r\nexit code 0\t\x7F");  // a registry value cannot forge a line of its own
   EXPECT_EQ(Log(), kBom + kStamp + "first\r\n" + kStamp + "\xD0\x92\xD0\xBE\xD0\xBF\xD1\x80\xD0\xBE\xD1\x81\r\n" +
                        kStamp + "C:\\x\\x0D\\x0Aexit code 0\\x09\\x7F\r\n");
-  const auto& open = fake.files.Creates().back();
-  EXPECT_EQ(open.access, 0x00000084u);              // FILE_APPEND_DATA | FILE_READ_ATTRIBUTES
-  EXPECT_EQ(open.share, 0x3u);                      // others may read it meanwhile
-  EXPECT_EQ(open.disposition, 4u);                  // OPEN_ALWAYS
-  EXPECT_EQ(open.flagsAndAttributes, 0x00200080u);  // FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL
+  // An existing log is looked for first, so that the run knows the file it creates.
+  ASSERT_EQ(fake.files.Creates().size(), 3u);
+  const auto& existing = fake.files.Creates()[0];
+  EXPECT_EQ(existing.access, 0x00000084u);  // FILE_APPEND_DATA | FILE_READ_ATTRIBUTES
+  EXPECT_EQ(existing.disposition, 3u);      // OPEN_EXISTING
+  const auto& open = fake.files.Creates()[1];
+  EXPECT_EQ(open.access, 0x00010084u);                     // and DELETE, to delete a refused one through its handle
+  EXPECT_EQ(open.share, 0x3u);                             // others may read it meanwhile
+  EXPECT_EQ(open.disposition, 1u);                         // CREATE_NEW
+  EXPECT_EQ(open.flagsAndAttributes, 0x00200080u);         // FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL
+  EXPECT_EQ(fake.files.Creates()[2].access, 0x00000084u);  // written without DELETE, which keeps readers out
 }
 
 TEST_F(RunLogTest, ALineThatCannotBeConvertedIsWrittenAsItIs) {
@@ -55,21 +61,34 @@ TEST_F(RunLogTest, AnExistingLogIsAppendedToWithoutASecondMark) {
   EXPECT_TRUE(fake.files.Moves().empty());
 }
 
+// The rotation renames through the log's own handle, to the folder that handle reports; only Windows XP,
+// which cannot, moves it by name.
 TEST_F(RunLogTest, ALogPastOneMebibyteBecomesTheOldLogReplacingTheOlderOne) {
   const std::string full = kBom + std::string(1024 * 1024, 'x');
-  fake.files.AddFile(kOldLogPath, "oldest");
-  fake.files.AddFile(kLogPath, full);
-  log.Open(kTemp);
-  log.Write("fresh");
-  EXPECT_EQ(fake.files.Contents(kOldLogPath), full);
-  EXPECT_EQ(Log(), kBom + kStamp + "fresh\r\n");
-  ASSERT_EQ(fake.files.Moves().size(), 1u);
-  EXPECT_EQ(fake.files.Moves()[0].flags, 0x1u);  // MOVEFILE_REPLACE_EXISTING
+  for (const bool byHandle : {true, false}) {
+    SCOPED_TRACE(byHandle ? "through the handle" : "XP");
+    fakes::FakeWindows machine;
+    RunLog rotated{machine.files, machine.system};
+    machine.files.renamesByHandle = byHandle;
+    machine.files.AddFile(kOldLogPath, "oldest");
+    machine.files.AddFile(kLogPath, full);
+    rotated.Open(kTemp);
+    rotated.Write("fresh");
+    EXPECT_EQ(machine.files.Contents(kOldLogPath), full);
+    EXPECT_EQ(machine.files.Contents(kLogPath), kBom + kStamp + "fresh\r\n");
+    const fakes::FakeFiles::RenameRecord toFullPath{kLogPath, "",
+                                                    "c:\\users\\u\\appdata\\local\\temp\\VeloraUpdate.old.log", true};
+    EXPECT_EQ(machine.files.Renames(), std::vector{toFullPath});
+    ASSERT_EQ(machine.files.Moves().size(), byHandle ? 0u : 1u);
+    if (!byHandle) {
+      EXPECT_EQ(machine.files.Moves()[0].flags, 0x1u);  // MOVEFILE_REPLACE_EXISTING
+    }
+  }
 
   // Exactly 1 MiB has not passed the limit.
   fake.files.AddFile(kLogPath, std::string(1024 * 1024, 'y'));
   log.Open(kTemp);
-  EXPECT_EQ(fake.files.Moves().size(), 1u);
+  EXPECT_TRUE(fake.files.Renames().empty());
 }
 
 TEST_F(RunLogTest, ALinkAtTheLogsNameIsNeitherWrittenNorRotated) {
@@ -95,7 +114,27 @@ TEST_F(RunLogTest, ALinkAtTheLogsNameIsNeitherWrittenNorRotated) {
   EXPECT_FALSE(log.IsOpen());
   EXPECT_EQ(Log(), planted);
   EXPECT_TRUE(fake.files.Moves().empty());
+
+  // A log this run creates through such a link is deleted again through its handle, never by name.
+  fake.files.Remove(kLogPath);
+  log.Open(kTemp);
+  EXPECT_FALSE(log.IsOpen());
+  EXPECT_FALSE(fake.files.FileExists(kLogPath));
+  for (const std::string& call : fake.journal) EXPECT_EQ(call.rfind("DeleteFile", 0), std::string::npos) << call;
   EXPECT_EQ(fake.files.OpenHandleCount(), 0);
+}
+
+// A check that cannot be made is no check passed: an existing log whose handle cannot tell where it
+// leads, what it is, or whose name cannot be made full is not written.
+TEST_F(RunLogTest, ALogWhoseHandleCannotBeCheckedIsNotWritten) {
+  for (const fakes::FileOp query : {fakes::FileOp::FinalPath, fakes::FileOp::Information, fakes::FileOp::FullPath}) {
+    fake.files.AddFile(kLogPath, "kept");
+    fake.files.InjectFailure(query, kLogPath, 5);
+    log.Open(kTemp);
+    log.Write("must not land anywhere");
+    EXPECT_FALSE(log.IsOpen()) << static_cast<int>(query);
+    EXPECT_EQ(Log(), "kept");
+  }
 }
 
 TEST_F(RunLogTest, ALogThatCannotBeOpenedOrWrittenIsSkipped) {

@@ -108,8 +108,8 @@ TEST_F(UpdateSequenceTest, MainFlowAsksComposedQuestionsWritesRecordsAndStarts) 
   EXPECT_EQ(Installed(), payload);
   // velora.exe 10 + english.lng 690 + russian.lng 327 + the new vlfw.3bs 303 = 1330 bytes: 1 KiB.
   EXPECT_EQ(fake.registry.Dword(RootKey::LocalMachine, kUninstall, "EstimatedSize"), 1u);
-  ASSERT_EQ(fake.system.shellStarts.size(), 1u);
-  EXPECT_EQ(fake.system.shellStarts[0].file, std::string(kFolder) + "Velora.exe");
+  ASSERT_EQ(fake.system.linkedTokenStarts.size(), 1u);
+  EXPECT_EQ(fake.system.linkedTokenStarts[0].application, std::string(kFolder) + "Velora.exe");
   EXPECT_EQ(fake.files.CurrentFolder(), kFolder);
   EXPECT_EQ(fake.registry.OpenKeyCount(), 0);
   EXPECT_FALSE(fake.files.FileExists(std::string(kFolder) + "~vlfw.3bs"));
@@ -124,7 +124,7 @@ TEST_F(UpdateSequenceTest, RussianUserGetsTheRussianFileTextsAndLanguageId) {
             (platform::MessageBoxRequest{platform::MessageBoxFunction::MessageBoxExA,
                                          "Живое обновление установит Библиотека данных 1. Продолжить?", "Вопрос",
                                          0x00042024, 1049}));
-  EXPECT_TRUE(fake.system.shellStarts.empty());
+  EXPECT_TRUE(fake.system.linkedTokenStarts.empty());
 }
 
 TEST_F(UpdateSequenceTest, NewerInstalledFileAsksFirstAndNoWritesNothing) {
@@ -168,7 +168,7 @@ TEST_F(UpdateSequenceTest, QuietModeInAnyCaseAsksNothingAndReadsNoVersion) {
   EXPECT_EQ(Run({"MoDeSt"}), kExitWritten);
   EXPECT_TRUE(fake.ui.boxes.empty());
   EXPECT_EQ(Installed(), payload);
-  EXPECT_TRUE(fake.system.shellStarts.empty());
+  EXPECT_TRUE(fake.system.linkedTokenStarts.empty());
   for (const auto& create : fake.files.Creates()) {
     EXPECT_FALSE(create.path == std::string(kFolder) + "vlfw.3bs" && create.share == 0) << "version was read";
   }
@@ -176,10 +176,10 @@ TEST_F(UpdateSequenceTest, QuietModeInAnyCaseAsksNothingAndReadsNoVersion) {
 
 TEST_F(UpdateSequenceTest, QuietModeStartsTheProductOnlyWithRunapp) {
   EXPECT_EQ(Run({"modest", "RUNAPP"}), kExitWritten);
-  EXPECT_EQ(fake.system.shellStarts.size(), 1u);
-  fake.system.shellStarts.clear();
+  EXPECT_EQ(fake.system.linkedTokenStarts.size(), 1u);
+  fake.system.linkedTokenStarts.clear();
   EXPECT_EQ(Run({"modest", "runapps"}), kExitWritten);
-  EXPECT_TRUE(fake.system.shellStarts.empty());
+  EXPECT_TRUE(fake.system.linkedTokenStarts.empty());
 }
 
 TEST_F(UpdateSequenceTest, ALockedInstalledFileIsTried17Times256MsApartThenReported) {
@@ -286,7 +286,7 @@ TEST_F(UpdateSequenceTest, AWmQuitThatCannotBePostedLeavesTheProductAsARunningCo
   fake.files.AddFile(std::string(kFolder) + "vlfw.3bs", DataFile(1));
   EXPECT_EQ(Run({"modest"}), kExitWritten);
   EXPECT_TRUE(fake.system.sleeps.empty());  // no tries at the data file either
-  EXPECT_TRUE(fake.system.shellStarts.empty());
+  EXPECT_TRUE(fake.system.linkedTokenStarts.empty());
 }
 
 TEST_F(UpdateSequenceTest, NoWindowOrNoMappingMeansNothingIsPosted) {
@@ -321,20 +321,20 @@ TEST_F(UpdateSequenceTest, ADamagedOrUnreadableUpdaterWritesNothing) {
 }
 
 TEST_F(UpdateSequenceTest, AFailedWriteRecordsTheSizeButAsksNoCompletionQuestion) {
-  fake.files.InjectFailure(fakes::FileOp::Move, std::string(kFolder) + "~vlfw.3bs", 5);
+  fake.files.InjectFailure(fakes::FileOp::Rename, std::string(kFolder) + "~vlfw.3bs", 5);
   fake.ui.answers = {win::kIdYes};
   EXPECT_EQ(Run(), kExitFailed);
   ASSERT_EQ(fake.ui.boxes.size(), 2u);
   EXPECT_EQ(fake.ui.boxes[1].text, "Can't install file C:\\Program Files\\Velora\\vlfw.3bs");
   EXPECT_EQ(Installed(), DataFile(1));
   EXPECT_TRUE(fake.registry.Dword(RootKey::LocalMachine, kUninstall, "EstimatedSize"));
-  EXPECT_TRUE(fake.system.shellStarts.empty());
+  EXPECT_TRUE(fake.system.linkedTokenStarts.empty());
 }
 
 TEST_F(UpdateSequenceTest, AFailedQuietWriteStillRestartsTheClosedProductWithRunapp) {
-  fake.files.InjectFailure(fakes::FileOp::Move, std::string(kFolder) + "~vlfw.3bs", 5);
+  fake.files.InjectFailure(fakes::FileOp::Rename, std::string(kFolder) + "~vlfw.3bs", 5);
   EXPECT_EQ(Run({"modest", "runapp"}), kExitFailed);
-  EXPECT_EQ(fake.system.shellStarts.size(), 1u);
+  EXPECT_EQ(fake.system.linkedTokenStarts.size(), 1u);
 }
 
 // A running product updating itself: "modest runapp", the product told to quit and slow to let go.
@@ -352,7 +352,9 @@ class QuietSelfUpdateTest : public UpdateSequenceTest {
       if (fake.system.sleeps.size() == sleeps) fake.files.ReleaseExternalLocks(DataPath());
     };
   }
-  std::size_t ProductStarts() const { return fake.system.shellStarts.size() + fake.system.tokenStarts.size(); }
+  std::size_t ProductStarts() const {
+    return fake.system.shellStarts.size() + fake.system.tokenStarts.size() + fake.system.linkedTokenStarts.size();
+  }
 };
 
 TEST_F(QuietSelfUpdateTest, WaitsForTheProductToLetGoThenWritesAndStartsIt) {
@@ -464,7 +466,7 @@ TEST_P(ProductWaitTest, WaitsForTheOldCopyBeforeTheWriteAndTheStart) {
     fake.files.ReleaseExternalLocks(DataPath());
     fake.files.Remove(DataPath());
   }
-  if (path.writeFails) fake.files.InjectFailure(fakes::FileOp::Move, std::string(kFolder) + "~vlfw.3bs", 5);
+  if (path.writeFails) fake.files.InjectFailure(fakes::FileOp::Rename, std::string(kFolder) + "~vlfw.3bs", 5);
   fake.ui.answers = path.answers;
   EXPECT_EQ(Run(path.arguments), path.exitCode);
 
@@ -475,7 +477,7 @@ TEST_P(ProductWaitTest, WaitsForTheOldCopyBeforeTheWriteAndTheStart) {
   const auto wait = FirstCall("WaitForSingleObject");
   EXPECT_LT(FirstCall("GetWindowThreadProcessId"), FirstCall("PostMessage"));
   EXPECT_LT(FirstCall("OpenProcess 77"), FirstCall("PostMessage"));
-  EXPECT_LT(wait, FirstCall("ShellExecute"));
+  EXPECT_LT(wait, FirstCall("GetTokenInformation TokenLinkedToken"));
   if (path.arguments.empty()) {
     EXPECT_EQ(fake.ui.boxes.size(), 2u);  // the install and completion questions
   } else {
@@ -521,7 +523,7 @@ TEST_F(UpdateSequenceTest, TheCompletionYesStartsTheProductWithItsSharedMemoryLe
   fake.desktop.windows["TVeloraMainForm"] = 0x1234;
   fake.ui.answers = {win::kIdYes, win::kIdYes};
   EXPECT_EQ(Run(), kExitWritten);
-  EXPECT_EQ(fake.system.shellStarts.size(), 1u);
+  EXPECT_EQ(fake.system.linkedTokenStarts.size(), 1u);
   EXPECT_EQ(fake.system.mappingHandlesOpen, 0);
 }
 
@@ -577,7 +579,7 @@ TEST_F(UpdateSequenceTest, AQuestionBoxThatCannotBeShownCountsAsNo) {
   fake.files.AddFile(std::string(kFolder) + "vlfw.3bs", DataFile(1));
   EXPECT_EQ(Run(), kExitWritten);  // the completion question
   EXPECT_EQ(fake.ui.boxes.size(), 2u);
-  EXPECT_TRUE(fake.system.shellStarts.empty());
+  EXPECT_TRUE(fake.system.linkedTokenStarts.empty());
 }
 
 TEST_F(UpdateSequenceTest, ADataFileNotOfKind3bsHasItsVersionInByte4Minus32) {
@@ -604,7 +606,7 @@ TEST_F(UpdateSequenceTest, AnUninstallEntryThatCannotBeWrittenIsARegistryFailure
   fake.ui.answers = {win::kIdYes};
   EXPECT_EQ(Run(), kExitFailed);
   EXPECT_EQ(fake.ui.boxes.back().text, "No access to system registry");
-  EXPECT_TRUE(fake.system.shellStarts.empty());
+  EXPECT_TRUE(fake.system.linkedTokenStarts.empty());
 }
 
 TEST(EntryPoint, SetsTheDllSearchOrderBeforeAnythingElse) {

@@ -1,18 +1,13 @@
-// The start-up steps over the fake machine: the generator's seed, the Russian locales, the registry
+// The start-up steps over the fake machine: the Russian locales, the registry
 // view that the Windows identification selects, and the start mode from the first parameter.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "driver/session.h"
 #include "environment/startup_state.h"
 #include "support/fake_windows.h"
-#include "sysinfo/console_command.h"
-#include "sysinfo_fake_interpreter.h"
 
 namespace velora {
 namespace {
@@ -20,26 +15,6 @@ namespace {
 StartupState Start(fakes::FakeWindows& fake, const std::vector<std::string>& arguments = {}) {
   bool isWindows64 = false;
   return RunStartup(fake.platform, arguments, isWindows64);
-}
-
-/// The temporary file, named by the generator, that run has "ver" write to on Windows 10 (6.2 to a
-/// program without a manifest, told apart by "ver").
-std::string VerFile(fakes::FakeWindows& fake, const std::function<void()>& run) {
-  fake.system.extendedVersion = platform::OsVersionInfo{6, 2, 9200, 2, "", 0x300, 1};
-  std::string file;
-  fake.system.onRunProcess = [&](const std::string& commandLine) -> platform::WinError {
-    file = fakes::RedirectTarget(commandLine);
-    return 0;
-  };
-  run();
-  return file;
-}
-
-/// The name the console capture draws from a generator seeded with seed.
-std::string VerFileOfSeed(std::uint32_t seed) {
-  fakes::FakeWindows fake;
-  std::minstd_rand random(seed);
-  return VerFile(fake, [&] { static_cast<void>(RunConsoleCommand(fake.platform, random, "ver")); });
 }
 
 // The list itself stands in the code; here its ends, and what lies near them or looks like them.
@@ -60,20 +35,6 @@ TEST(RunStartup, TakesTheUserLocale) {
   EXPECT_TRUE(state.UseRussian);
   fake.system.userLocale = 1048;
   EXPECT_FALSE(Start(fake).UseRussian);
-}
-
-TEST(RunStartup, SeedsWithThePerformanceCounterElseTheTickCountBeforeIdentifyingWindows) {
-  fakes::FakeWindows fake;
-  fake.system.performanceCounter = 0x7FFF00001234LL;
-  EXPECT_EQ(VerFile(fake, [&] { Start(fake); }), VerFileOfSeed(0x00001234));
-  const auto seeded = std::find(fake.journal.begin(), fake.journal.end(), "QueryPerformanceCounter");
-  const auto identified = std::find(fake.journal.begin(), fake.journal.end(), "GetVersionEx");
-  EXPECT_LT(seeded, identified);
-
-  fakes::FakeWindows withoutCounter;
-  withoutCounter.system.performanceCounter.reset();
-  withoutCounter.system.tickCount = 987654;
-  EXPECT_EQ(VerFile(withoutCounter, [&] { Start(withoutCounter); }), VerFileOfSeed(987654));
 }
 
 TEST(RunStartup, KeysAreOpenedInThe64BitViewOnlyOn64BitWindows) {

@@ -44,24 +44,82 @@ TEST_F(InstallTest, WithoutCheckAnExistingFileIsReplacedThroughAFlushedTemporary
   EXPECT_EQ(fake.files.AllFiles(), std::vector<std::string>{kData});
   EXPECT_TRUE(fake.ui.boxes.empty());
   EXPECT_TRUE(fake.progress.calls.empty());
-  // First the name is freed: opened as itself, never through a link, to be deleted by that handle.
-  ASSERT_GE(fake.files.Creates().size(), 2u);
-  const auto& free = fake.files.Creates()[0];
+  // The folder is opened once, as itself, and held so that it cannot be renamed meanwhile.
+  ASSERT_GE(fake.files.Creates().size(), 3u);
+  const auto& folder = fake.files.Creates()[0];
+  EXPECT_EQ(folder.path, "C:\\Velora");
+  EXPECT_EQ(folder.access, 0xA0u);                    // FILE_READ_ATTRIBUTES | FILE_TRAVERSE
+  EXPECT_EQ(folder.share, 0x3u);                      // FILE_SHARE_READ | FILE_SHARE_WRITE, no FILE_SHARE_DELETE
+  EXPECT_EQ(folder.flagsAndAttributes, 0x02200000u);  // FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT
+  // Then the copy's name is freed: opened as itself, never through a link, to be deleted by that handle.
+  const auto& free = fake.files.Creates()[1];
   EXPECT_EQ(free.path, kTemp);
   EXPECT_EQ(free.access, 0x00010080u);              // DELETE | FILE_READ_ATTRIBUTES
   EXPECT_EQ(free.share, 0x7u);                      // FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE
   EXPECT_EQ(free.flagsAndAttributes, 0x00200080u);  // FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL
-  const auto& create = fake.files.Creates()[1];
+  const auto& create = fake.files.Creates()[2];
   EXPECT_EQ(create.path, kTemp);
-  EXPECT_EQ(create.access, win::kGenericWrite);
-  EXPECT_EQ(create.disposition, 1u);  // CREATE_NEW: nothing already at the name is opened
-  // The copy is on disk before it replaces the file, and the move itself is written through.
+  EXPECT_EQ(create.access, 0xC0010000u);  // GENERIC_READ | GENERIC_WRITE | DELETE: read, renamed and deleted by handle
+  EXPECT_EQ(create.share, 0u);
+  EXPECT_EQ(create.disposition, 1u);                  // CREATE_NEW: nothing already at the name is opened
+  EXPECT_EQ(create.flagsAndAttributes, 0x00200080u);  // a link at the name is not followed to create its target
+  // The copy is on disk before it replaces the file, through its own handle relative to the folder's.
   ASSERT_GE(fake.journal.size(), 2u);
   EXPECT_EQ(fake.journal[fake.journal.size() - 2], std::string("FlushFileBuffers ") + kTemp);
-  EXPECT_EQ(fake.journal.back(), std::string("MoveFileEx ") + kTemp + " -> " + kData);
-  ASSERT_EQ(fake.files.Moves().size(), 1u);
-  EXPECT_EQ(fake.files.Moves()[0].flags, 0x9u);  // MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH
+  const fakes::FakeFiles::RenameRecord inFolder{kTemp, "c:\\velora", "vlfw.3bs", true};
+  EXPECT_EQ(fake.files.Renames(), std::vector{inFolder});
+  EXPECT_TRUE(fake.files.Moves().empty());
   EXPECT_EQ(fake.files.OpenHandleCount(), 0);
+}
+
+// A system that refuses a rename relative to a folder handle (Wine) is given the full path the folder's
+// handle reports; one that cannot rename through a handle at all (XP) moves the closed copy by name.
+TEST_F(InstallTest, WhereTheRenameByHandleIsRefusedOrMissingTheCopyStillReplacesTheFile) {
+  using Rename = fakes::FakeFiles::RenameRecord;
+  const Rename relative{kTemp, "c:\\velora", "vlfw.3bs", true};
+  for (const bool xp : {false, true}) {
+    SCOPED_TRACE(xp ? "no rename by handle" : "root refused");
+    fakes::FakeWindows machine;
+    machine.system.AddResource("VLFW", "3BS", newData);
+    machine.files.AddFile(kData, DataFile(9));
+    machine.files.refusesRenameRoot = !xp;
+    machine.files.renamesByHandle = !xp;
+    const auto world = fakes::MakeTestSession(machine);
+    EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(*world), "vlfw", "3bs", kData, false).outcome,
+              InstallOutcome::Written);
+    EXPECT_EQ(machine.files.Contents(kData), newData);
+    EXPECT_EQ(machine.files.AllFiles().size(), 1u);
+    const std::vector<Rename> renames =
+        xp ? std::vector{relative} : std::vector{relative, Rename{kTemp, "", "c:\\velora\\vlfw.3bs", true}};
+    EXPECT_EQ(machine.files.Renames(), renames);
+    ASSERT_EQ(machine.files.Moves().size(), xp ? 1u : 0u);
+    if (xp) {
+      EXPECT_EQ(machine.files.Moves()[0].to, kData);
+      EXPECT_EQ(machine.files.Moves()[0].flags, 0x9u);  // MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH
+    }
+  }
+}
+
+// The product folder is checked as a file is: a junction in its place, or a folder whose handle
+// leads elsewhere, fails the write before anything is created.
+TEST_F(InstallTest, AProductFolderThatIsALinkOrLeadsElsewhereIsNotWritten) {
+  for (bool reparsePoint : {false, true}) {
+    SCOPED_TRACE(reparsePoint ? "reparse point" : "leads elsewhere");
+    fakes::FakeWindows machine;
+    machine.system.AddResource("VLFW", "3BS", newData);
+    machine.files.AddFolder(kFolder, reparsePoint ? win::kFileAttributeReparsePoint : 0);
+    machine.files.AddFile(kData, DataFile(9));
+    if (!reparsePoint) machine.files.SetFinalPath(kFolder, "C:\\Windows\\System32");
+    const auto world = fakes::MakeTestSession(machine);
+    const InstallResult result = InstallEmbeddedFile(LanguageContextOf(*world), "vlfw", "3bs", kData, false);
+    EXPECT_EQ(result.outcome, InstallOutcome::Failed);
+    EXPECT_EQ(result.error, 681u);  // ERROR_STOPPED_ON_SYMLINK
+    EXPECT_EQ(machine.files.Contents(kData), DataFile(9));
+    EXPECT_EQ(machine.files.Creates().size(), 1u);  // the folder only
+    EXPECT_TRUE(machine.files.Renames().empty());
+    ASSERT_EQ(machine.ui.boxes.size(), 1u);
+    EXPECT_EQ(machine.ui.boxes[0].text, std::string("Can't install file ") + kData);
+  }
 }
 
 TEST_F(InstallTest, ANewFileAStaleTemporaryCopyAndALargeResourceAreWrittenWhole) {
@@ -97,7 +155,8 @@ TEST_F(InstallTest, AFolderOrAFileThatCannotBeDeletedAtTheCopysNameIsLeftAlone) 
 }
 
 // A link on the way (a junction put in place of the folder once the copy was created) would send the
-// bytes elsewhere: the handle is checked before the first byte, and nothing is written or deleted.
+// bytes elsewhere: the handle is checked before the first byte, and the file this run created is
+// deleted through that handle, never through a name, so nothing remains at either path.
 TEST_F(InstallTest, ACopyWhoseHandleLeadsElsewhereIsNotWritten) {
   fake.system.AddResource("VLFW", "3BS", newData);
   const std::string installed = DataFile(5);
@@ -107,7 +166,8 @@ TEST_F(InstallTest, ACopyWhoseHandleLeadsElsewhereIsNotWritten) {
   EXPECT_EQ(result.outcome, InstallOutcome::Failed);
   EXPECT_EQ(result.error, 681u);  // ERROR_STOPPED_ON_SYMLINK
   EXPECT_EQ(Contents(kData), installed);
-  EXPECT_EQ(Contents(kTemp), "");
+  EXPECT_EQ(fake.files.AllFiles(), std::vector<std::string>{kData});
+  for (const std::string& call : fake.journal) EXPECT_EQ(call.rfind("DeleteFile", 0), std::string::npos) << call;
   ASSERT_EQ(fake.ui.boxes.size(), 1u);
   EXPECT_EQ(fake.ui.boxes[0].text, std::string("Can't install file ") + kData);
 }
@@ -239,7 +299,9 @@ struct InjectedFailure {
 
 // Names the cases by step, so that CTest's names stay the same from one run to the next.
 std::string Describe(const InjectedFailure& failure) {
-  const char* names[] = {"Open", "Read", "Write", "Flush", "Seek", "Delete", "Move", "Find", "SetCurrentFolder"};
+  const char* names[] = {
+      "Open",        "Read",      "Write",    "Flush", "Seek", "Delete", "Move", "Find", "SetCurrentFolder",
+      "Information", "FinalPath", "FullPath", "Rename"};
   return names[static_cast<int>(failure.op)] + std::to_string(failure.skip);
 }
 std::string StepName(const ::testing::TestParamInfo<InjectedFailure>& info) { return Describe(info.param); }
@@ -268,7 +330,7 @@ INSTANTIATE_TEST_SUITE_P(EveryStep, InstallFailureTest,
                                            InjectedFailure{fakes::FileOp::Write, kTemp, 0},
                                            InjectedFailure{fakes::FileOp::Write, kTemp, 2},
                                            InjectedFailure{fakes::FileOp::Flush, kTemp, 0},
-                                           InjectedFailure{fakes::FileOp::Move, kTemp, 0}),
+                                           InjectedFailure{fakes::FileOp::Rename, kTemp, 0}),
                          StepName);
 
 TEST_F(InstallTest, AMissingResourceOrFolderIsReportedAndTouchesNothing) {

@@ -1,5 +1,5 @@
-// A stand-in for the command interpreter on the fake machine: it "prints" a fixed output into the file
-// that the command line redirects to, as cmd.exe would.
+// A stand-in for the command interpreter on the fake machine: it "prints" a fixed output into the pipe
+// that the capture reads, as cmd.exe would.
 #pragma once
 
 #include <string>
@@ -12,22 +12,12 @@ namespace velora::fakes {
 inline constexpr const char* kSystemInterpreter = "C:\\windows\\system32\\cmd.exe";
 inline constexpr const char* kUsersComSpec = "C:\\Users\\user\\planted.exe";
 
-/// The temporary file path of a command line ending in > "path".
-inline std::string RedirectTarget(const std::string& commandLine) {
-  const std::size_t open = commandLine.rfind("> \"");
-  if (open == std::string::npos || commandLine.back() != '"') return {};
-  return commandLine.substr(open + 3, commandLine.size() - open - 4);
-}
-
-/// Every command run from now on writes out to its redirection target and ends normally.
+/// Every command run from now on prints out and ends normally.
 inline void InterpreterPrints(FakeWindows& fake, std::string out) {
   fake.system.SetEnvironment("ComSpec", kUsersComSpec);
   fake.system.SetEnvironment("Temp", "C:\\Temp");
   fake.files.AddFolder("C:\\Temp");
-  fake.system.onRunProcess = [&fake, out](const std::string& commandLine) -> platform::WinError {
-    fake.files.AddFile(RedirectTarget(commandLine), out);
-    return 0;
-  };
+  fake.system.onRunProcess = [out](const std::string&) { return platform::Succeeded(out); };
 }
 
 }  // namespace velora::fakes

@@ -30,9 +30,8 @@ struct Identified {
 };
 
 Identified Identify(fakes::FakeWindows& fake) {
-  std::minstd_rand random(7);
   Identified result{};
-  result.ok = IdentifyWindows(fake.platform, random, result.windowsName, result.versionText, result.servicePackText);
+  result.ok = IdentifyWindows(fake.platform, result.windowsName, result.versionText, result.servicePackText);
   return result;
 }
 
@@ -310,7 +309,7 @@ TEST(IdentifyWindows, Version62AndUnlistedMajorsReadTheOutputOfVer) {
     EXPECT_EQ(identified.windowsName, c.expectedName);
     EXPECT_EQ(identified.versionText, c.expectedVersionText);
     ASSERT_EQ(fake.system.processCommandLines.size(), 1u);
-    EXPECT_NE(fake.system.processCommandLines[0].find(" /c ver > \""), std::string::npos);
+    EXPECT_EQ(fake.system.processCommandLines[0], std::string("\"") + fakes::kSystemInterpreter + "\" /d /c ver");
   }
 }
 
@@ -323,8 +322,7 @@ TEST(IdentifyWindows, AFailedVerLeavesOnlyABlankAndTheVersionFromTheRecord) {
 }
 
 std::string WindowsName(fakes::FakeWindows& fake, bool includeVersion, bool& isWindows64) {
-  std::minstd_rand random(7);
-  return GetWindowsName(fake.platform, random, includeVersion, isWindows64);
+  return GetWindowsName(fake.platform, includeVersion, isWindows64);
 }
 
 TEST(GetWindowsName, Windows7Sp1On64BitIsTheProductNameWithMarkAndServicePack) {

@@ -31,10 +31,11 @@ class ProcessRecordingSystem final : public wine_tests::RealSystem {
  public:
   std::vector<std::string> commandLines;
 
-  platform::WinError RunProcessAndWait(const std::string& commandLine, std::uint32_t creationFlags,
-                                       int showWindow) override {
+  platform::WinResult<std::string> RunProcessCapturingOutput(const std::string& commandLine,
+                                                             std::uint32_t creationFlags, int showWindow,
+                                                             std::size_t maxBytes) override {
     commandLines.push_back(commandLine);
-    return RealSystem::RunProcessAndWait(commandLine, creationFlags, showWindow);
+    return RealSystem::RunProcessCapturingOutput(commandLine, creationFlags, showWindow, maxBytes);
   }
 };
 
@@ -89,7 +90,6 @@ bool RunsAsWindows62() {
 class SysinfoOnWine : public ::testing::Test {
  protected:
   wine_tests::RealWindows<win32::Win32Files, ProcessRecordingSystem> real_;
-  std::minstd_rand random_{GetTickCount()};
 };
 
 TEST_F(SysinfoOnWine, StartUpInThe64BitPrefixReadsThe64BitRegistryView) {
@@ -124,30 +124,30 @@ TEST_F(SysinfoOnWine, StartUpInThe64BitPrefixReadsThe64BitRegistryView) {
 TEST_F(SysinfoOnWine, TheDefaultPrefixIsNamedAs64BitWindows7WithoutRunningVer) {
   if (RunsAsWindows62()) GTEST_SKIP() << "the default prefix reports Windows 7";
   bool isWindows64 = false;
-  const std::string name = GetWindowsName(real_.platform, random_, /*includeVersion=*/true, isWindows64);
+  const std::string name = GetWindowsName(real_.platform, /*includeVersion=*/true, isWindows64);
   EXPECT_TRUE(isWindows64);
   EXPECT_NE(name.find(" 64-bit 6.1.7601"), std::string::npos) << name;
   EXPECT_TRUE(real_.system.commandLines.empty());
 }
 
 // The user's environment names no program for the elevated updater: with "ComSpec" set to another
-// program or unset, the system folder's cmd.exe runs, with /d, and leaves no file behind.
+// program or unset, the system folder's cmd.exe runs, with /d, its output read from a pipe: no file.
 TEST_F(SysinfoOnWine, AComSpecOfTheUsersChoiceIsNeverRun) {
-  const std::string interpreter = "\"" + real_.system.SystemDirectory().value + "\\cmd.exe\" /d /c ver > ";
+  const std::string commandLine = "\"" + real_.system.SystemDirectory().value + "\\cmd.exe\" /d /c ver";
   for (const std::optional<std::string>& value :
        {std::optional<std::string>("C:\\windows\\system32\\no-such-interpreter.exe"), std::optional<std::string>()}) {
     EnvironmentOverride comSpec("ComSpec", value);
     const std::set<std::string> before = TempFileCandidates();
     real_.system.commandLines.clear();
-    EXPECT_EQ(RunConsoleCommand(real_.platform, random_, "ver").rfind("\r\nMicrosoft Windows ", 0), 0u);
+    EXPECT_EQ(RunConsoleCommand(real_.platform, "ver").rfind("\r\nMicrosoft Windows ", 0), 0u);
     ASSERT_EQ(real_.system.commandLines.size(), 1u);
-    EXPECT_EQ(real_.system.commandLines[0].rfind(interpreter, 0), 0u) << real_.system.commandLines[0];
+    EXPECT_EQ(real_.system.commandLines[0], commandLine);
     EXPECT_EQ(TempFileCandidates(), before);
   }
 }
 
 TEST_F(SysinfoOnWine, TheRealInterpreterPrintsTheVersionLineAfterAnEmptyOne) {
-  const std::string out = RunConsoleCommand(real_.platform, random_, "ver");
+  const std::string out = RunConsoleCommand(real_.platform, "ver");
   EXPECT_EQ(out.rfind("\r\nMicrosoft Windows ", 0), 0u) << out;
   EXPECT_EQ(out.substr(out.size() - 2), "\r\n");
 }
@@ -161,16 +161,15 @@ TEST_F(SysinfoOnWine, Windows10ReportedAs62IsNamedThroughVerAnd64Bit) {
   }
   const std::set<std::string> before = TempFileCandidates();
   std::string windowsName, versionText, servicePackText;
-  ASSERT_TRUE(IdentifyWindows(real_.platform, random_, windowsName, versionText, servicePackText));
+  ASSERT_TRUE(IdentifyWindows(real_.platform, windowsName, versionText, servicePackText));
   ASSERT_EQ(real_.system.commandLines.size(), 1u);
-  EXPECT_NE(real_.system.commandLines[0].find(" /c ver > \"" + TempFolder()), std::string::npos)
-      << real_.system.commandLines[0];
+  EXPECT_EQ(real_.system.commandLines[0], "\"" + real_.system.SystemDirectory().value + "\\cmd.exe\" /d /c ver");
   EXPECT_NE(windowsName.find(" 64-bit"), std::string::npos) << windowsName;
 
   bool isWindows64 = false;
-  GetWindowsName(real_.platform, random_, /*includeVersion=*/false, isWindows64);
+  GetWindowsName(real_.platform, /*includeVersion=*/false, isWindows64);
   EXPECT_TRUE(isWindows64);
-  EXPECT_NE(RunConsoleCommand(real_.platform, random_, "ver").find(" 10.0"), std::string::npos);
+  EXPECT_NE(RunConsoleCommand(real_.platform, "ver").find(" 10.0"), std::string::npos);
   EXPECT_EQ(TempFileCandidates(), before);
 }
 

@@ -57,8 +57,6 @@ class RealSystem : public platform::SystemApi {
   }
   platform::WinError SetDllFolder(const std::string& folder) override { return real_.SetDllFolder(folder); }
   std::uint32_t GetUserDefaultLCID() override { return real_.GetUserDefaultLCID(); }
-  platform::WinResult<std::int64_t> QueryPerformanceCounter() override { return real_.QueryPerformanceCounter(); }
-  std::uint32_t GetTickCount() override { return real_.GetTickCount(); }
   void Sleep(std::uint32_t milliseconds) override { real_.Sleep(milliseconds); }
   platform::WinResult<platform::OsVersionInfo> VersionFacts(platform::VersionRecord record) override {
     return real_.VersionFacts(record);
@@ -71,9 +69,10 @@ class RealSystem : public platform::SystemApi {
   platform::WinResult<std::string> SystemDirectory() override { return real_.SystemDirectory(); }
   platform::WinResult<std::string> WindowsDirectory() override { return real_.WindowsDirectory(); }
   bool IsUserAnAdmin() override { return real_.IsUserAnAdmin(); }
-  platform::WinError RunProcessAndWait(const std::string& commandLine, std::uint32_t creationFlags,
-                                       int showWindow) override {
-    return real_.RunProcessAndWait(commandLine, creationFlags, showWindow);
+  platform::WinResult<std::string> RunProcessCapturingOutput(const std::string& commandLine,
+                                                             std::uint32_t creationFlags, int showWindow,
+                                                             std::size_t maxBytes) override {
+    return real_.RunProcessCapturingOutput(commandLine, creationFlags, showWindow, maxBytes);
   }
   platform::WinResult<platform::KernelObjectPtr> CreateNamedMapping(const std::string& name,
                                                                     std::uint32_t sizeLow) override {
@@ -103,6 +102,8 @@ class RealSystem : public platform::SystemApi {
   platform::WinResult<platform::ProcessTokenPtr> OpenProcessPrimaryToken(std::uint32_t processId) override {
     return real_.OpenProcessPrimaryToken(processId);
   }
+  platform::WinResult<platform::TokenElevationType> OwnElevationType() override { return real_.OwnElevationType(); }
+  platform::WinResult<platform::ProcessTokenPtr> OpenLinkedToken() override { return real_.OpenLinkedToken(); }
 
   platform::WinResult<platform::WaitableProcessPtr> OpenProcessToWaitFor(std::uint32_t processId) override {
     return real_.OpenProcessToWaitFor(processId);

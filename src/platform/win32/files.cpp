@@ -1,5 +1,8 @@
 #include "platform/win32/files.h"
 
+#include <cstring>
+#include <vector>
+
 #include "platform/win32/last_error.h"
 #include "platform/win32/run_time_link.h"
 #include "platform/win32/unique_handle.h"
@@ -84,6 +87,24 @@ class Win32File final : public platform::OpenFile {
     FILE_DISPOSITION_INFO disposition{};
     disposition.DeleteFile = TRUE;
     return ErrorOf(set(file_.get(), FileDispositionInfo, &disposition, sizeof disposition));
+  }
+
+  WinError RenameTo(platform::OpenFile* rootFolder, const std::string& name, bool replaceIfExists) override {
+    using SetFileInformationByHandleFn = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    // Present from Windows Vista on.
+    const auto set = ExportOf<SetFileInformationByHandleFn>("kernel32.dll", "SetFileInformationByHandle");
+    if (set == nullptr) return ERROR_PROC_NOT_FOUND;
+    const std::wstring wideName = WideFromAnsi(name);
+    const std::size_t nameBytes = wideName.size() * sizeof(wchar_t);
+    // FILE_RENAME_INFO ends in the name's first character; the rest of the name follows it.
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = replaceIfExists ? TRUE : FALSE;
+    // Every OpenFile of this adapter is a Win32File.
+    info->RootDirectory = rootFolder == nullptr ? nullptr : static_cast<Win32File*>(rootFolder)->file_.get();
+    info->FileNameLength = static_cast<DWORD>(nameBytes);
+    std::memcpy(info->FileName, wideName.data(), nameBytes);
+    return ErrorOf(set(file_.get(), FileRenameInfo, info, static_cast<DWORD>(buffer.size())));
   }
 
  private:

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <wincrypt.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "base/hex_text.h"
@@ -100,6 +101,28 @@ struct WideProcessStart {
   PROCESS_INFORMATION process{};
 };
 
+// How often a captured program's pipe is looked at while it runs.
+constexpr DWORD kOutputPollMs = 20;
+
+// Appends what the pipe holds now, up to maxBytes in all, without waiting for more.
+WinError ReadAvailable(HANDLE pipe, std::size_t maxBytes, std::string& output) {
+  char chunk[4096];
+  while (output.size() < maxBytes) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(pipe, /*lpBuffer=*/nullptr, /*nBufferSize=*/0, /*lpBytesRead=*/nullptr, &available,
+                       /*lpBytesLeftThisMessage=*/nullptr)) {
+      const DWORD error = GetLastError();
+      return error == ERROR_BROKEN_PIPE ? ERROR_SUCCESS : error;  // every writer gone: nothing more comes
+    }
+    if (available == 0) return ERROR_SUCCESS;
+    const auto wanted = static_cast<DWORD>(std::min({std::size_t{available}, sizeof chunk, maxBytes - output.size()}));
+    DWORD read = 0;
+    if (!ReadFile(pipe, chunk, wanted, &read, /*lpOverlapped=*/nullptr)) return GetLastError();
+    output.append(chunk, read);
+  }
+  return ERROR_SUCCESS;
+}
+
 class Win32ProcessToken final : public platform::ProcessToken {
  public:
   explicit Win32ProcessToken(unique_handle token) : token_(std::move(token)) {}
@@ -124,13 +147,20 @@ class Win32ProcessToken final : public platform::ProcessToken {
 }  // namespace
 
 WinResult<unique_hmodule> LoadSystemLibrary(const char* name) {
-  auto folder = ReadFolder([](LPSTR buffer, UINT size) { return ::GetSystemDirectoryA(buffer, size); });
-  if (!folder.ok()) return platform::Failed<unique_hmodule>(folder.error);
-  std::string path = std::move(folder.value);
-  if (path.back() != '\\') path += '\\';
-  path += name;
-  // A full path and LOAD_WITH_ALTERED_SEARCH_PATH: the DLL's own dependencies come from its folder too.
-  unique_hmodule module(LoadLibraryExA(path.c_str(), /*hFile=*/nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+  unique_hmodule module;
+  if (ExportOf<FARPROC>("kernel32.dll", "SetDefaultDllDirectories") != nullptr) {
+    // The loader knows LOAD_LIBRARY_SEARCH_SYSTEM32 (it came with SetDefaultDllDirectories): the DLL and
+    // every DLL it needs come from the system folder alone.
+    module.reset(LoadLibraryExA(name, /*hFile=*/nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+  } else {
+    auto folder = ReadFolder([](LPSTR buffer, UINT size) { return ::GetSystemDirectoryA(buffer, size); });
+    if (!folder.ok()) return platform::Failed<unique_hmodule>(folder.error);
+    std::string path = std::move(folder.value);
+    if (path.back() != '\\') path += '\\';
+    path += name;
+    // A full path and LOAD_WITH_ALTERED_SEARCH_PATH: the DLL's own dependencies come from its folder too.
+    module.reset(LoadLibraryExA(path.c_str(), /*hFile=*/nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+  }
   if (!module) return platform::Failed<unique_hmodule>(GetLastError());
   return platform::Succeeded(std::move(module));
 }
@@ -152,14 +182,6 @@ WinError Win32System::SetDllFolder(const std::string& folder) {
 }
 
 std::uint32_t Win32System::GetUserDefaultLCID() { return ::GetUserDefaultLCID(); }
-
-WinResult<std::int64_t> Win32System::QueryPerformanceCounter() {
-  LARGE_INTEGER counter;
-  if (!::QueryPerformanceCounter(&counter)) return platform::Failed<std::int64_t>(GetLastError());
-  return platform::Succeeded<std::int64_t>(counter.QuadPart);
-}
-
-std::uint32_t Win32System::GetTickCount() { return ::GetTickCount(); }
 
 void Win32System::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
@@ -222,23 +244,53 @@ WinResult<std::string> Win32System::WindowsDirectory() {
 
 bool Win32System::IsUserAnAdmin() { return ::IsUserAnAdmin() != FALSE; }
 
-WinError Win32System::RunProcessAndWait(const std::string& commandLine, std::uint32_t creationFlags, int showWindow) {
+WinResult<std::string> Win32System::RunProcessCapturingOutput(const std::string& commandLine,
+                                                              std::uint32_t creationFlags, int showWindow,
+                                                              std::size_t maxBytes) {
+  // Only the write end is inherited: a child holding the read end would keep the pipe open.
+  SECURITY_ATTRIBUTES inheritable{};
+  inheritable.nLength = sizeof inheritable;
+  inheritable.bInheritHandle = TRUE;
+  unique_handle readEnd;
+  unique_handle writeEnd;
+  if (!CreatePipe(readEnd.put(), writeEnd.put(), &inheritable, /*nSize=*/0)) {
+    return platform::Failed<std::string>(GetLastError());
+  }
+  if (!SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, /*dwFlags=*/0)) {
+    return platform::Failed<std::string>(GetLastError());
+  }
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
   startup.wShowWindow = static_cast<WORD>(showWindow);
+  startup.hStdOutput = writeEnd.get();  // standard input and error stay null: neither is used
   PROCESS_INFORMATION process{};
   std::vector<char> mutableCommandLine(commandLine.begin(), commandLine.end());
   mutableCommandLine.push_back('\0');
   if (!CreateProcessA(/*lpApplicationName=*/nullptr, mutableCommandLine.data(), /*lpProcessAttributes=*/nullptr,
-                      /*lpThreadAttributes=*/nullptr, /*bInheritHandles=*/FALSE, creationFlags,
+                      /*lpThreadAttributes=*/nullptr, /*bInheritHandles=*/TRUE, creationFlags,
                       /*lpEnvironment=*/nullptr, /*lpCurrentDirectory=*/nullptr, &startup, &process)) {
-    return GetLastError();
+    return platform::Failed<std::string>(GetLastError());
   }
   unique_handle processHandle(process.hProcess);
   unique_handle threadHandle(process.hThread);
-  if (WaitForSingleObject(processHandle.get(), INFINITE) == WAIT_FAILED) return GetLastError();
-  return ERROR_SUCCESS;
+  writeEnd.reset();
+  // The output ends when the process does: the end of the pipe would come only once every copy of its
+  // write end is closed, and a console host that inherited one may hold it long after the interpreter
+  // ended. Whatever is in the pipe is read meanwhile, so that a full pipe never blocks the program.
+  WinResult<std::string> output = platform::Succeeded(std::string());
+  for (;;) {
+    const DWORD waited = WaitForSingleObject(processHandle.get(), kOutputPollMs);
+    const WinError waitError = waited == WAIT_FAILED ? GetLastError() : ERROR_SUCCESS;
+    output.error = ReadAvailable(readEnd.get(), maxBytes, output.value);
+    if (output.error == ERROR_SUCCESS) output.error = waitError;
+    if (!output.ok()) break;
+    if (waited == WAIT_OBJECT_0 || output.value.size() >= maxBytes) break;
+  }
+  // Past the bound the program's further writes fail once the read end is gone, and it ends.
+  readEnd.reset();
+  if (WaitForSingleObject(processHandle.get(), INFINITE) == WAIT_FAILED && output.ok()) output.error = GetLastError();
+  return output;
 }
 
 WinResult<platform::KernelObjectPtr> Win32System::CreateNamedMapping(const std::string& name, std::uint32_t sizeLow) {
@@ -388,6 +440,37 @@ WinResult<platform::ProcessTokenPtr> Win32System::OpenProcessPrimaryToken(std::u
     return platform::Failed<platform::ProcessTokenPtr>(GetLastError());
   }
   return platform::Succeeded<platform::ProcessTokenPtr>(std::make_unique<Win32ProcessToken>(std::move(primary)));
+}
+
+namespace {
+
+// GetTokenInformation of one fixed-size class on this process's own token.
+template <class Information>
+WinResult<Information> OwnTokenInformation(TOKEN_INFORMATION_CLASS kind) {
+  unique_handle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()))
+    return platform::Failed<Information>(GetLastError());
+  Information information{};
+  DWORD length = 0;
+  if (!GetTokenInformation(token.get(), kind, &information, sizeof information, &length)) {
+    return platform::Failed<Information>(GetLastError());
+  }
+  return platform::Succeeded(information);
+}
+
+}  // namespace
+
+WinResult<platform::TokenElevationType> Win32System::OwnElevationType() {
+  const auto type = OwnTokenInformation<TOKEN_ELEVATION_TYPE>(TokenElevationType);
+  if (!type.ok()) return platform::Failed<platform::TokenElevationType>(type.error);
+  return platform::Succeeded(static_cast<platform::TokenElevationType>(type.value));
+}
+
+WinResult<platform::ProcessTokenPtr> Win32System::OpenLinkedToken() {
+  const auto linked = OwnTokenInformation<TOKEN_LINKED_TOKEN>(TokenLinkedToken);
+  if (!linked.ok()) return platform::Failed<platform::ProcessTokenPtr>(linked.error);
+  return platform::Succeeded<platform::ProcessTokenPtr>(
+      std::make_unique<Win32ProcessToken>(unique_handle(linked.value.LinkedToken)));
 }
 
 }  // namespace velora::win32

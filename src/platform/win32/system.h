@@ -15,8 +15,6 @@ class Win32System final : public platform::SystemApi {
   platform::WinError SetDefaultDllDirectories(std::uint32_t flags) override;
   platform::WinError SetDllFolder(const std::string& folder) override;
   std::uint32_t GetUserDefaultLCID() override;
-  platform::WinResult<std::int64_t> QueryPerformanceCounter() override;
-  std::uint32_t GetTickCount() override;
   void Sleep(std::uint32_t milliseconds) override;
   platform::WinResult<platform::OsVersionInfo> VersionFacts(platform::VersionRecord record) override;
   std::uint16_t GetProcessorArchitecture() override;
@@ -25,8 +23,9 @@ class Win32System final : public platform::SystemApi {
   platform::WinResult<std::string> SystemDirectory() override;
   platform::WinResult<std::string> WindowsDirectory() override;
   bool IsUserAnAdmin() override;
-  platform::WinError RunProcessAndWait(const std::string& commandLine, std::uint32_t creationFlags,
-                                       int showWindow) override;
+  platform::WinResult<std::string> RunProcessCapturingOutput(const std::string& commandLine,
+                                                             std::uint32_t creationFlags, int showWindow,
+                                                             std::size_t maxBytes) override;
   platform::WinResult<platform::KernelObjectPtr> CreateNamedMapping(const std::string& name,
                                                                     std::uint32_t sizeLow) override;
   platform::WinError ShellOpen(const std::string& verb, const std::string& file, const std::string& parameters,
@@ -40,6 +39,8 @@ class Win32System final : public platform::SystemApi {
   platform::WinResult<std::string> AnsiToUtf8(const std::string& ansiText) override;
   platform::WinResult<std::string> ConvertOemToAnsi(const std::string& oemText) override;
   platform::WinResult<platform::ProcessTokenPtr> OpenProcessPrimaryToken(std::uint32_t processId) override;
+  platform::WinResult<platform::TokenElevationType> OwnElevationType() override;
+  platform::WinResult<platform::ProcessTokenPtr> OpenLinkedToken() override;
 
   platform::WinResult<platform::WaitableProcessPtr> OpenProcessToWaitFor(std::uint32_t processId) override;
   platform::WinResult<std::uint32_t> OwnSessionId() override;
