@@ -1,13 +1,5 @@
-# Cross-compiles for 32-bit Windows with the posix-threaded MinGW-w64 compilers
-# (the win32 thread model has no std::mutex, which GoogleTest needs).
-set(CMAKE_SYSTEM_NAME Windows)
+# The shipped flavour: 32-bit Windows (PE32, i386), its test programs under Wine's 32-bit loader.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Test programs run under Wine in a prefix that belongs to this build tree.
-set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run;${CMAKE_BINARY_DIR}/wineprefix")
+set(VELORA_MINGW_TRIPLE i686-w64-mingw32)
+set(VELORA_WINE_ARCH win32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -9,12 +9,21 @@ set -euo pipefail
 cd "$(dirname "$(realpath "$0")")/.."
 
 scripts/install-deps.sh
-cmake --preset windows >/dev/null
-cmake --build --preset windows
+# shellcheck source=scripts/lib/wine-flavour.sh
+. scripts/lib/wine-flavour.sh
+if [ "$wine_flavour" = x64 ]; then
+  preset=windows-x64 arch=win64
+  echo "The demo runs the x86-64 build of the updater under Wine's 64-bit loader: $wine_flavour_reason."
+else
+  preset=windows arch=win32
+fi
+# Both Wine tiers, as by default: the demo needs the box robot and the stand-in product of the e2e tier.
+cmake --preset "$preset" -DVELORA_WINE_TIERS="win32;e2e" >/dev/null
+cmake --build --preset "$preset"
 
-build=$PWD/build/windows
+build=$PWD/build/$preset
 demo=$PWD/build/demo
-prefix=$demo/wineprefix
+prefix=$demo/wineprefix-$arch
 mkdir -p "$demo"
 
 interactive=0
@@ -22,8 +31,8 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   export WINE_ENV_DISPLAY=$DISPLAY
   interactive=1
 fi
-scripts/wine-env.sh ensure "$prefix"
-eval "$(scripts/wine-env.sh print "$prefix")"
+scripts/wine-env.sh ensure "$prefix" "$arch"
+eval "$(scripts/wine-env.sh print "$prefix" "$arch")"
 trap 'scripts/wine-env.sh down "$prefix"' EXIT
 
 repo=$PWD

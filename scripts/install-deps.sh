@@ -4,9 +4,11 @@ set -euo pipefail
 
 packages=(cmake g++ make libgtest-dev googletest libbenchmark-dev
           g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
+          g++-mingw-w64-x86-64 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
           wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick osslsigncode openssl
           clang lld llvm clang-tidy clang-format libclang-rt-14-dev)
 # clang, lld and llvm (llvm-ar for LTO archives): the windows-clang build and the fuzz targets;
+# the x86-64 MinGW packages: the x86-64 build that the Wine tiers run where the host runs no 32-bit code;
 # libclang-rt-14-dev: libFuzzer and the sanitizer runtimes for clang; clang-tidy, clang-format: the habits.
 
 sudo_cmd=()

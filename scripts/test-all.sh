@@ -5,9 +5,15 @@
 # summary. The Wine tiers take turns on one prefix and leave a core idle, so the exe built with clang and
 # the fuzz targets are built and run beside them, in the background. Every check is listed in that one
 # CTest run as a test labelled "ci", so its summary covers them too. Prints each stage's time.
+# The Wine tiers run against the shipped 32-bit exe where this host runs 32-bit code, with the e2e tier
+# once more against the x86-64 build; elsewhere, or with VELORA_WINE_FLAVOUR=x64, both tiers run against
+# the x86-64 build and only the static checks look at the 32-bit exe (scripts/lib/wine-flavour.sh).
 set -euo pipefail
 cd "$(dirname "$(realpath "$0")")/.."
 fuzz_seconds=${VELORA_FUZZ_SECONDS:-20}
+# shellcheck source=scripts/lib/wine-flavour.sh
+. scripts/lib/wine-flavour.sh
+echo "== Wine tiers: $wine_flavour ($wine_flavour_reason)"
 
 mkdir -p build/all/logs
 ci_tests=()
@@ -53,24 +59,51 @@ check format scripts/format.sh check
 stage configure-host-asan cmake --preset host-asan
 check tidy scripts/tidy.sh build/host-asan
 stage build-host-asan cmake --build --preset host-asan
-stage build-windows bash -c 'cmake --preset windows && cmake --build --preset windows'
+# Each Wine tier runs against one build; the shipped exe is built and statically checked on every host.
+# Where the 32-bit exe runs, the x86-64 build's e2e tier runs in the background in its own prefix, beside
+# the 32-bit tiers (which take turns on theirs and leave a core idle), as the check ci.e2e-x64.
+trees=(host-asan windows)
+if [ "$wine_flavour" = x86 ]; then
+  stage build-windows bash -c "cmake --preset windows -DVELORA_WINE_TIERS='win32;e2e' && cmake --build --preset windows"
+  background e2e-x64 bash -c 'cmake --preset windows-x64 -DVELORA_WINE_TIERS=e2e && cmake --build --preset windows-x64 &&
+    scripts/wine-env.sh ensure build/windows-x64/wineprefix win64 &&
+    ctest --test-dir build/windows-x64 -L e2e --output-on-failure --timeout 600'
+else
+  stage build-windows bash -c "cmake --preset windows -DVELORA_WINE_TIERS='' && cmake --build --preset windows"
+  stage build-windows-x64 bash -c "cmake --preset windows-x64 -DVELORA_WINE_TIERS='win32;e2e' &&
+    cmake --build --preset windows-x64"
+  trees+=(windows-x64)
+fi
 background windows-clang bash -c 'cmake --preset windows-clang && cmake --build --preset windows-clang &&
   bash tests/foundation/check-size.sh build/windows-clang/VeloraUpdate.exe build/windows-clang/embedded/payload.bin &&
   bash tests/foundation/check-imports.sh build/windows-clang/VeloraUpdate.exe &&
   bash tests/foundation/check-pe.sh build/windows-clang/VeloraUpdate.exe'
 background fuzz bash -c 'scripts/wait-for-status.sh build/all/logs/windows-clang.status && fuzz/run-fuzz.sh '"$fuzz_seconds"
 
-prefix=build/windows/wineprefix
-trap 'wait; scripts/wine-env.sh down "$prefix"' EXIT
-# Start the prefix's servers before CTest lists the Wine test programs, with their output sent away, so
-# that none of them holds CTest's output pipe.
-stage wine-prefix scripts/wine-env.sh ensure "$prefix"
+# Both prefixes are stopped at the end, whichever ran; the one the main CTest run uses is started before
+# CTest lists the Wine test programs, with its servers' output sent away, so that none of them holds
+# CTest's output pipe.
+trap 'wait; scripts/wine-env.sh down build/windows/wineprefix; scripts/wine-env.sh down build/windows-x64/wineprefix' EXIT
+if [ "$wine_flavour" = x86 ]; then
+  stage wine-prefix scripts/wine-env.sh ensure build/windows/wineprefix win32
+else
+  stage wine-prefix scripts/wine-env.sh ensure build/windows-x64/wineprefix win64
+fi
 
 echo "== stage times so far"
 printf '   %s\n' "${timings[@]}"
-# One CTest run over both build trees and the checks, so that one summary covers all of them.
+# One CTest run over the build trees and the checks, so that one summary covers all of them.
 {
-  printf 'subdirs("%s" "%s")\n' "$PWD/build/host-asan" "$PWD/build/windows"
+  printf 'subdirs('; printf '"%s" ' "${trees[@]/#/$PWD/build/}"; printf ')\n'
   printf '%s\n' "${ci_tests[@]}"
 } >build/all/CTestTestfile.cmake
-ctest --test-dir build/all --output-on-failure --timeout 600 -j2
+status=0
+ctest --test-dir build/all --output-on-failure --timeout 600 -j2 || status=$?
+echo "== Wine tiers: $wine_flavour ($wine_flavour_reason)"
+if [ "$wine_flavour" = x86 ]; then
+  echo "   win32 and e2e against build/windows/VeloraUpdate.exe (32-bit); e2e also against build/windows-x64 (x86-64, ci.e2e-x64)"
+else
+  echo "   win32 and e2e against build/windows-x64/VeloraUpdate.exe (x86-64); the 32-bit exe's static checks only"
+fi
+scripts/skipped-tests.sh build/all/Testing/Temporary/LastTest.log
+exit $status

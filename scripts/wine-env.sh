@@ -1,18 +1,29 @@
 #!/usr/bin/env bash
 # One Wine prefix per build tree, with its own Xvfb display and a persistent wineserver.
-#   wine-env.sh ensure PREFIX   create the prefix once, start Xvfb and the servers if they are not running
-#   wine-env.sh down PREFIX     stop the wineserver and Xvfb of that prefix
-#   wine-env.sh print PREFIX    print the environment (export lines) to reach the prefix
+#   wine-env.sh ensure PREFIX [ARCH]   create the prefix once, start Xvfb and the servers if they are not running
+#   wine-env.sh down PREFIX            stop the wineserver and Xvfb of that prefix
+#   wine-env.sh print PREFIX [ARCH]    print the environment (export lines) to reach the prefix
+# ARCH is win32 (the default: Debian's "wine", whose 32-bit loader runs 32- and 64-bit programs) or
+# win64 (Wine's 64-bit loader alone, for x86-64 programs on hosts that run no 32-bit code). Under win64,
+# "wine" and the scripts built on it (wineboot, winepath) reach the 64-bit loader through scripts/wine64/.
 # With WINE_ENV_DISPLAY set (for example to the user's own display), that display is used instead of Xvfb.
 # The servers are started with their output sent to /dev/null and detached, so that they never hold
 # the output pipe of the process that started them (CTest waits on it otherwise).
 set -euo pipefail
 
-cmd=${1:?usage: wine-env.sh ensure|down|print PREFIX}
+cmd=${1:?usage: wine-env.sh ensure|down|print PREFIX [win32|win64]}
 prefix=$(realpath -m "${2:?prefix folder}")
+arch=${3:-win32}
 state="$prefix.env"
+here=$(dirname "$(realpath "$0")")
 
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+case "$arch" in
+  win32) loader_env=() ;;
+  win64) loader_env=(WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64 "PATH=$here/wine64:$PATH") ;;
+  *) echo "unknown Wine architecture $arch (win32 or win64)" >&2; exit 2 ;;
+esac
+[ ${#loader_env[@]} -eq 0 ] || export "${loader_env[@]}"
 
 start_xvfb() {
   local n=90
@@ -65,7 +76,9 @@ down() {
 case "$cmd" in
   ensure) ensure ;;
   down) down ;;
-  print) xvfb_alive && . "$state"; printf 'export WINEPREFIX=%q WINEDEBUG=-all WINEDLLOVERRIDES=%q DISPLAY=%q\n' \
-           "$prefix" "$WINEDLLOVERRIDES" "${DISPLAY:-}" ;;
+  print) xvfb_alive && . "$state"; printf 'export WINEPREFIX=%q WINEDEBUG=-all WINEDLLOVERRIDES=%q DISPLAY=%q' \
+           "$prefix" "$WINEDLLOVERRIDES" "${DISPLAY:-}"
+         [ ${#loader_env[@]} -eq 0 ] || printf ' %q' "${loader_env[@]}"
+         echo ;;
   *) echo "unknown command $cmd" >&2; exit 2 ;;
 esac

@@ -21,17 +21,24 @@ ChunkSource ChunksOf(platform::OpenFile& file) {
   return [&file] { return file.Read(kChunkSize); };
 }
 
+void LanguageFileReader::Fail(platform::WinError error) {
+  readError_ = error;
+  ended_ = true;
+  buffer_.clear();
+  position_ = 0;
+}
+
 bool LanguageFileReader::Refill() {
   if (ended_) return false;
   auto chunk = source_();
   position_ = 0;
   if (!chunk.ok()) {
-    readError_ = chunk.error;
-    ended_ = true;
-    buffer_.clear();
+    Fail(chunk.error);
     return false;
   }
   buffer_ = std::move(chunk.value);
+  bytesRead_ += buffer_.size();
+  if (bytesRead_ > kMaxLanguageFileBytes) Fail(win::kErrorInvalidData);
   if (buffer_.empty()) ended_ = true;
   return !ended_;
 }
@@ -44,6 +51,10 @@ std::optional<std::string> LanguageFileReader::TryNextLine() {
     std::size_t end = position_;
     while (end < buffer_.size() && !IsLineEndOrSpecial(data[end])) ++end;
     line.append(data + position_, end - position_);
+    if (line.size() > kMaxLanguageLineBytes) {
+      Fail(win::kErrorInvalidData);
+      break;
+    }
     anyByte = anyByte || end > position_;
     if (end == buffer_.size()) {
       position_ = end;

@@ -20,7 +20,15 @@ using ChunkSource = std::function<platform::WinResult<std::string>()>;
 /// Reads an already open file from its current position in chunks; a failed ReadFile gives its error.
 ChunkSource ChunksOf(platform::OpenFile& file);
 
-/// Splits a language file into lines. Lines have no length limit and may hold any byte, NUL included.
+/// Bounds on what a language file may be: the product's files are a few hundred KiB with lines of a
+/// sentence or two, while a file a user planted in a writable product folder could make every lookup
+/// of this elevated program read without end. Past either bound the file reads as damaged.
+inline constexpr std::size_t kMaxLanguageLineBytes = std::size_t{64} * 1024;
+inline constexpr std::size_t kMaxLanguageFileBytes = std::size_t{1024} * 1024;
+
+/// Splits a language file into lines, which may hold any byte, NUL included. A line longer than
+/// kMaxLanguageLineBytes, or a file longer than kMaxLanguageFileBytes, ends the lines with the read error
+/// kErrorInvalidData.
 class LanguageFileReader {
  public:
   explicit LanguageFileReader(ChunkSource source) : source_(std::move(source)) {}
@@ -33,11 +41,13 @@ class LanguageFileReader {
 
  private:
   bool Refill();
+  void Fail(platform::WinError error);
 
   ChunkSource source_;
   std::string buffer_;
   std::size_t position_ = 0;
   bool ended_ = false;
+  std::size_t bytesRead_ = 0;
   platform::WinError readError_ = 0;
 };
 

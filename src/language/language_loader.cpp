@@ -49,18 +49,22 @@ std::optional<bool> TryListsLocale(const std::string& codes, std::uint32_t local
   }
 }
 
-// Every entry of the language folder named "*.lng" without a "!", in the order Windows lists them.
+// Every entry of the language folder named "*.lng" without a "!", in the order Windows lists them, up to
+// kMaxLanguageFiles besides the two default files, which are always taken: each file listed is read when
+// the language is chosen, and a writable folder could hold any number of them.
 void ListLanguageFiles(const LanguageContext& language) {
   LanguageTable& table = language.table;
   // A missing or empty folder lists nothing, which the check of the default files then reports.
   const auto listing = language.platform.files.FindFiles(language.productFolder + "language\\*.lng");
   for (const auto& entry : listing.value) {
     if (entry.name.find('!') != std::string::npos) continue;
+    const std::string lower = LowerAscii(entry.name);
+    const bool isDefault = lower == kRussianFile || lower == kEnglishFile;
+    if (!isDefault && table.LangFiles.size() >= kMaxLanguageFiles) continue;
     const auto index = static_cast<std::int32_t>(table.LangFiles.size());
     table.LangFiles.push_back(entry.name);
     table.LangNames.emplace_back();
     table.LangVersions.push_back(0);
-    const std::string lower = LowerAscii(entry.name);
     if (lower == kRussianFile) {
       table.RussianLang = index;
     } else if (lower == kEnglishFile) {

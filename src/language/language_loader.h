@@ -2,11 +2,16 @@
 // choice, and makes it current.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "language/language_context.h"
 
 namespace velora {
+
+/// The most language files taken from the folder besides "russian.lng" and "english.lng": the product
+/// ships a few dozen.
+inline constexpr std::size_t kMaxLanguageFiles = 256;
 
 /// True when a language file is current; false after a fixed-text box naming the missing or faulty file.
 [[nodiscard]] bool LoadLanguage(const LanguageContext& language);

@@ -13,6 +13,7 @@ constexpr std::uint32_t kErrorPathNotFound = 3;
 constexpr std::uint32_t kErrorAccessDenied = 5;
 constexpr std::uint32_t kErrorInvalidHandle = 6;
 constexpr std::uint32_t kErrorNotEnoughMemory = 8;
+constexpr std::uint32_t kErrorInvalidData = 13;
 constexpr std::uint32_t kErrorWriteFault = 29;
 constexpr std::uint32_t kErrorReadFault = 30;
 constexpr std::uint32_t kErrorSharingViolation = 32;

@@ -19,9 +19,12 @@ std::uint32_t NumberAt(const std::string& image, std::size_t offset) {
   return value;
 }
 
-/// The PE32 certificate-table entry (data directory entry 4) of the image: its offset and size.
+/// The certificate-table entry (data directory entry 4) of the image: its offset and size. The directory
+/// starts 96 bytes into a PE32 optional header (the shipped exe) and 112 into a PE32+ one (x86-64).
 std::pair<std::uint32_t, std::uint32_t> CertificateEntry(const std::string& image) {
-  const std::size_t entry = NumberAt(image, 0x3C) + 24 + 96 + 4 * 8;
+  const std::size_t optionalHeader = NumberAt(image, 0x3C) + 24;
+  const bool pe32Plus = (NumberAt(image, optionalHeader) & 0xFFFF) == 0x20B;
+  const std::size_t entry = optionalHeader + (pe32Plus ? 112 : 96) + 4 * 8;
   return {NumberAt(image, entry), NumberAt(image, entry + 4)};
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,10 @@ class FakeFiles final : public platform::FileApi {
     std::string rootFolder;
     std::string name;
     bool replaceIfExists;
+    bool operator==(const RenameRecord&) const = default;
+    friend std::ostream& operator<<(std::ostream& out, const RenameRecord& r) {
+      return out << r.file << " [" << r.rootFolder << "] " << r.name << (r.replaceIfExists ? " replace" : "");
+    }
   };
 
   explicit FakeFiles(Journal& journal) : journal_(journal) {}

@@ -76,12 +76,9 @@ TEST_F(RunLogTest, ALogPastOneMebibyteBecomesTheOldLogReplacingTheOlderOne) {
     rotated.Write("fresh");
     EXPECT_EQ(machine.files.Contents(kOldLogPath), full);
     EXPECT_EQ(machine.files.Contents(kLogPath), kBom + kStamp + "fresh\r\n");
-    ASSERT_EQ(machine.files.Renames().size(), 1u);
-    const auto& rename = machine.files.Renames()[0];
-    EXPECT_EQ(rename.file, kLogPath);
-    EXPECT_EQ(rename.rootFolder, "");
-    EXPECT_EQ(rename.name, "c:\\users\\u\\appdata\\local\\temp\\VeloraUpdate.old.log");
-    EXPECT_TRUE(rename.replaceIfExists);
+    const fakes::FakeFiles::RenameRecord toFullPath{kLogPath, "",
+                                                    "c:\\users\\u\\appdata\\local\\temp\\VeloraUpdate.old.log", true};
+    EXPECT_EQ(machine.files.Renames(), std::vector{toFullPath});
     ASSERT_EQ(machine.files.Moves().size(), byHandle ? 0u : 1u);
     if (!byHandle) {
       EXPECT_EQ(machine.files.Moves()[0].flags, 0x1u);  // MOVEFILE_REPLACE_EXISTING

@@ -66,12 +66,8 @@ TEST_F(InstallTest, WithoutCheckAnExistingFileIsReplacedThroughAFlushedTemporary
   // The copy is on disk before it replaces the file, through its own handle relative to the folder's.
   ASSERT_GE(fake.journal.size(), 2u);
   EXPECT_EQ(fake.journal[fake.journal.size() - 2], std::string("FlushFileBuffers ") + kTemp);
-  ASSERT_EQ(fake.files.Renames().size(), 1u);
-  const auto& rename = fake.files.Renames()[0];
-  EXPECT_EQ(rename.file, kTemp);
-  EXPECT_EQ(rename.rootFolder, "c:\\velora");
-  EXPECT_EQ(rename.name, "vlfw.3bs");
-  EXPECT_TRUE(rename.replaceIfExists);
+  const fakes::FakeFiles::RenameRecord inFolder{kTemp, "c:\\velora", "vlfw.3bs", true};
+  EXPECT_EQ(fake.files.Renames(), std::vector{inFolder});
   EXPECT_TRUE(fake.files.Moves().empty());
   EXPECT_EQ(fake.files.OpenHandleCount(), 0);
 }
@@ -79,47 +75,28 @@ TEST_F(InstallTest, WithoutCheckAnExistingFileIsReplacedThroughAFlushedTemporary
 // A system that refuses a rename relative to a folder handle (Wine) is given the full path the folder's
 // handle reports; one that cannot rename through a handle at all (XP) moves the closed copy by name.
 TEST_F(InstallTest, WhereTheRenameByHandleIsRefusedOrMissingTheCopyStillReplacesTheFile) {
-  struct Row {
-    const char* name;
-    bool refusesRoot;
-    bool renamesByHandle;
-    std::vector<fakes::FakeFiles::RenameRecord> renames;
-    std::size_t moves;
-  };
-  const std::vector<Row> rows = {
-      {"root refused",
-       true,
-       true,
-       {{kTemp, "c:\\velora", "vlfw.3bs", true}, {kTemp, "", "c:\\velora\\vlfw.3bs", true}},
-       0},
-      {"no rename by handle", false, false, {{kTemp, "c:\\velora", "vlfw.3bs", true}}, 1},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+  using Rename = fakes::FakeFiles::RenameRecord;
+  const Rename relative{kTemp, "c:\\velora", "vlfw.3bs", true};
+  for (const bool xp : {false, true}) {
+    SCOPED_TRACE(xp ? "no rename by handle" : "root refused");
     fakes::FakeWindows machine;
     machine.system.AddResource("VLFW", "3BS", newData);
     machine.files.AddFile(kData, DataFile(9));
-    machine.files.refusesRenameRoot = row.refusesRoot;
-    machine.files.renamesByHandle = row.renamesByHandle;
+    machine.files.refusesRenameRoot = !xp;
+    machine.files.renamesByHandle = !xp;
     const auto world = fakes::MakeTestSession(machine);
     EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(*world), "vlfw", "3bs", kData, false).outcome,
               InstallOutcome::Written);
     EXPECT_EQ(machine.files.Contents(kData), newData);
     EXPECT_EQ(machine.files.AllFiles().size(), 1u);
-    ASSERT_EQ(machine.files.Renames().size(), row.renames.size());
-    for (std::size_t i = 0; i < row.renames.size(); ++i) {
-      EXPECT_EQ(machine.files.Renames()[i].file, row.renames[i].file);
-      EXPECT_EQ(machine.files.Renames()[i].rootFolder, row.renames[i].rootFolder);
-      EXPECT_EQ(machine.files.Renames()[i].name, row.renames[i].name);
-      EXPECT_TRUE(machine.files.Renames()[i].replaceIfExists);
-    }
-    ASSERT_EQ(machine.files.Moves().size(), row.moves);
-    if (row.moves != 0) {
-      EXPECT_EQ(machine.files.Moves()[0].from, kTemp);
+    const std::vector<Rename> renames =
+        xp ? std::vector{relative} : std::vector{relative, Rename{kTemp, "", "c:\\velora\\vlfw.3bs", true}};
+    EXPECT_EQ(machine.files.Renames(), renames);
+    ASSERT_EQ(machine.files.Moves().size(), xp ? 1u : 0u);
+    if (xp) {
       EXPECT_EQ(machine.files.Moves()[0].to, kData);
       EXPECT_EQ(machine.files.Moves()[0].flags, 0x9u);  // MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH
     }
-    EXPECT_TRUE(machine.ui.boxes.empty());
   }
 }
 

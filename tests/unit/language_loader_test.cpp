@@ -82,6 +82,22 @@ TEST_F(LoadLanguageTest, CataloguesLngFilesWithoutAnExclamationMarkAndKnowsEngli
   EXPECT_TRUE(fake.ui.boxes.empty());
 }
 
+// Past 256 files the folder's further files are not taken, but the two default files always are.
+TEST_F(LoadLanguageTest, AtMost256FilesBesidesTheDefaultFilesAreCatalogued) {
+  for (int i = 0; i < 300; ++i) {
+    const std::string number = std::to_string(1000 + i);
+    Add("a" + number + ".lng", {.codes = "1031"});
+  }
+  Add("english.lng", {});
+  Add("russian.lng", {.name = "Russian", .codes = "1049"});
+  ASSERT_TRUE(Load(/*russian=*/true));
+  const auto& files = session->Language.LangFiles;
+  ASSERT_EQ(files.size(), 258u);
+  EXPECT_EQ(files[255], "a1255.lng");
+  EXPECT_EQ(files[256], "english.lng");
+  EXPECT_EQ(Current(), "russian.lng");
+}
+
 TEST_F(LoadLanguageTest, TheLastFileServingTheLocaleIsChosenAndItsHeaderValuesKept) {
   Add("english.lng", {.codes = "2057\r\n1033"});
   Add("us.lng", {.name = "US", .codes = "4105\r\n1033", .charset = "0"});

@@ -49,9 +49,28 @@ TEST(LanguageFileReader, ByteTwentySixEndsTheFileAndNulIsAnOrdinaryByte) {
             Lines{"a"});
 }
 
-TEST(LanguageFileReader, LinesHaveNoLengthLimit) {
-  const std::string longLine(300000, 'x');
-  EXPECT_EQ(LinesOf(longLine + "\r\nshort", 16 * 1024), (Lines{longLine, "short"}));
+// 64 KiB a line and 1 MiB a file are read; a byte more is a damaged file, and the line it is in is lost.
+TEST(LanguageFileReader, LinesAndFilesPastTheirBoundsAreAReadError) {
+  const std::string longest(64 * 1024, 'x');
+  const std::string mebibyte = std::string(1024 * 1024 - 6, '\n') + "last\r\n";
+  struct Row {
+    std::string bytes;
+    std::string lastLine;
+    platform::WinError error;
+  };
+  const std::vector<Row> rows = {
+      {longest + "\r\nshort", "short", 0},
+      {longest + "\r\n" + longest + "y\r\nshort", longest, 13},  // ERROR_INVALID_DATA
+      {mebibyte, "last", 0},
+      {mebibyte + "x", "last", 13},
+  };
+  for (const Row& row : rows) {
+    LanguageFileReader reader(FromBytes(row.bytes, 16 * 1024));
+    std::string last;
+    while (auto line = reader.TryNextLine()) last = *line;
+    EXPECT_EQ(last, row.lastLine);
+    EXPECT_EQ(reader.ReadError(), row.error);
+  }
 }
 
 TEST(IsHeaderOf, MatchesWholeKeysWithoutRegardToCaseAfterTrimming) {

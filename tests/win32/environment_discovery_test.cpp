@@ -25,7 +25,7 @@ class DiscoveryOnWindows : public ::testing::Test {
     RegDeleteKeyA(HKEY_CURRENT_USER, (std::string("Software\\Orvane\\") + kAppName).c_str());  // discovery makes it
   }
 
-  /// Writes the entry as an installer of the given bitness would: a 32-bit one without a view flag.
+  /// Writes the entry in the given view: KEY_WOW64_32KEY lands where a 32-bit installer's plain write does.
   void WriteEntry(REGSAM view, const std::string& command) {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEntry.c_str(), /*Reserved=*/0, /*lpClass=*/nullptr,
@@ -69,7 +69,7 @@ TEST_F(DiscoveryOnWindows, AnEntryInTheSixtyFourBitViewGivesTheFolder) {
 }
 
 TEST_F(DiscoveryOnWindows, AThirtyTwoBitInstallersEntryIsFoundUnderWow6432Node) {
-  WriteEntry(/*view=*/0, "C:\\Apps\\Velora32\\uninst.exe");
+  WriteEntry(KEY_WOW64_32KEY, "C:\\Apps\\Velora32\\uninst.exe");
   EXPECT_EQ(DiscoverProductFolder(), "C:\\Apps\\Velora32\\");
   EXPECT_EQ(session_->Environment.UninstallKeyPathWow,
             std::string("Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + kAppName);

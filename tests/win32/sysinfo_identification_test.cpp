@@ -113,9 +113,10 @@ TEST_F(SysinfoOnWine, StartUpInThe64BitPrefixReadsThe64BitRegistryView) {
     EXPECT_EQ(opened.value->ReadString("Marker").value, marker);
   }
 
-  // A 32-bit program's plain open is redirected to WOW6432Node and does not see it.
+  // The 32-bit view (where a 32-bit program's plain open is redirected, to WOW6432Node) does not see it.
   HKEY plain = nullptr;
-  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kTestKey, /*ulOptions=*/0, KEY_READ, &plain), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kTestKey, /*ulOptions=*/0, KEY_READ | KEY_WOW64_32KEY, &plain),
+            ERROR_FILE_NOT_FOUND);
   if (plain != nullptr) RegCloseKey(plain);
   RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kTestKey, KEY_WOW64_64KEY, /*Reserved=*/0);
 }
