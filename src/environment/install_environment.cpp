@@ -1,6 +1,7 @@
 #include "environment/install_environment.h"
 
 #include <optional>
+#include <string_view>
 
 #include "base/path_rule.h"
 #include "environment/message_box.h"
@@ -9,7 +10,9 @@
 namespace velora {
 namespace {
 
-const std::string kShellFoldersKeyPath = std::string(kWindowsKeyPath) + "Explorer\\Shell Folders";
+// Spelled whole, not joined at start-up: the exe runs no constructor before its entry.
+constexpr const char* kShellFoldersKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+static_assert(std::string_view(kShellFoldersKeyPath).starts_with(kWindowsKeyPath));
 constexpr const char* kUninstallString = "UninstallString";
 
 /// The folder of an uninstall command: everything up to the last "\" before its final character, which

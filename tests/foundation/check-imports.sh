@@ -29,7 +29,7 @@ first_version() {
     SetUnhandledExceptionFilter|SizeofResource|Sleep|\
     TerminateProcess|TlsGetValue|UnhandledExceptionFilter|VirtualProtect|VirtualQuery|WaitForMultipleObjects|\
     WaitForSingleObject|WideCharToMultiByte|WriteFile) echo 5.0 ;;
-    CreateToolhelp32Snapshot|OpenFileMappingA|Process32FirstW|Process32NextW) echo 5.0 ;;
+    CreateToolhelp32Snapshot|lstrcmpiW|OpenFileMappingA|Process32FirstW|Process32NextW) echo 5.0 ;;
     ProcessIdToSessionId|WTSGetActiveConsoleSessionId) echo 5.1 ;;
     # advapi32
     CryptAcquireContextA|CryptCreateHash|CryptDestroyHash|CryptGetHashParam|CryptHashData|CryptReleaseContext|\
