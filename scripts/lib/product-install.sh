@@ -4,15 +4,16 @@
 
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velora'
 
-# set_up_product FOLDER: a fresh installation in FOLDER (a Unix path inside the prefix's drive C:).
+# set_up_product FOLDER [SIZE]: a fresh installation in FOLDER (a Unix path inside the prefix's drive C:),
+# its data file SIZE bytes long (by default the shipped file's 2146760).
 set_up_product() {
-  local product=$1
+  local product=$1 size=${2:-2146760}
   rm -rf "$product"
   mkdir -p "$product/language"
   cp "$(find "$build/tests/e2e" -name velora.exe -print -quit)" "$product/velora.exe"
   local lng
   for lng in english.lng russian.lng; do cp "$(find "$build/tests/e2e" -name "$lng" -print -quit)" "$product/language/"; done
-  bash "$repo/scripts/make-payload.sh" "$product/vlfw.3bs" 2146760 0
+  bash "$repo/scripts/make-payload.sh" "$product/vlfw.3bs" "$size" 0
   printf 'hold=vlfw.3bs\nrelease_on_quit=1\n' >"$product/velora-standin.ini"
   : >"$product/velora-standin.log"
   wine reg add "$uninstall_key" /v UninstallString /d "$(winepath -w "$product")\\uninst.exe" /f /reg:64 >/dev/null

@@ -46,14 +46,17 @@ class UpdateSequence {
       return kExitFailed;
     }
     quietMode_ = session_.Startup.StartMode == "modest";
-    const bool runApp = quietMode_ && session_.Arguments.size() > 1 && LowerAscii(session_.Arguments[1]) == "runapp";
+    runApp_ = quietMode_ && session_.Arguments.size() > 1 && LowerAscii(session_.Arguments[1]) == "runapp";
     // A damaged package must not cost the user the running product: checked before it is told to quit.
     if (!OwnFileIsIntact(language_, log_)) return kExitFailed;
+    // Quiet mode writes the whole copy while the product still runs, which is then away only for the
+    // replacement; a copy that cannot be written leaves it running, as a damaged package does.
+    if (quietMode_ && !StagePayload()) return kExitFailed;
     productToldToQuit_ = product_.TellToQuit(session_, log_);
     const int exitCode = UpdateClosedProduct();
     // With "runapp" the product runs afterwards: after every update that got as far as writing, and
     // on every path that ends early once this program has told a running product to quit.
-    if (runApp && (reachedTheWrite_ || productToldToQuit_)) StartProductOnceEnded();
+    if (runApp_ && !productStarted_ && (reachedTheWrite_ || productToldToQuit_)) StartProductOnceEnded();
     return exitCode;
   }
 
@@ -98,6 +101,7 @@ class UpdateSequence {
   // A product that guards against a second copy of itself refuses to start while its old copy still
   // holds the shared-memory object, so the old copy is waited for first.
   void StartProductOnceEnded() {
+    productStarted_ = true;  // one start a run, whichever way it goes
     if (product_.RunsUntold()) {
       log_.Write("the product still runs, as it could not be told to quit: it is not started a second time");
       return;
@@ -115,10 +119,13 @@ class UpdateSequence {
       return *declined;
     }
     reachedTheWrite_ = true;
-    const InstallOutcome outcome = InstallPayload();
+    // Interactive mode stages the copy only after the install question's Yes, so a No leaves nothing.
+    const InstallOutcome outcome = (quietMode_ || StagePayload()) ? ReplaceWithPayload() : InstallOutcome::Failed;
+    // With "runapp" the product is back before the folder's size is recorded.
+    if (runApp_) StartProductOnceEnded();
     if (!RecordFolderSize(session_, log_)) return kExitFailed;
     // A failed write is not followed by the completion question, which would report it as done. In quiet
-    // mode the product is started by Run.
+    // mode the product is started above.
     if (!quietMode_ && outcome == InstallOutcome::Written && AskToStartProduct(language_, settings_)) {
       StartProductOnceEnded();
     }
@@ -171,15 +178,26 @@ class UpdateSequence {
     return std::nullopt;
   }
 
-  InstallOutcome InstallPayload() {
-    const std::string destination =
-        session_.Environment.ProductFolder + settings_.PayloadBaseName + "." + settings_.PayloadKind;
-    const InstallResult installed = InstallEmbeddedFile(language_, settings_.PayloadBaseName, settings_.PayloadKind,
-                                                        destination, /*checkVersions=*/false);
+  std::string PayloadDestination() const {
+    return session_.Environment.ProductFolder + settings_.PayloadBaseName + "." + settings_.PayloadKind;
+  }
+
+  // The copy written and flushed beside the data file; false, after its box, when it cannot be.
+  bool StagePayload() {
+    payload_.emplace(language_, settings_.PayloadBaseName, settings_.PayloadKind, PayloadDestination(),
+                     /*checkVersions=*/false);
+    const InstallResult staged = payload_->Stage();
+    if (staged.outcome == InstallOutcome::Written) return true;
+    log_.WriteFailure("data file not written: " + PayloadDestination(), staged.error);
+    return false;
+  }
+
+  InstallOutcome ReplaceWithPayload() {
+    const InstallResult installed = payload_->Replace();
     if (installed.outcome == InstallOutcome::Written) {
-      log_.Write("data file written: " + destination);
+      log_.Write("data file written: " + PayloadDestination());
     } else {
-      log_.WriteFailure("data file not written: " + destination, installed.error);
+      log_.WriteFailure("data file not written: " + PayloadDestination(), installed.error);
     }
     return installed.outcome;
   }
@@ -189,7 +207,10 @@ class UpdateSequence {
   const DriverSettings& settings_;
   RunLog& log_;
   RunningProduct product_;
+  std::optional<EmbeddedFileInstall> payload_;  ///< the data file's copy, from staged until it replaced the file
   bool quietMode_ = false;
+  bool runApp_ = false;
+  bool productStarted_ = false;
   bool productToldToQuit_ = false;
   bool reachedTheWrite_ = false;
 };

@@ -203,49 +203,79 @@ bool UserAcceptsOlderFile(const LanguageContext& language, const std::string& de
                      text);
 }
 
-// The outcome, or the error of the step that failed; the temporary copy is gone again by the time this
-// returns unless it replaced the destination.
-platform::WinResult<InstallOutcome> Install(const LanguageContext& language, const std::string& resourceName,
-                                            const std::string& fileKind, const std::string& destinationPath,
-                                            bool checkVersions) {
-  const auto resource = language.platform.system.LoadModuleResource(resourceName, fileKind);
-  if (!resource.ok()) return platform::Failed<InstallOutcome>(resource.error);
-  platform::FileApi& files = language.platform.files;
-  // The folder is opened once and checked; the copy replaces its file through handles, never a name
-  // a link in the folder part could lead elsewhere.
-  const std::string folderPath = FolderOf(destinationPath);
-  const auto folder = platform::OpenCheckedFolder(files, FolderPathForOpen(folderPath));
-  if (!folder.ok()) return platform::Failed<InstallOutcome>(folder.error);
-  TemporaryCopy copy(files, destinationPath);
-  if (const auto error = copy.Write(resource.value); error != win::kErrorSuccess) {
-    return platform::Failed<InstallOutcome>(error);
-  }
+}  // namespace
 
-  VersionComparison versions;
-  if (checkVersions && IsComparedKind(fileKind) && IsExistingFile(files, destinationPath)) {
-    versions = CompareVersions(language, fileKind, copy, destinationPath);
-  }
-  InstallOutcome outcome = InstallOutcome::Written;
-  if (versions.older && !UserAcceptsOlderFile(language, destinationPath, versions)) {
-    outcome = InstallOutcome::Declined;
-  } else if (const auto error = copy.ReplaceIn(*folder.value, destinationPath.substr(folderPath.size()));
-             error != win::kErrorSuccess) {
-    return platform::Failed<InstallOutcome>(error);
-  }
-  if (versions.older) ShowProgress(language.platform.progress, "", "");
-  return platform::Succeeded(outcome);
+struct EmbeddedFileInstall::Staged {
+  Staged(platform::FileApi& files, const std::string& destinationPath, platform::OpenFilePtr openedFolder,
+         std::string folderPathOf)
+      : folder(std::move(openedFolder)), folderPath(std::move(folderPathOf)), copy(files, destinationPath) {}
+
+  platform::OpenFilePtr folder;  ///< the destination's folder, opened and checked
+  std::string folderPath;
+  TemporaryCopy copy;
+};
+
+EmbeddedFileInstall::EmbeddedFileInstall(const LanguageContext& language, std::string resourceName,
+                                         std::string fileKind, std::string destinationPath, bool checkVersions)
+    : language_(language),
+      resourceName_(std::move(resourceName)),
+      fileKind_(std::move(fileKind)),
+      destinationPath_(std::move(destinationPath)),
+      checkVersions_(checkVersions) {}
+
+EmbeddedFileInstall::~EmbeddedFileInstall() = default;
+
+InstallResult EmbeddedFileInstall::Failure(platform::WinError error) const {
+  // The temporary copy is gone by now; the installed file was never touched.
+  ShowFixedError(language_.platform.ui, language_.startup, language_.names, "Can't install file " + destinationPath_,
+                 "Не удается установить файл " + destinationPath_);
+  return {InstallOutcome::Failed, error};
 }
 
-}  // namespace
+InstallResult EmbeddedFileInstall::Stage() {
+  const auto resource = language_.platform.system.LoadModuleResource(resourceName_, fileKind_);
+  if (!resource.ok()) return Failure(resource.error);
+  platform::FileApi& files = language_.platform.files;
+  // The folder is opened once and checked; the copy replaces its file through handles, never a name
+  // a link in the folder part could lead elsewhere.
+  std::string folderPath = FolderOf(destinationPath_);
+  auto folder = platform::OpenCheckedFolder(files, FolderPathForOpen(folderPath));
+  if (!folder.ok()) return Failure(folder.error);
+  auto staged = std::make_unique<Staged>(files, destinationPath_, std::move(folder.value), std::move(folderPath));
+  if (const auto error = staged->copy.Write(resource.value); error != win::kErrorSuccess) {
+    staged.reset();  // a partly written copy goes before the box
+    return Failure(error);
+  }
+  staged_ = std::move(staged);
+  return {InstallOutcome::Written};
+}
+
+InstallResult EmbeddedFileInstall::Replace() {
+  if (staged_ == nullptr) return Failure(win::kErrorInvalidHandle);  // nothing staged
+  platform::FileApi& files = language_.platform.files;
+  VersionComparison versions;
+  if (checkVersions_ && IsComparedKind(fileKind_) && IsExistingFile(files, destinationPath_)) {
+    versions = CompareVersions(language_, fileKind_, staged_->copy, destinationPath_);
+  }
+  InstallOutcome outcome = InstallOutcome::Written;
+  if (versions.older && !UserAcceptsOlderFile(language_, destinationPath_, versions)) {
+    outcome = InstallOutcome::Declined;
+  } else if (const auto error =
+                 staged_->copy.ReplaceIn(*staged_->folder, destinationPath_.substr(staged_->folderPath.size()));
+             error != win::kErrorSuccess) {
+    staged_.reset();
+    return Failure(error);
+  }
+  staged_.reset();
+  if (versions.older) ShowProgress(language_.platform.progress, "", "");
+  return {outcome};
+}
 
 InstallResult InstallEmbeddedFile(const LanguageContext& language, const std::string& resourceName,
                                   const std::string& fileKind, const std::string& destinationPath, bool checkVersions) {
-  const auto installed = Install(language, resourceName, fileKind, destinationPath, checkVersions);
-  if (installed.ok()) return {installed.value};
-  // The temporary copy is gone by now; the installed file was never touched.
-  ShowFixedError(language.platform.ui, language.startup, language.names, "Can't install file " + destinationPath,
-                 "Не удается установить файл " + destinationPath);
-  return {InstallOutcome::Failed, installed.error};
+  EmbeddedFileInstall install(language, resourceName, fileKind, destinationPath, checkVersions);
+  if (const InstallResult staged = install.Stage(); staged.outcome != InstallOutcome::Written) return staged;
+  return install.Replace();
 }
 
 }  // namespace velora

@@ -3,6 +3,7 @@
 // installed copy is replaced only after the user agrees.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "language/language_context.h"
@@ -17,8 +18,38 @@ struct [[nodiscard]] InstallResult {
   platform::WinError error = 0;  ///< Windows' error of the step that failed, when outcome is Failed
 };
 
-/// Failures are reported in the "Can't install file" box and returned as Failed; the installed file
-/// is then as it was. The question before an older file replaces a newer one is asked in the current
+/// The embedded file on its way to its destination in two steps, so that whatever uses the destination
+/// need let go of it only for the second: Stage writes and flushes the whole copy beside the destination,
+/// Replace puts it in its place. A staged copy that has not replaced the destination is removed through
+/// its handle when this ends. Failures are reported in the "Can't install file" box and returned as
+/// Failed; the installed file is then as it was.
+class EmbeddedFileInstall {
+ public:
+  EmbeddedFileInstall(const LanguageContext& language, std::string resourceName, std::string fileKind,
+                      std::string destinationPath, bool checkVersions);
+  EmbeddedFileInstall(const EmbeddedFileInstall&) = delete;
+  EmbeddedFileInstall& operator=(const EmbeddedFileInstall&) = delete;
+  ~EmbeddedFileInstall();
+
+  /// Written once the copy is staged, Failed when it cannot be written.
+  InstallResult Stage();
+  /// After a successful Stage: asks before an older file replaces a newer one, where versions are
+  /// checked, and replaces the destination with the staged copy.
+  InstallResult Replace();
+
+ private:
+  struct Staged;
+  InstallResult Failure(platform::WinError error) const;
+
+  const LanguageContext& language_;
+  const std::string resourceName_;
+  const std::string fileKind_;
+  const std::string destinationPath_;
+  const bool checkVersions_;
+  std::unique_ptr<Staged> staged_;
+};
+
+/// Stage and Replace at once. The question before an older file replaces a newer one is asked in the current
 /// language, when one is loaded.
 InstallResult InstallEmbeddedFile(const LanguageContext& language, const std::string& resourceName,
                                   const std::string& fileKind, const std::string& destinationPath, bool checkVersions);

@@ -138,10 +138,10 @@ class UpdaterTest : public ::testing::Test {
     return copy;
   }
 
-  /// How many lines of the stand-in's log hold event (" start cmd=", " ready", " refused", " quit").
-  static int StandInEvents(const char* event) {
+  /// How many lines of the stand-in's log hold event (" start cmd=", " ready", " refused", " quit", " saw ").
+  static int StandInEvents(const std::string& event, const std::string& folder = kProductFolder) {
     int count = 0;
-    for (const auto& line : StandInLogLines(kProductFolder)) count += line.find(event) != std::string::npos;
+    for (const auto& line : StandInLogLines(folder)) count += line.find(event) != std::string::npos;
     return count;
   }
   int StartsLogged() const { return StandInEvents(" start cmd="); }

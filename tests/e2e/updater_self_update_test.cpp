@@ -1,7 +1,10 @@
-// A running product updating itself through "modest runapp": the updater waits for it to end, and the
-// product runs again afterwards, also when the update fails; a product that refuses a second copy of
-// itself is started only once its old copy has ended; a damaged package leaves the product alone.
+// A running product updating itself through "modest runapp": the updater writes the whole copy first,
+// then waits for the product to end, and the product runs again afterwards, also when the update fails;
+// a product that refuses a second copy of itself is started only once its old copy has ended; a damaged
+// package, or a copy that cannot be written, leaves the product alone.
 #include <windows.h>
+
+#include <cstdlib>
 
 #include "updater_fixture.h"
 
@@ -30,14 +33,17 @@ class SelfUpdateTest : public UpdaterTest {
   }
 };
 
-TEST_F(SelfUpdateTest, QuietRunappWaitsForAProductThatNeedsASecondToLetGo) {
-  Installation install(SelfUpdatingInstall("hold=vlfw.3bs\r\nrelease_on_quit=1\r\nquit_delay_ms=1000\r\n"));
+TEST_F(SelfUpdateTest, QuietRunappStagesTheCopyThenWaitsForAProductThatNeedsASecondToLetGo) {
+  Installation install(SelfUpdatingInstall(
+      "hold=vlfw.3bs\r\nrelease_on_quit=1\r\nquit_delay_ms=1000\r\nlook_at_quit=~vlfw.3bs\r\n"));
   const std::string before = *ReadFileBytes(install.path(kDataFileName));
   auto product = StartStandIn(kProductFolder);
 
   const RobotResult result = RunUpdater({}, L"modest runapp");
 
   EXPECT_TRUE(result.boxes.empty()) << FormatLog(result);
+  // The whole copy was there before the product was told to quit.
+  EXPECT_EQ(StandInEvents(" saw ~vlfw.3bs " + std::to_string(embedded_.size())), 1);
   EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten));
   ExpectDataFile(/*written=*/true, before);
   ExpectSizeRecorded(RegistryView::Bits64);
@@ -123,6 +129,38 @@ TEST_F(SelfUpdateTest, ADamagedPackageLeavesTheRunningProductAlone) {
     EXPECT_EQ(line.find("told it to quit"), std::string::npos) << line;
     EXPECT_EQ(line.find("product was started"), std::string::npos) << line;
   }
+}
+
+// A drive with less room than the copy needs: the copy fails part way, before the product is told anything.
+class SelfUpdateOnAFullDriveTest : public SelfUpdateTest {
+ protected:
+  void SetUp() override {
+    const char* fullDrive = std::getenv("VELORA_FULL_DRIVE_FOLDER");
+    if (fullDrive == nullptr) GTEST_SKIP() << "needs the 2 MiB tmpfs of the e2e.full_drive CTest entry";
+    folder_ = WinePath(fullDrive) + "\\Velora\\";
+  }
+  std::string folder_;
+};
+
+TEST_F(SelfUpdateOnAFullDriveTest, ACopyThatCannotBeWrittenLeavesTheRunningProductAlone) {
+  InstallSpec spec = SelfUpdatingInstall("hold=vlfw.3bs\r\nrelease_on_quit=1\r\n");
+  spec.folder = folder_;
+  Installation install(spec);
+  const std::string before = *ReadFileBytes(install.path(kDataFileName));
+  auto product = StartStandIn(folder_);
+
+  const RobotResult result = RunUpdater({}, L"modest runapp");
+
+  ASSERT_EQ(result.boxes.size(), 1u) << FormatLog(result);
+  EXPECT_EQ(result.boxes[0].text, "Can't install file " + folder_ + "vlfw.3bs");
+  EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitFailed));
+  EXPECT_EQ(WaitForSingleObject(product.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the product was closed";
+  EXPECT_EQ(StandInEvents(" quit", folder_), 0);
+  EXPECT_EQ(StandInEvents(" start cmd=", folder_), 1);
+  EXPECT_FALSE(TildeFileExists(folder_));
+  TerminateProcess(product.get(), 0);  // it holds the data file, which is read next
+  WaitForSingleObject(product.get(), 5000);
+  EXPECT_TRUE(*ReadFileBytes(install.path(kDataFileName)) == before) << "the data file changed";
 }
 
 }  // namespace

@@ -488,11 +488,17 @@ TEST_P(ProductWaitTest, WaitsForTheOldCopyBeforeTheWriteAndTheStart) {
   EXPECT_LT(FirstCall("GetWindowThreadProcessId"), FirstCall("PostMessage"));
   EXPECT_LT(FirstCall("OpenProcess 77"), FirstCall("PostMessage"));
   EXPECT_LT(wait, FirstCall("GetTokenInformation TokenLinkedToken"));
+  const auto staged = FirstCall("CreateFile " + std::string(kFolder) + "~vlfw.3bs");
+  const auto replaced = FirstCall("RenameByHandle ");
   if (path.arguments.empty()) {
     EXPECT_EQ(fake.ui.boxes.size(), 2u);  // the install and completion questions
+    EXPECT_LT(FirstCall("MessageBox"), staged);  // staged only after the install question's Yes
   } else {
-    EXPECT_LT(wait, FirstCall("CreateFile " + std::string(kFolder) + "~vlfw.3bs"));
+    // The whole copy is written and flushed while the product runs; only the replacement waits for it.
+    EXPECT_LT(FirstCall("FlushFileBuffers " + std::string(kFolder) + "~vlfw.3bs"), FirstCall("PostMessage"));
+    EXPECT_LT(wait, replaced);
   }
+  EXPECT_LT(staged, replaced);
   EXPECT_EQ(ProductStarts(), 1u);
   EXPECT_TRUE(Logged("the product has ended"));
 }

@@ -9,6 +9,7 @@
 //   save_state_ms=<n>                          after WM_QUIT let go of the held file at once, then save
 //                                              its state this long, still holding "velora_memfile"
 //   exit_at_once=1                             log the start and end: a program that only records it ran
+//   look_at_quit=<file relative to the folder>  at WM_QUIT log "saw <file> <size>" or "did not see <file>"
 #include <windows.h>
 
 #include <cstdio>
@@ -117,6 +118,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         continue;
       }
       log.Write("quit");
+      if (const std::string& looked = settings["look_at_quit"]; !looked.empty()) {
+        WIN32_FILE_ATTRIBUTE_DATA found{};
+        log.Write(GetFileAttributesExA((folder + looked).c_str(), GetFileExInfoStandard, &found)
+                      ? "saw " + looked + " " + std::to_string(found.nFileSizeLow)
+                      : "did not see " + looked);
+      }
       if (saveStateMs > 0) {
         held.reset();
         log.Write("saving state");
