@@ -59,11 +59,12 @@ measure() {
   echo "$label: product downtime (WM_QUIT to restart), median of $runs: ${downtime} ms   [${downtimes[*]}]"
   echo "$label: floor (cmd.exe copies the data file), median of $runs: ${floor} ms   [${copies[*]}]"
   awk -v l="$label" -v d="$downtime" -v f="$floor" 'BEGIN { if (f > 0) printf "%s: ratio to the floor: %.2f\n", l, d / f }'
-  eval "${label//[^a-z0-9]/_}_downtime=$downtime"
+  last_downtime=$downtime
 }
 
+last_downtime=0
 measure "2 MiB" "$build/VeloraUpdate.exe" 2146760
+small_downtime=$last_downtime
 measure "64 MiB" "$big_build/VeloraUpdate.exe" "$big_size"
-# shellcheck disable=SC2154  # set by measure
-awk -v small="$_2_mib_downtime" -v big="$_64_mib_downtime" \
+awk -v small="$small_downtime" -v big="$last_downtime" \
   'BEGIN { if (small > 0) printf "64 MiB downtime / 2 MiB downtime: %.2f\n", big / small }'

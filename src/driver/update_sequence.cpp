@@ -121,8 +121,10 @@ class UpdateSequence {
     reachedTheWrite_ = true;
     // Interactive mode stages the copy only after the install question's Yes, so a No leaves nothing.
     const InstallOutcome outcome = (quietMode_ || StagePayload()) ? ReplaceWithPayload() : InstallOutcome::Failed;
-    // With "runapp" the product is back before the folder's size is recorded.
+    // With "runapp" the product is back before the folder's size is recorded; the replaced file goes
+    // before that.
     if (runApp_) StartProductOnceEnded();
+    payload_.reset();
     if (!RecordFolderSize(session_, log_)) return kExitFailed;
     // A failed write is not followed by the completion question, which would report it as done. In quiet
     // mode the product is started above.

@@ -21,6 +21,20 @@ constexpr std::size_t kWriteChunk = std::size_t{64} * 1024;
 // "~8" appended, for when a name is taken by something this program cannot remove.
 constexpr int kScratchNames = 9;
 
+// Deletes the file at path, or a link there itself, through a handle opened without following a link:
+// never through the name, which a link could lead elsewhere. What the handle shows to lie elsewhere is
+// left alone. Windows before Vista, which has no links to files, deletes by name.
+void RemoveWhatStandsAt(platform::FileApi& files, const std::string& path) {
+  auto opened = files.OpenWithFlags(path, win::kDelete | win::kFileReadAttributes,
+                                    win::kFileShareRead | win::kFileShareWrite | win::kFileShareDelete,
+                                    win::kOpenExisting, win::kFileAttributeNormal | win::kFileFlagOpenReparsePoint);
+  if (!opened.ok() || platform::CheckOpenedAtItsName(files, *opened.value, path) != win::kErrorSuccess) return;
+  if (opened.value->MarkForDeletion() == win::kErrorProcNotFound) {
+    opened.value.reset();
+    static_cast<void>(files.Delete(path));
+  }
+}
+
 // The "~" copy beside the destination, written and flushed whole, and deleted again when it does not end
 // up as the destination. It is only ever written to a file this run created: whatever stands at its name
 // (a copy a killed run left, or a link planted in a folder users may write) is deleted first, a link
@@ -40,7 +54,7 @@ class TemporaryCopy {
     if (!created_ || replaced_) return;
     if (file_ != nullptr && file_->MarkForDeletion() != win::kErrorProcNotFound) return;
     file_.reset();
-    RemoveWhatStandsAt(path_);
+    RemoveWhatStandsAt(files_, path_);
   }
 
   const std::string& path() const { return path_; }
@@ -82,7 +96,7 @@ class TemporaryCopy {
     for (int name = 0; name < kScratchNames; ++name) {
       path_ = name == 0 ? firstName_ : firstName_ + "~" + std::to_string(name);
       // Nothing there, or something that cannot be removed: CREATE_NEW tells which.
-      RemoveWhatStandsAt(path_);
+      RemoveWhatStandsAt(files_, path_);
       // A link at the name is created as a link of its own, never followed to create its target; DELETE
       // lets the copy be renamed over the destination, or deleted, through this handle; GENERIC_READ lets
       // its version be read through it. No sharing: nobody changes it before it replaces the destination.
@@ -94,20 +108,6 @@ class TemporaryCopy {
       if (opened.error != win::kErrorFileExists && opened.error != win::kErrorAccessDenied) return opened;
     }
     return opened;
-  }
-
-  // Deletes the file at path, or a link there itself, through a handle opened without following a link:
-  // never through the name, which a link could lead elsewhere. What the handle shows to lie elsewhere
-  // is left alone. Windows before Vista, which has no links to files, deletes by name.
-  void RemoveWhatStandsAt(const std::string& path) {
-    auto opened = files_.OpenWithFlags(path, win::kDelete | win::kFileReadAttributes,
-                                       win::kFileShareRead | win::kFileShareWrite | win::kFileShareDelete,
-                                       win::kOpenExisting, win::kFileAttributeNormal | win::kFileFlagOpenReparsePoint);
-    if (!opened.ok() || platform::CheckOpenedAtItsName(files_, *opened.value, path) != win::kErrorSuccess) return;
-    if (opened.value->MarkForDeletion() == win::kErrorProcNotFound) {
-      opened.value.reset();
-      static_cast<void>(files_.Delete(path));
-    }
   }
 
   platform::FileApi& files_;
@@ -223,7 +223,32 @@ EmbeddedFileInstall::EmbeddedFileInstall(const LanguageContext& language, std::s
       destinationPath_(std::move(destinationPath)),
       checkVersions_(checkVersions) {}
 
-EmbeddedFileInstall::~EmbeddedFileInstall() = default;
+EmbeddedFileInstall::~EmbeddedFileInstall() { RemoveKeptInstalledFile(); }
+
+// A second name for the installed file ("~vlfw.3bs.old"), so that the replacement only drops a name and
+// a large file's space is freed once this object goes (after the product is back), not while the product
+// waits for the replacement. Only for a file nobody holds: while the product holds it, the second name
+// could not be removed again. Without it (held, no hard links on the drive, a name that cannot be freed)
+// the replacement frees the space itself.
+void EmbeddedFileInstall::KeepInstalledFile() {
+  platform::FileApi& files = language_.platform.files;
+  if (!files
+           .OpenWithFlags(destinationPath_, win::kDelete | win::kFileReadAttributes,
+                          win::kFileShareRead | win::kFileShareWrite | win::kFileShareDelete, win::kOpenExisting,
+                          win::kFileAttributeNormal | win::kFileFlagOpenReparsePoint)
+           .ok()) {
+    return;
+  }
+  const std::string kept = MakeTempName(destinationPath_) + ".old";
+  RemoveWhatStandsAt(files, kept);
+  if (files.AddHardLink(kept, destinationPath_) == win::kErrorSuccess) keptInstalledFile_ = kept;
+}
+
+void EmbeddedFileInstall::RemoveKeptInstalledFile() {
+  if (keptInstalledFile_.empty()) return;
+  RemoveWhatStandsAt(language_.platform.files, keptInstalledFile_);
+  keptInstalledFile_.clear();
+}
 
 InstallResult EmbeddedFileInstall::Failure(platform::WinError error) const {
   // The temporary copy is gone by now; the installed file was never touched.
@@ -260,11 +285,15 @@ InstallResult EmbeddedFileInstall::Replace() {
   InstallOutcome outcome = InstallOutcome::Written;
   if (versions.older && !UserAcceptsOlderFile(language_, destinationPath_, versions)) {
     outcome = InstallOutcome::Declined;
-  } else if (const auto error =
-                 staged_->copy.ReplaceIn(*staged_->folder, destinationPath_.substr(staged_->folderPath.size()));
-             error != win::kErrorSuccess) {
-    staged_.reset();
-    return Failure(error);
+  } else {
+    KeepInstalledFile();
+    if (const auto error =
+            staged_->copy.ReplaceIn(*staged_->folder, destinationPath_.substr(staged_->folderPath.size()));
+        error != win::kErrorSuccess) {
+      staged_.reset();
+      RemoveKeptInstalledFile();
+      return Failure(error);
+    }
   }
   staged_.reset();
   if (versions.older) ShowProgress(language_.platform.progress, "", "");

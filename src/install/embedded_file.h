@@ -20,8 +20,8 @@ struct [[nodiscard]] InstallResult {
 
 /// The embedded file on its way to its destination in two steps, so that whatever uses the destination
 /// need let go of it only for the second: Stage writes and flushes the whole copy beside the destination,
-/// Replace puts it in its place. A staged copy that has not replaced the destination is removed through
-/// its handle when this ends. Failures are reported in the "Can't install file" box and returned as
+/// Replace puts it in its place. A staged copy that has not replaced the destination, and the replaced
+/// file's second name kept during the replacement, are removed through their handles when this ends. Failures are reported in the "Can't install file" box and returned as
 /// Failed; the installed file is then as it was.
 class EmbeddedFileInstall {
  public:
@@ -40,6 +40,8 @@ class EmbeddedFileInstall {
  private:
   struct Staged;
   InstallResult Failure(platform::WinError error) const;
+  void KeepInstalledFile();
+  void RemoveKeptInstalledFile();
 
   const LanguageContext& language_;
   const std::string resourceName_;
@@ -47,6 +49,7 @@ class EmbeddedFileInstall {
   const std::string destinationPath_;
   const bool checkVersions_;
   std::unique_ptr<Staged> staged_;
+  std::string keptInstalledFile_;  ///< the installed file's second name while it is replaced; empty: none
 };
 
 /// Stage and Replace at once. The question before an older file replaces a newer one is asked in the current

@@ -68,6 +68,9 @@ class FileApi {
   [[nodiscard]] virtual WinError Delete(const std::string& path) = 0;
   /// MoveFileExA.
   [[nodiscard]] virtual WinError Move(const std::string& from, const std::string& to, std::uint32_t flags) = 0;
+  /// CreateHardLinkA(link, existing, no security attributes): a second name for the same file; it fails
+  /// where link names anything already, or the file system has no hard links.
+  [[nodiscard]] virtual WinError AddHardLink(const std::string& link, const std::string& existing) = 0;
   /// Every entry matching a wildcard pattern, in the order Windows lists them; an empty list (and
   /// kErrorFileNotFound or kErrorPathNotFound) when nothing matches.
   virtual WinResult<std::vector<DirectoryEntry>> FindFiles(const std::string& pattern) = 0;

@@ -58,7 +58,8 @@ struct LocalTime {
 /// user's token (QuerySessionUserToken) with CreateEnvironmentBlock(token, without this process's
 /// environment) and CreateProcessAsUserW(token, ..., no inherited handles, CREATE_UNICODE_ENVIRONMENT,
 /// that block, directory, STARTUPINFO with the desktop "winsta0\default"), every function looked up at
-/// run time. An empty directory is the current one; the new process's handles are closed at once.
+/// run time. An empty directory is the current one. It returns once the new process is ready for input
+/// (WaitForInputIdle, at most 5 s; at once for a program without a window), then closes its handles.
 class ProcessToken {
  public:
   virtual ~ProcessToken() = default;  ///< CloseHandle

@@ -1,10 +1,10 @@
 // What every implementation of the file seam must do as Windows does it: share modes and the sharing
-// violation, moves with and without replacing, attributes, wildcard listings, appending writes and
-// the link count. One suite, instantiated over the host's fake and over the real adapter under Wine,
+// violation, moves with and without replacing, attributes, wildcard listings, appending writes, hard
+// links and the link count. One suite, instantiated over the host's fake and over the real adapter under Wine,
 // so the fake cannot drift from Windows unnoticed.
 //
 // A System type gives: a member `files` (the platform::FileApi), Root() (an empty scratch folder
-// ending in "\"), MakeFolder(path) and AddHardLink(existing, link).
+// ending in "\") and MakeFolder(path).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -188,8 +188,11 @@ TYPED_TEST_P(FileApiContract, InformationOfAnOpenFile) {
   EXPECT_EQ(file.value->Read(10).value, std::string(5, 'x'));  // fewer at the end
   EXPECT_EQ(file.value->Read(10).value, "");
 
-  this->system_.AddHardLink(this->At("data.bin"), this->At("second name.bin"));
+  // A second name for the same bytes; a name already taken is not one.
+  EXPECT_EQ(this->files().AddHardLink(this->At("second name.bin"), this->At("data.bin")), 0u);
   EXPECT_EQ(file.value->Information().value.links, 2u);
+  EXPECT_EQ(this->ContentsOf("second name.bin"), std::string(3000, 'x'));
+  EXPECT_EQ(this->files().AddHardLink(this->At("second name.bin"), this->At("data.bin")), win::kErrorAlreadyExists);
 }
 
 // A rename through a handle replaces only when asked, and the handle goes with the file; a folder opens

@@ -29,7 +29,7 @@ first_version() {
     SetUnhandledExceptionFilter|SizeofResource|Sleep|\
     TerminateProcess|TlsGetValue|UnhandledExceptionFilter|VirtualProtect|VirtualQuery|WaitForMultipleObjects|\
     WaitForSingleObject|WideCharToMultiByte|WriteFile) echo 5.0 ;;
-    CreateToolhelp32Snapshot|lstrcmpiW|OpenFileMappingA|Process32FirstW|Process32NextW) echo 5.0 ;;
+    CreateHardLinkA|CreateToolhelp32Snapshot|lstrcmpiW|OpenFileMappingA|Process32FirstW|Process32NextW) echo 5.0 ;;
     ProcessIdToSessionId|WTSGetActiveConsoleSessionId) echo 5.1 ;;
     # advapi32
     CryptAcquireContextA|CryptCreateHash|CryptDestroyHash|CryptGetHashParam|CryptHashData|CryptReleaseContext|\
@@ -38,7 +38,7 @@ first_version() {
     # user32 and gdi32
     CreateWindowExA|DefWindowProcA|DispatchMessageA|FindWindowA|GetMessageA|GetShellWindow|GetSystemMetrics|\
     GetWindowThreadProcessId|LoadCursorA|MessageBoxA|MessageBoxExA|OemToCharBuffA|PostMessageA|PostQuitMessage|\
-    RegisterClassExA|SetWindowPos|SetWindowTextA|ShowWindow|TranslateMessage|GetStockObject) echo 5.0 ;;
+    RegisterClassExA|SetWindowPos|SetWindowTextA|ShowWindow|TranslateMessage|WaitForInputIdle|GetStockObject) echo 5.0 ;;
     # shell32
     IsUserAnAdmin|SHGetFileInfoA|ShellExecuteA) echo 5.0 ;;
     # msvcrt, as XP's system copy has it

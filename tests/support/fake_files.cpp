@@ -340,6 +340,23 @@ platform::WinError FakeFiles::Delete(const std::string& path) {
   return win::kErrorSuccess;
 }
 
+// The new name gets its own copy of the file's bytes; both count one more link.
+platform::WinError FakeFiles::AddHardLink(const std::string& link, const std::string& existing) {
+  journal_.push_back("CreateHardLink " + link + " -> " + existing);
+  const std::string source = Key(existing);
+  const std::string target = Key(link);
+  if (auto error = Injected(FileOp::HardLink, target)) return *error;
+  const auto file = files_.find(source);
+  if (file == files_.end()) return folders_.count(source) ? win::kErrorAccessDenied : win::kErrorFileNotFound;
+  if (files_.count(target) != 0 || folders_.count(target) != 0) return win::kErrorAlreadyExists;
+  if (!ParentExists(target)) return win::kErrorPathNotFound;
+  ++file->second.links;
+  Node copy = file->second;
+  copy.displayPath = link;
+  files_.emplace(target, std::move(copy));
+  return win::kErrorSuccess;
+}
+
 platform::WinError FakeFiles::Move(const std::string& from, const std::string& to, std::uint32_t flags) {
   journal_.push_back("MoveFileEx " + from + " -> " + to);
   moves_.push_back({from, to, flags});

@@ -9,11 +9,6 @@ struct FakeFileSystem {
   FakeFileSystem() { files.AddFolder(Root()); }
   static std::string Root() { return "C:\\Contract\\"; }
   void MakeFolder(const std::string& path) { files.AddFolder(path); }
-  void AddHardLink(const std::string& existing, const std::string& link) {
-    files.AddFile(link, files.Contents(existing).value_or(""));
-    files.SetLinkCount(existing, 2);
-    files.SetLinkCount(link, 2);
-  }
 
   fakes::Journal journal;
   fakes::FakeFiles files{journal};

@@ -40,9 +40,6 @@ struct WindowsFileSystem {
   ~WindowsFileSystem() { RemoveTree(root); }
   const std::string& Root() const { return root; }
   void MakeFolder(const std::string& path) { CreateDirectoryA(path.c_str(), /*lpSecurityAttributes=*/nullptr); }
-  void AddHardLink(const std::string& existing, const std::string& link) {
-    CreateHardLinkA(link.c_str(), existing.c_str(), /*lpSecurityAttributes=*/nullptr);
-  }
 
   std::string root;
   win32::Win32Files files;

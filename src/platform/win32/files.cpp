@@ -147,6 +147,10 @@ WinError Win32Files::Move(const std::string& from, const std::string& to, std::u
   return ErrorOf(MoveFileExA(from.c_str(), to.c_str(), flags));
 }
 
+WinError Win32Files::AddHardLink(const std::string& link, const std::string& existing) {
+  return ErrorOf(CreateHardLinkA(link.c_str(), existing.c_str(), /*lpSecurityAttributes=*/nullptr));
+}
+
 WinResult<std::vector<platform::DirectoryEntry>> Win32Files::FindFiles(const std::string& pattern) {
   std::vector<platform::DirectoryEntry> entries;
   WIN32_FIND_DATAA data{};

@@ -12,6 +12,7 @@ class Win32Files : public platform::FileApi {
   platform::WinResult<std::uint32_t> Attributes(const std::string& path) override;
   platform::WinError Delete(const std::string& path) override;
   platform::WinError Move(const std::string& from, const std::string& to, std::uint32_t flags) override;
+  platform::WinError AddHardLink(const std::string& link, const std::string& existing) override;
   platform::WinResult<std::vector<platform::DirectoryEntry>> FindFiles(const std::string& pattern) override;
   platform::WinError SetCurrentFolder(const std::string& path) override;
   platform::WinResult<platform::OpenFilePtr> OpenWithFlags(const std::string& path, std::uint32_t access,

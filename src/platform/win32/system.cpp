@@ -93,6 +93,14 @@ struct WideProcessStart {
   }
   /// The folder to start in; null (the current one) when none was given.
   LPCWSTR Directory() const { return directory.empty() ? nullptr : directory.c_str(); }
+  /// The error of the call that created the process; after a success, returns once the program is ready
+  /// for input (at most kReadyWaitMs), so that this program's own exit does not slow the product's start.
+  WinError Started(BOOL created) const {
+    if (!created) return GetLastError();
+    WaitForInputIdle(process.hProcess, kReadyWaitMs);  // a program without a window returns at once
+    return ERROR_SUCCESS;
+  }
+  static constexpr DWORD kReadyWaitMs = 5000;
 
   std::wstring application;
   std::wstring commandLine;
@@ -135,9 +143,10 @@ class Win32ProcessToken final : public platform::ProcessToken {
     const auto createProcessWithToken = ExportOf<CreateProcessWithTokenWFn>("advapi32.dll", "CreateProcessWithTokenW");
     if (createProcessWithToken == nullptr) return ERROR_PROC_NOT_FOUND;
     WideProcessStart start(application, commandLine, directory, show);
-    return ErrorOf(createProcessWithToken(token_.get(), /*dwLogonFlags=*/0, start.application.c_str(),
-                                          start.commandLine.data(), /*dwCreationFlags=*/0, /*lpEnvironment=*/nullptr,
-                                          start.Directory(), &start.startup, &start.process));
+    return start.Started(createProcessWithToken(token_.get(), /*dwLogonFlags=*/0, start.application.c_str(),
+                                                start.commandLine.data(), /*dwCreationFlags=*/0,
+                                                /*lpEnvironment=*/nullptr, start.Directory(), &start.startup,
+                                                &start.process));
   }
 
  private:
@@ -553,10 +562,10 @@ class Win32SessionUserToken final : public platform::ProcessToken {
     // The interactive desktop of the user's session; a service's own desktop is invisible.
     wchar_t desktop[] = L"winsta0\\default";
     start.startup.lpDesktop = desktop;
-    return ErrorOf(createProcess(token_.get(), start.application.c_str(), start.commandLine.data(),
-                                 /*lpProcessAttributes=*/nullptr, /*lpThreadAttributes=*/nullptr,
-                                 /*bInheritHandles=*/FALSE, CREATE_UNICODE_ENVIRONMENT, environment.get(),
-                                 start.Directory(), &start.startup, &start.process));
+    return start.Started(createProcess(token_.get(), start.application.c_str(), start.commandLine.data(),
+                                       /*lpProcessAttributes=*/nullptr, /*lpThreadAttributes=*/nullptr,
+                                       /*bInheritHandles=*/FALSE, CREATE_UNICODE_ENVIRONMENT, environment.get(),
+                                       start.Directory(), &start.startup, &start.process));
   }
 
  private:
