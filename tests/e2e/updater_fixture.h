@@ -97,7 +97,9 @@ class UpdaterTest : public ::testing::Test {
   }
 
   /// After every run: no temporary copy is left, and the data file is either the embedded one or as before.
+  /// A product the run started again holds its data file by now: every stand-in is ended first.
   void ExpectDataFile(bool written, const std::string& before) {
+    StopStandIns();
     EXPECT_FALSE(TildeFileExists(kProductFolder));
     const auto now = ReadFileBytes(std::string(kProductFolder) + kDataFileName);
     ASSERT_TRUE(now);
