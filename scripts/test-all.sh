@@ -2,8 +2,9 @@
 # Everything from a clean clone: installs what is missing; checks the formatting; runs clang-tidy; builds
 # the unit tier under ASan + UBSan and the Windows preset, each configuration compiled once; then runs all
 # three test tiers (unit on the host; win32 and e2e under Wine) in one CTest run that ends with CTest's
-# summary. The Wine tiers take turns on one prefix and leave a core idle, so the exe built with clang and
-# the fuzz targets are built and run beside them, in the background. Every check is listed in that one
+# summary. The Wine tiers take turns on one prefix and leave a core idle, so the exe built with clang, the
+# fuzz targets and (on an x86 host) the x86-64 build's e2e tier are built and run beside them, in the
+# background. Every check is listed in that one
 # CTest run as a test labelled "ci", so its summary covers them too. Prints each stage's time.
 # The Wine tiers run against the shipped 32-bit exe where this host runs 32-bit code, with the e2e tier
 # once more against the x86-64 build; elsewhere, or with VELORA_WINE_FLAVOUR=x64, both tiers run against
@@ -78,7 +79,8 @@ background windows-clang bash -c 'cmake --preset windows-clang && cmake --build 
   bash tests/foundation/check-size.sh build/windows-clang/VeloraUpdate.exe build/windows-clang/embedded/payload.bin &&
   bash tests/foundation/check-imports.sh build/windows-clang/VeloraUpdate.exe &&
   bash tests/foundation/check-pe.sh build/windows-clang/VeloraUpdate.exe'
-background fuzz bash -c 'scripts/wait-for-status.sh build/all/logs/windows-clang.status && fuzz/run-fuzz.sh '"$fuzz_seconds"
+# The three background checks start together: while the Wine tiers wait on Wine, the cores are theirs.
+background fuzz fuzz/run-fuzz.sh "$fuzz_seconds"
 
 # Both prefixes are stopped at the end, whichever ran; the one the main CTest run uses is started before
 # CTest lists the Wine test programs, with its servers' output sent away, so that none of them holds

@@ -37,10 +37,6 @@ std::string WithControlsEscaped(std::string_view line) {
   return text;
 }
 
-}  // namespace
-
-namespace {
-
 constexpr std::uint32_t kLogFlags = win::kFileAttributeNormal | win::kFileFlagOpenReparsePoint;
 constexpr std::uint32_t kLogShare = win::kFileShareRead | win::kFileShareWrite;  // others may read it meanwhile
 

@@ -20,11 +20,11 @@ std::int32_t ReadLittleEndianAt(platform::OpenFile& file, std::uint64_t offset, 
   return static_cast<std::int32_t>(value);
 }
 
-// The same of path, opened without sharing; 0 also when the file is missing or held by another process.
-std::int32_t ReadLittleEndianAt(platform::FileApi& files, const std::string& path, std::uint64_t offset,
-                                std::size_t count) {
+// read of path, opened without sharing; 0 also when the file is missing or held by another process.
+std::int32_t ReadOpenedWithoutSharing(platform::FileApi& files, const std::string& path,
+                                      std::int32_t (*read)(platform::OpenFile&)) {
   auto opened = files.Open(path, win::kGenericRead, win::kFileShareNone, win::kOpenExisting);
-  return opened.ok() ? ReadLittleEndianAt(*opened.value, offset, count) : 0;
+  return opened.ok() ? read(*opened.value) : 0;
 }
 
 // The number before the first "." of a dotted version, which is then cut off up to and including the
@@ -52,23 +52,23 @@ std::optional<std::int32_t> TryReadLangVersionLine(platform::OpenFile& file) {
 
 }  // namespace
 
-std::int32_t ReadPakVersion(platform::FileApi& files, const std::string& path) {
-  return ReadLittleEndianAt(files, path, /*offset=*/6, /*count=*/2);
-}
-
-std::int32_t ReadCokVersion(platform::FileApi& files, const std::string& path) {
-  return ReadLittleEndianAt(files, path, /*offset=*/5, /*count=*/2);
-}
-
-std::int32_t Read3bsVersion(platform::FileApi& files, const std::string& path) {
-  return ReadLittleEndianAt(files, path, /*offset=*/6, /*count=*/1);
-}
-
 std::int32_t ReadPakVersion(platform::OpenFile& file) { return ReadLittleEndianAt(file, /*offset=*/6, /*count=*/2); }
 
 std::int32_t ReadCokVersion(platform::OpenFile& file) { return ReadLittleEndianAt(file, /*offset=*/5, /*count=*/2); }
 
 std::int32_t Read3bsVersion(platform::OpenFile& file) { return ReadLittleEndianAt(file, /*offset=*/6, /*count=*/1); }
+
+std::int32_t ReadPakVersion(platform::FileApi& files, const std::string& path) {
+  return ReadOpenedWithoutSharing(files, path, ReadPakVersion);
+}
+
+std::int32_t ReadCokVersion(platform::FileApi& files, const std::string& path) {
+  return ReadOpenedWithoutSharing(files, path, ReadCokVersion);
+}
+
+std::int32_t Read3bsVersion(platform::FileApi& files, const std::string& path) {
+  return ReadOpenedWithoutSharing(files, path, Read3bsVersion);
+}
 
 std::int32_t InstalledVersionFromHead(std::string_view head, bool is3bs) {
   const std::size_t offset = is3bs ? 5 : 4;

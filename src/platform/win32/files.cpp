@@ -81,20 +81,12 @@ class Win32File final : public platform::OpenFile {
   }
 
   WinError MarkForDeletion() override {
-    using SetFileInformationByHandleFn = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-    // Present from Windows Vista on.
-    const auto set = ExportOf<SetFileInformationByHandleFn>("kernel32.dll", "SetFileInformationByHandle");
-    if (set == nullptr) return ERROR_PROC_NOT_FOUND;
     FILE_DISPOSITION_INFO disposition{};
     disposition.DeleteFile = TRUE;
-    return ErrorOf(set(file_.get(), FileDispositionInfo, &disposition, sizeof disposition));
+    return SetInformation(FileDispositionInfo, &disposition, sizeof disposition);
   }
 
   WinError RenameTo(platform::OpenFile* rootFolder, const std::string& name, bool replaceIfExists) override {
-    using SetFileInformationByHandleFn = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-    // Present from Windows Vista on.
-    const auto set = ExportOf<SetFileInformationByHandleFn>("kernel32.dll", "SetFileInformationByHandle");
-    if (set == nullptr) return ERROR_PROC_NOT_FOUND;
     const std::wstring wideName = WideFromAnsi(name);
     const std::size_t nameBytes = wideName.size() * sizeof(wchar_t);
     // FILE_RENAME_INFO ends in the name's first character; the rest of the name follows it.
@@ -105,10 +97,18 @@ class Win32File final : public platform::OpenFile {
     info->RootDirectory = rootFolder == nullptr ? nullptr : static_cast<Win32File*>(rootFolder)->file_.get();
     info->FileNameLength = static_cast<DWORD>(nameBytes);
     std::memcpy(info->FileName, wideName.data(), nameBytes);
-    return ErrorOf(set(file_.get(), FileRenameInfo, info, static_cast<DWORD>(buffer.size())));
+    return SetInformation(FileRenameInfo, info, static_cast<DWORD>(buffer.size()));
   }
 
  private:
+  // SetFileInformationByHandle, present from Windows Vista on; kErrorProcNotFound before it.
+  WinError SetInformation(FILE_INFO_BY_HANDLE_CLASS kind, void* information, DWORD size) {
+    using SetFileInformationByHandleFn = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    const auto set = ExportOf<SetFileInformationByHandleFn>("kernel32.dll", "SetFileInformationByHandle");
+    if (set == nullptr) return ERROR_PROC_NOT_FOUND;
+    return ErrorOf(set(file_.get(), kind, information, size));
+  }
+
   // "\\?\C:\x" as "C:\x", and "\\?\UNC\server\share" as "\\server\share": as a path is written.
   static std::wstring WithoutLongPathPrefix(const std::wstring& path) {
     if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + path.substr(8);
