@@ -21,8 +21,8 @@ struct [[nodiscard]] InstallResult {
 /// The embedded file on its way to its destination in two steps, so that whatever uses the destination
 /// need let go of it only for the second: Stage writes and flushes the whole copy beside the destination,
 /// Replace puts it in its place. A staged copy that has not replaced the destination, and the replaced
-/// file's second name kept during the replacement, are removed through their handles when this ends. Failures are reported in the "Can't install file" box and returned as
-/// Failed; the installed file is then as it was.
+/// file's second name kept during the replacement, are removed through their handles when this ends. Failures are
+/// reported in the "Can't install file" box and returned as Failed; the installed file is then as it was.
 class EmbeddedFileInstall {
  public:
   EmbeddedFileInstall(const LanguageContext& language, std::string resourceName, std::string fileKind,

@@ -34,8 +34,8 @@ class SelfUpdateTest : public UpdaterTest {
 };
 
 TEST_F(SelfUpdateTest, QuietRunappStagesTheCopyThenWaitsForAProductThatNeedsASecondToLetGo) {
-  Installation install(SelfUpdatingInstall(
-      "hold=vlfw.3bs\r\nrelease_on_quit=1\r\nquit_delay_ms=1000\r\nlook_at_quit=~vlfw.3bs\r\n"));
+  Installation install(
+      SelfUpdatingInstall("hold=vlfw.3bs\r\nrelease_on_quit=1\r\nquit_delay_ms=1000\r\nlook_at_quit=~vlfw.3bs\r\n"));
   const std::string before = *ReadFileBytes(install.path(kDataFileName));
   auto product = StartStandIn(kProductFolder);
 

@@ -492,7 +492,7 @@ TEST_P(ProductWaitTest, WaitsForTheOldCopyBeforeTheWriteAndTheStart) {
   const auto staged = FirstCall("CreateFile " + std::string(kFolder) + "~vlfw.3bs");
   const auto replaced = FirstCall("RenameByHandle ");
   if (path.arguments.empty()) {
-    EXPECT_EQ(fake.ui.boxes.size(), 2u);  // the install and completion questions
+    EXPECT_EQ(fake.ui.boxes.size(), 2u);         // the install and completion questions
     EXPECT_LT(FirstCall("MessageBox"), staged);  // staged only after the install question's Yes
   } else {
     // The whole copy is written and flushed while the product runs; only the replacement waits for it.

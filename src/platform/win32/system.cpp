@@ -143,10 +143,9 @@ class Win32ProcessToken final : public platform::ProcessToken {
     const auto createProcessWithToken = ExportOf<CreateProcessWithTokenWFn>("advapi32.dll", "CreateProcessWithTokenW");
     if (createProcessWithToken == nullptr) return ERROR_PROC_NOT_FOUND;
     WideProcessStart start(application, commandLine, directory, show);
-    return start.Started(createProcessWithToken(token_.get(), /*dwLogonFlags=*/0, start.application.c_str(),
-                                                start.commandLine.data(), /*dwCreationFlags=*/0,
-                                                /*lpEnvironment=*/nullptr, start.Directory(), &start.startup,
-                                                &start.process));
+    return start.Started(createProcessWithToken(
+        token_.get(), /*dwLogonFlags=*/0, start.application.c_str(), start.commandLine.data(), /*dwCreationFlags=*/0,
+        /*lpEnvironment=*/nullptr, start.Directory(), &start.startup, &start.process));
   }
 
  private:
