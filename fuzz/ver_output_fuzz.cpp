@@ -37,8 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fake.system.processorArchitecture = (choice & 8) != 0 ? kAmd64 : kIntel;
   velora::fakes::InterpreterPrints(fake, out);
 
-  bool isWindows64 = false;
-  const std::string name = velora::GetWindowsName(fake.platform, includeVersion, isWindows64);
+  const velora::WindowsName windows = velora::GetWindowsName(fake.platform, includeVersion);
+  const std::string& name = windows.text;
+  const bool isWindows64 = windows.isWindows64;
 
   Check(name.rfind("Microsoft Windows ", 0) == 0);
   Check(isWindows64 == (name.find(" 64") != std::string::npos));

@@ -207,8 +207,7 @@ bool RunningProduct::TellToQuitInUsersSessions(Session& session, RunLog& log) {
     const std::string mapping = "Session\\" + std::to_string(listedSession.id) + "\\" + kProductMappingName;
     if (system.OpenExistingMapping(mapping) == win::kErrorSuccess) add(listedSession.id);
   }
-  const std::string executable = session.Environment.ProductFolder + session.Names.AppName + ".exe";
-  auto processes = system.OpenProcessesOfImage(executable);
+  auto processes = system.OpenProcessesOfImage(ProductExecutablePath(session));
   if (processes.ok()) {
     for (const std::uint32_t id : processes.value.sessionIds) add(id);
     process_ = std::move(processes.value.processes);
@@ -257,13 +256,17 @@ void RunningProduct::WaitForEnd(RunLog& log) {
   }
 }
 
+std::string ProductExecutablePath(const Session& session) {
+  return session.Environment.ProductFolder + session.Names.AppName + ".exe";
+}
+
 ProductStart StartProduct(Session& session, RunLog& log, std::optional<std::uint32_t> productSession) {
   // A product that guards against a second copy of itself by this name would take ours for one.
   session.ProductMapping.reset();
   const std::string& folder = session.Environment.ProductFolder;
   // A folder that cannot be made current is no reason not to start the product.
   static_cast<void>(session.platform.files.SetCurrentFolder(folder));
-  const std::string file = folder + session.Names.AppName + ".exe";
+  const std::string file = ProductExecutablePath(session);
   const auto ownSession = session.platform.system.OwnSessionId();
   if (ownSession.ok() && ownSession.value == win::kServiceSession) {
     return StartInUsersSession(session, file, folder, productSession, log);

@@ -67,7 +67,10 @@ struct ProductStart {
   platform::WinError error = 0;  ///< the error of the last call that failed on the way
 };
 
-/// Starts ProductFolder + AppName + ".exe" in that folder, after letting the product's shared-memory
+/// ProductFolder + AppName + ".exe": the product's program.
+std::string ProductExecutablePath(const Session& session);
+
+/// Starts ProductExecutablePath in the product folder, after letting the product's shared-memory
 /// object go. Outside session 0 as the signed-in user (with the token of the desktop shell's process,
 /// else the limited half of this program's split token), with ShellExecuteA only where the token is
 /// not split or no token can start a program, and never when the product asks for elevation (740);

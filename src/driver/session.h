@@ -20,18 +20,17 @@ class Session {
  public:
   /// Runs the start-up steps. arguments: the command-line parameters after the program name.
   Session(platform::Platform& platform, std::vector<std::string> arguments)
-      : platform(platform), Arguments(std::move(arguments)), Startup(RunStartup(platform, Arguments, IsWindows64)) {}
+      : platform(platform), Arguments(std::move(arguments)), Startup(RunStartup(platform, Arguments)) {}
 
   /// Takes start-up state made elsewhere: tests of the later modules script it directly.
-  Session(platform::Platform& platform, std::vector<std::string> arguments, StartupState startup, bool isWindows64)
-      : platform(platform), Arguments(std::move(arguments)), IsWindows64(isWindows64), Startup(std::move(startup)) {}
+  Session(platform::Platform& platform, std::vector<std::string> arguments, StartupState startup)
+      : platform(platform), Arguments(std::move(arguments)), Startup(std::move(startup)) {}
 
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
   platform::Platform& platform;
   std::vector<std::string> Arguments;
-  bool IsWindows64 = false;  ///< set once by the Windows identification at start-up
   StartupState Startup;
   ProductNames Names;  ///< set by the update before anything reads them; the language file names the program
   InstallEnvironment Environment;

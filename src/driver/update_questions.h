@@ -3,7 +3,7 @@
 // language support; only Yes goes on.
 #pragma once
 
-#include "driver/update_sequence.h"
+#include "driver/driver_settings.h"
 #include "language/language_context.h"
 
 namespace velora {

@@ -21,8 +21,6 @@
 namespace velora {
 namespace {
 
-constexpr const char* kProductExecutable = "velora.exe";
-
 /// The update, one step a method; each returns the exit code when the sequence ends there.
 class UpdateSequence {
  public:
@@ -82,7 +80,7 @@ class UpdateSequence {
   }
 
   bool ProductIsInstalled() {
-    const std::string executable = session_.Environment.ProductFolder + kProductExecutable;
+    const std::string executable = ProductExecutablePath(session_);
     if (IsExistingFile(session_.platform.files, executable)) return true;
     log_.Write("the product is not installed: no " + executable);
     ShowFixedError(session_.platform.ui, session_.Startup, session_.Names,
@@ -115,8 +113,8 @@ class UpdateSequence {
   int UpdateClosedProduct() {
     if (quietMode_) {
       WaitForRunningProduct();
-    } else if (auto declined = TryAskBeforeInstalling()) {
-      return *declined;
+    } else if (const Agreement agreed = AskBeforeInstalling(); agreed != Agreement::GoOn) {
+      return agreed == Agreement::Declined ? kExitDeclined : kExitFailed;
     }
     reachedTheWrite_ = true;
     // Interactive mode stages the copy only after the install question's Yes, so a No leaves nothing.
@@ -155,9 +153,11 @@ class UpdateSequence {
     }
   }
 
-  // The version pre-check and the questions; an exit code when the user declines or the installed file
-  // stays locked.
-  std::optional<int> TryAskBeforeInstalling() {
+  // The version pre-check and the questions: the update goes on, the user declined, or the installed
+  // file stays locked.
+  enum class Agreement { GoOn, Declined, FileHeld };
+
+  Agreement AskBeforeInstalling() {
     const std::string installedPath = InstalledPath();
     // Only a file is the installed data file: a folder of that name has no version to read, and the
     // write reports that it cannot replace it.
@@ -166,40 +166,35 @@ class UpdateSequence {
       if (!installedVersion) {
         log_.Write("the installed data file is still held after " + std::to_string(kOpenAloneTries) + " tries");
         ShowLangError(language_, GetLangLinesFmt(language_, "filecantopen", {installedPath}));
-        return kExitFailed;
+        return Agreement::FileHeld;
       }
       log_.Write("installed data file version " + std::to_string(*installedVersion) + ", this update's version " +
                  settings_.PayloadVersionText);
       if (settings_.PayloadVersion < *installedVersion && !AskOlderFileQuestion(language_, settings_)) {
-        return kExitDeclined;
+        return Agreement::Declined;
       }
     } else {
       log_.Write("no installed data file: " + installedPath);
     }
-    if (!AskInstallQuestion(language_, settings_)) return kExitDeclined;
-    return std::nullopt;
-  }
-
-  std::string PayloadDestination() const {
-    return session_.Environment.ProductFolder + settings_.PayloadBaseName + "." + settings_.PayloadKind;
+    return AskInstallQuestion(language_, settings_) ? Agreement::GoOn : Agreement::Declined;
   }
 
   // The copy written and flushed beside the data file; false, after its box, when it cannot be.
   bool StagePayload() {
-    payload_.emplace(language_, settings_.PayloadBaseName, settings_.PayloadKind, PayloadDestination(),
+    payload_.emplace(language_, settings_.PayloadBaseName, settings_.PayloadKind, InstalledPath(),
                      /*checkVersions=*/false);
     const InstallResult staged = payload_->Stage();
     if (staged.outcome == InstallOutcome::Written) return true;
-    log_.WriteFailure("data file not written: " + PayloadDestination(), staged.error);
+    log_.WriteFailure("data file not written: " + InstalledPath(), staged.error);
     return false;
   }
 
   InstallOutcome ReplaceWithPayload() {
     const InstallResult installed = payload_->Replace();
     if (installed.outcome == InstallOutcome::Written) {
-      log_.Write("data file written: " + PayloadDestination());
+      log_.Write("data file written: " + InstalledPath());
     } else {
-      log_.WriteFailure("data file not written: " + PayloadDestination(), installed.error);
+      log_.WriteFailure("data file not written: " + InstalledPath(), installed.error);
     }
     return installed.outcome;
   }
@@ -218,19 +213,6 @@ class UpdateSequence {
 };
 
 }  // namespace
-
-DriverSettings MakeDriverSettings(std::string displayKey, std::string fileName, std::int32_t version) {
-  const auto dot = fileName.rfind('.');
-  const std::string extension = dot == std::string::npos ? std::string() : fileName.substr(dot + 1);
-  DriverSettings settings{.PayloadDisplayKey = std::move(displayKey),
-                          .PayloadFileName = std::move(fileName),
-                          .PayloadVersion = version,
-                          .PayloadKind = extension,
-                          .PayloadIs3bs = extension.find("3bs") != std::string::npos,
-                          .PayloadVersionText = std::to_string(version)};
-  settings.PayloadBaseName = settings.PayloadFileName.substr(0, dot == std::string::npos ? std::string::npos : dot);
-  return settings;
-}
 
 int RunUpdate(Session& session, const DriverSettings& settings, RunLog& log) {
   return UpdateSequence(session, settings, log).Run();

@@ -18,14 +18,14 @@ bool UseRussianFor(std::uint32_t locale) {
   return std::find(kRussianLocales.begin(), kRussianLocales.end(), locale) != kRussianLocales.end();
 }
 
-StartupState RunStartup(platform::Platform& platform, const std::vector<std::string>& arguments, bool& isWindows64) {
+StartupState RunStartup(platform::Platform& platform, const std::vector<std::string>& arguments) {
   const std::uint32_t userLocale = platform.system.GetUserDefaultLCID();
-  std::string windowsName = GetWindowsName(platform, /*includeVersion=*/false, isWindows64);
+  WindowsName windows = GetWindowsName(platform, /*includeVersion=*/false);
   return StartupState{
       .UserLocale = userLocale,
       .UseRussian = UseRussianFor(userLocale),
-      .RegistryView = isWindows64 ? platform::RegistryView::Bits64 : platform::RegistryView::Bits32,
-      .WindowsName = std::move(windowsName),
+      .RegistryView = windows.isWindows64 ? platform::RegistryView::Bits64 : platform::RegistryView::Bits32,
+      .WindowsName = std::move(windows.text),
       .StartMode = arguments.empty() ? std::string() : LowerAscii(arguments.front()),
   };
 }

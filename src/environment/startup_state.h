@@ -23,9 +23,9 @@ struct StartupState {
 /// True for the seven locales whose users get Russian fixed texts.
 bool UseRussianFor(std::uint32_t locale);
 
-/// The start-up steps, in order: locale, Windows identification (sets isWindows64), the registry
-/// view that matches it, the start mode from the first of arguments (the command-line parameters after
-/// the program name).
-StartupState RunStartup(platform::Platform& platform, const std::vector<std::string>& arguments, bool& isWindows64);
+/// The start-up steps, in order: locale, Windows identification, the registry view that matches it
+/// (64-bit where the name says so), the start mode from the first of arguments (the command-line
+/// parameters after the program name).
+StartupState RunStartup(platform::Platform& platform, const std::vector<std::string>& arguments);
 
 }  // namespace velora

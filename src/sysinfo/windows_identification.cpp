@@ -361,9 +361,9 @@ bool IdentifyWindows(platform::Platform& platform, std::string& WindowsName, std
   }
 }
 
-std::string GetWindowsName(platform::Platform& platform, bool includeVersion, bool& isWindows64) {
+WindowsName GetWindowsName(platform::Platform& platform, bool includeVersion) {
   std::string windowsName, versionText, servicePackText;
-  if (!IdentifyWindows(platform, windowsName, versionText, servicePackText)) return "unknown";
+  if (!IdentifyWindows(platform, windowsName, versionText, servicePackText)) return {"unknown"};
 
   std::string result = windowsName;
   if (includeVersion && !IsBlank(versionText)) {
@@ -372,8 +372,8 @@ std::string GetWindowsName(platform::Platform& platform, bool includeVersion, bo
   } else if (!IsBlank(servicePackText)) {
     result += " " + servicePackText;
   }
-  isWindows64 = result.find(" 64") != std::string::npos;
-  return result;
+  const bool isWindows64 = result.find(" 64") != std::string::npos;
+  return {std::move(result), isWindows64};
 }
 
 }  // namespace velora

@@ -13,7 +13,11 @@ namespace velora {
 bool IdentifyWindows(platform::Platform& platform, std::string& WindowsName, std::string& VersionText,
                      std::string& ServicePackText);
 
-/// The Windows name line, or "unknown"; on success sets isWindows64 to whether the line holds " 64".
-std::string GetWindowsName(platform::Platform& platform, bool includeVersion, bool& isWindows64);
+struct WindowsName {
+  std::string text;          ///< the Windows name line, or "unknown"
+  bool isWindows64 = false;  ///< the line holds " 64"
+};
+
+WindowsName GetWindowsName(platform::Platform& platform, bool includeVersion);
 
 }  // namespace velora

@@ -288,6 +288,7 @@ class FakeWaitableProcess final : public platform::WaitableProcess {
 platform::WinResult<platform::WaitableProcessPtr> FakeSystem::OpenProcessToWaitFor(std::uint32_t processId) {
   journal_.push_back("OpenProcess " + std::to_string(processId));
   processesOpenedToWait.push_back(processId);
+  if (onProcessOpen) onProcessOpen();
   if (processOpenFailure) return platform::Failed<platform::WaitableProcessPtr>(*processOpenFailure);
   return platform::Succeeded<platform::WaitableProcessPtr>(std::make_unique<FakeWaitableProcess>(*this, journal_));
 }

@@ -132,6 +132,7 @@ class FakeSystem final : public platform::SystemApi {
   };
   std::vector<std::uint32_t> processesOpenedToWait;      ///< every OpenProcess(SYNCHRONIZE) call
   std::optional<platform::WinError> processOpenFailure;  ///< OpenProcess fails with this
+  std::function<void()> onProcessOpen;                   ///< runs as OpenProcess opens a process
   std::vector<std::uint32_t> waitTimeouts;               ///< every WaitForSingleObject's time-out
   platform::WinError waitResult = 0;                     ///< every wait's outcome: 0 ended, 258 timed out
   std::function<void()> onProcessEnd;                    ///< runs when a wait finds the process ended

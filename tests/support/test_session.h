@@ -23,7 +23,7 @@ inline std::unique_ptr<Session> MakeTestSession(FakeWindows& fake, const TestSes
       .RegistryView = platform::RegistryView::Bits64,
       .StartMode = options.arguments.empty() ? std::string() : fakes::Lower(options.arguments.front()),
   };
-  auto session = std::make_unique<Session>(fake.platform, options.arguments, std::move(startup), /*isWindows64=*/true);
+  auto session = std::make_unique<Session>(fake.platform, options.arguments, std::move(startup));
   session->Names = {
       .AppName = "Velora", .ProgName = "Обновление программы \"Велора\"", .EnglishProgName = "Velora update"};
   return session;

@@ -217,12 +217,14 @@ TEST_F(UpdateSequenceTest, NoProductExecutableShowsTheFixedTextsAndEnds) {
         "Нет установленной программы \"Велора\"!\r\nПожалуйста, сначала установите её.",
         "Обновление программы \"Велора\"", 0x00200010, 0x0019}},
   };
+  OpenLog();
   for (const auto& c : cases) {
     fake.ui.boxes.clear();
     fake.system.userLocale = c.locale;
     EXPECT_EQ(Run(), kExitFailed);
     EXPECT_EQ(fake.ui.boxes, std::vector<platform::MessageBoxRequest>{c.expected}) << c.locale;
   }
+  EXPECT_TRUE(Logged("the product is not installed: no C:\\Program Files\\Velora\\Velora.exe"));
 }
 
 TEST_F(UpdateSequenceTest, TheLastRunFolderWinsAndGetsItsBackslash) {
@@ -257,7 +259,9 @@ TEST_F(UpdateSequenceTest, ALastRunFolderThatIsNoStringIsARegistryFailure) {
 
 TEST_F(UpdateSequenceTest, ANonAdministratorIsToldAndNothingIsWritten) {
   fake.system.userIsAdmin = false;
+  OpenLog();
   EXPECT_EQ(Run(), kExitFailed);
+  EXPECT_TRUE(Logged("no administrator rights"));
   ASSERT_EQ(fake.ui.boxes.size(), 1u);
   EXPECT_EQ(fake.ui.boxes[0].text, "You need administrator rights.\r\nAsk your administrator.");
   EXPECT_EQ(fake.ui.boxes[0].caption, "Velora update");
@@ -314,7 +318,9 @@ TEST_F(UpdateSequenceTest, ADamagedOrUnreadableUpdaterWritesNothing) {
   std::string image = *fake.files.Contents(kOwnPath);
   image[3] ^= 1;
   fake.files.AddFile(kOwnPath, image);
+  OpenLog();
   EXPECT_EQ(Run(), kExitFailed);
+  EXPECT_TRUE(Logged("this program's own file is damaged"));
   ASSERT_EQ(fake.ui.boxes.size(), 1u);
   EXPECT_EQ(fake.ui.boxes[0].text, "This updater is damaged.\r\nDownload it again.");
 
@@ -327,18 +333,26 @@ TEST_F(UpdateSequenceTest, ADamagedOrUnreadableUpdaterWritesNothing) {
   fake.files.LockExternally(kOwnPath);
   EXPECT_EQ(Run(), kExitFailed);
   EXPECT_EQ(fake.ui.boxes.at(0).text, "This updater cannot check itself.");
+  EXPECT_TRUE(Logged("this program's own file cannot be read"));
   EXPECT_EQ(Installed(), DataFile(1));
 }
 
+// Whether the copy cannot be written (a full disk) or cannot replace the file (access denied).
 TEST_F(UpdateSequenceTest, AFailedWriteRecordsTheSizeButAsksNoCompletionQuestion) {
-  fake.files.InjectFailure(fakes::FileOp::Rename, std::string(kFolder) + "~vlfw.3bs", 5);
-  fake.ui.answers = {win::kIdYes};
-  EXPECT_EQ(Run(), kExitFailed);
-  ASSERT_EQ(fake.ui.boxes.size(), 2u);
-  EXPECT_EQ(fake.ui.boxes[1].text, "Can't install file C:\\Program Files\\Velora\\vlfw.3bs");
-  EXPECT_EQ(Installed(), DataFile(1));
-  EXPECT_TRUE(fake.registry.Dword(RootKey::LocalMachine, kUninstall, "EstimatedSize"));
-  EXPECT_TRUE(fake.system.linkedTokenStarts.empty());
+  OpenLog();
+  for (const auto& [step, error] : {std::pair{fakes::FileOp::Write, 112}, std::pair{fakes::FileOp::Rename, 5}}) {
+    SCOPED_TRACE(error);
+    fake.ui.boxes.clear();
+    fake.files.InjectFailure(step, std::string(kFolder) + "~vlfw.3bs", error);
+    fake.ui.answers = {win::kIdYes};
+    EXPECT_EQ(Run(), kExitFailed);
+    EXPECT_TRUE(Logged("data file not written: C:\\Program Files\\Velora\\vlfw.3bs: error " + std::to_string(error)));
+    ASSERT_EQ(fake.ui.boxes.size(), 2u);
+    EXPECT_EQ(fake.ui.boxes[1].text, "Can't install file C:\\Program Files\\Velora\\vlfw.3bs");
+    EXPECT_EQ(Installed(), DataFile(1));
+    EXPECT_TRUE(fake.registry.Dword(RootKey::LocalMachine, kUninstall, "EstimatedSize"));
+    EXPECT_TRUE(fake.system.linkedTokenStarts.empty());
+  }
 }
 
 TEST_F(UpdateSequenceTest, AFailedQuietWriteStillRestartsTheClosedProductWithRunapp) {
@@ -491,7 +505,7 @@ TEST_P(ProductWaitTest, WaitsForTheOldCopyBeforeTheWriteAndTheStart) {
   EXPECT_LT(wait, FirstCall("GetTokenInformation TokenLinkedToken"));
   const auto staged = FirstCall("CreateFile " + std::string(kFolder) + "~vlfw.3bs");
   const auto replaced = FirstCall("RenameByHandle ");
-  if (path.arguments.empty()) {
+  if (!path.answers.empty()) {
     EXPECT_EQ(fake.ui.boxes.size(), 2u);         // the install and completion questions
     EXPECT_LT(FirstCall("MessageBox"), staged);  // staged only after the install question's Yes
   } else {
@@ -506,11 +520,16 @@ TEST_P(ProductWaitTest, WaitsForTheOldCopyBeforeTheWriteAndTheStart) {
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, ProductWaitTest,
-    ::testing::Values(ProductWaitPath{"QuietWrite", {"modest", "runapp"}, {}, true, false, kExitWritten},
-                      ProductWaitPath{
-                          "QuietWriteWithoutDataFile", {"modest", "runapp"}, {}, false, false, kExitWritten},
-                      ProductWaitPath{"QuietFailure", {"modest", "runapp"}, {}, true, true, kExitFailed},
-                      ProductWaitPath{"InteractiveYes", {}, {win::kIdYes, win::kIdYes}, false, false, kExitWritten}),
+    ::testing::Values(
+        ProductWaitPath{"QuietWrite", {"modest", "runapp"}, {}, true, false, kExitWritten},
+        ProductWaitPath{"QuietWriteWithoutDataFile", {"modest", "runapp"}, {}, false, false, kExitWritten},
+        ProductWaitPath{"QuietFailure", {"modest", "runapp"}, {}, true, true, kExitFailed},
+        ProductWaitPath{"InteractiveYes", {}, {win::kIdYes, win::kIdYes}, false, false, kExitWritten},
+        // "runapp" counts in quiet mode only, and only "modest" itself is quiet mode.
+        ProductWaitPath{
+            "InteractiveRunapp", {"other", "runapp"}, {win::kIdYes, win::kIdYes}, false, false, kExitWritten},
+        ProductWaitPath{
+            "ModestlyIsInteractive", {"modestly", "runapp"}, {win::kIdYes, win::kIdYes}, false, false, kExitWritten}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ProductWaitTest, PastTheBoundTheWriteAndTheStartGoAheadAfterOneWait) {
@@ -521,6 +540,17 @@ TEST_F(ProductWaitTest, PastTheBoundTheWriteAndTheStartGoAheadAfterOneWait) {
   EXPECT_EQ(fake.ui.boxes.at(0).text, "Can't install file C:\\Program Files\\Velora\\vlfw.3bs");
   EXPECT_EQ(ProductStarts(), 1u);
   EXPECT_TRUE(Logged("the product still runs after 5000 ms of waiting; going on all the same"));
+}
+
+// A window whose process id changed while the process was opened belongs to a later process that took
+// over the ended product's id: that handle is not waited for, and the data file's tries stand in.
+TEST_F(ProductWaitTest, AWindowThatChangedItsProcessWhileItWasOpenedIsNotWaitedFor) {
+  fake.system.onProcessOpen = [this] { fake.desktop.windowProcesses[0x1234] = kProductProcess + 1; };
+  ReleaseAfterSleeps(2);
+  EXPECT_EQ(Run({"modest", "runapp"}), kExitWritten);
+  EXPECT_TRUE(fake.system.waitTimeouts.empty());
+  EXPECT_EQ(fake.system.sleeps.size(), 2u);
+  EXPECT_TRUE(Logged("the product's window went away while its process was opened"));
 }
 
 // Where the product's process cannot be had, the data file's exclusive-open tries stand in for the wait.
@@ -624,6 +654,20 @@ TEST_F(UpdateSequenceTest, AnUninstallEntryThatCannotBeWrittenIsARegistryFailure
   EXPECT_EQ(Run(), kExitFailed);
   EXPECT_EQ(fake.ui.boxes.back().text, "No access to system registry");
   EXPECT_TRUE(fake.system.linkedTokenStarts.empty());
+}
+
+// The kind is what follows the last dot; without a dot there is none.
+TEST(MakeDriverSettings, TheKindFollowsTheLastDot) {
+  struct Row {
+    const char* file;
+    const char* base;
+    const char* kind;
+  };
+  for (const Row& row : {Row{"vlfw.old.3bs", "vlfw.old", "3bs"}, Row{"vlfw", "vlfw", ""}}) {
+    const DriverSettings settings = MakeDriverSettings("darovovevi", row.file, 1);
+    EXPECT_EQ(settings.PayloadBaseName, row.base) << row.file;
+    EXPECT_EQ(settings.PayloadKind, row.kind) << row.file;
+  }
 }
 
 TEST(EntryPoint, SetsTheDllSearchOrderBeforeAnythingElse) {

@@ -68,6 +68,12 @@ TEST_F(DiscoveryTest, WithoutAnyEntryTheProductIsInProgramFiles) {
   EXPECT_EQ(Found().TempFolder, "C:\\Temp\\");
   EXPECT_EQ(Found().SystemFolder, "C:\\windows\\system32\\");
   EXPECT_TRUE(Found().IsAdmin);
+  // The machine's keys are only read: the product's own key of the user is the one key created.
+  for (const std::string& call : fake.journal) {
+    if (call.rfind("RegCreateKeyEx", 0) == 0) {
+      EXPECT_EQ(call, std::string("RegCreateKeyEx ") + kProductKey);
+    }
+  }
 }
 
 TEST_F(DiscoveryTest, TheSixtyFourBitEntryHoldsTheProductWhenItHasACommandElseTheThirtyTwoBitOne) {

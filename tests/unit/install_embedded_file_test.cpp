@@ -143,6 +143,21 @@ TEST_F(InstallTest, ANewFileAStaleTemporaryCopyAndALargeResourceAreWrittenWhole)
   EXPECT_TRUE(fake.ui.boxes.empty());
 }
 
+// Nine names in all: "~vlfw.3bs", then "~1" to "~8" appended. With the first eight taken by folders the
+// copy takes the last; with all nine taken there is no copy and nothing is written.
+TEST_F(InstallTest, TheCopyTriesNineNamesBesideTheDestination) {
+  fake.system.AddResource("VLFW", "3BS", newData);
+  for (int taken = 1; taken <= 9; ++taken) {
+    fake.files.AddFolder(taken == 1 ? std::string(kTemp) : std::string(kTemp) + "~" + std::to_string(taken - 1));
+    if (taken < 8) continue;
+    SCOPED_TRACE(taken);
+    fake.files.Remove(kData);
+    fake.files.AddFile(kData, DataFile(9));
+    EXPECT_EQ(Install("3bs", kData, /*check=*/false), taken == 8 ? InstallOutcome::Written : InstallOutcome::Failed);
+    EXPECT_EQ(Contents(kData), taken == 8 ? newData : DataFile(9));
+  }
+}
+
 // A name at the "~" copy that cannot be freed is left exactly as it was; the copy takes the next name.
 TEST_F(InstallTest, AFolderOrAFileThatCannotBeDeletedAtTheCopysNameIsLeftAlone) {
   const std::string inside = std::string(kTemp) + "\\inside.txt";

@@ -321,17 +321,19 @@ TEST(IdentifyWindows, AFailedVerLeavesOnlyABlankAndTheVersionFromTheRecord) {
   EXPECT_EQ(identified.versionText, "6.2.9200");
 }
 
-std::string WindowsName(fakes::FakeWindows& fake, bool includeVersion, bool& isWindows64) {
-  return GetWindowsName(fake.platform, includeVersion, isWindows64);
+std::string NameOf(fakes::FakeWindows& fake, bool includeVersion, bool& isWindows64) {
+  WindowsName name = GetWindowsName(fake.platform, includeVersion);
+  isWindows64 = name.isWindows64;
+  return name.text;
 }
 
 TEST(GetWindowsName, Windows7Sp1On64BitIsTheProductNameWithMarkAndServicePack) {
   fakes::FakeWindows fake;
   fake.registry.SetString(RootKey::LocalMachine, kCurrentVersionKey, "ProductName", "Windows 7 Ultimate");
   bool isWindows64 = false;
-  EXPECT_EQ(WindowsName(fake, false, isWindows64), "Windows 7 Ultimate 64-bit Service Pack 1");
+  EXPECT_EQ(NameOf(fake, false, isWindows64), "Windows 7 Ultimate 64-bit Service Pack 1");
   EXPECT_TRUE(isWindows64);
-  EXPECT_EQ(WindowsName(fake, true, isWindows64), "Windows 7 Ultimate 64-bit 6.1.7601 Service Pack 1");
+  EXPECT_EQ(NameOf(fake, true, isWindows64), "Windows 7 Ultimate 64-bit 6.1.7601 Service Pack 1");
 }
 
 TEST(GetWindowsName, WithoutAccessToTheCurrentVersionKeyTwoBlanksStandBeforeTheMark) {
@@ -339,7 +341,7 @@ TEST(GetWindowsName, WithoutAccessToTheCurrentVersionKeyTwoBlanksStandBeforeTheM
   fake.registry.DenyKey(RootKey::LocalMachine, kCurrentVersionKey, 5);
   fake.system.extendedVersion->csdVersion = "";
   bool isWindows64 = false;
-  EXPECT_EQ(WindowsName(fake, false, isWindows64), "Microsoft Windows 7  64-bit");
+  EXPECT_EQ(NameOf(fake, false, isWindows64), "Microsoft Windows 7  64-bit");
   EXPECT_TRUE(isWindows64);
 }
 
@@ -350,10 +352,10 @@ TEST(GetWindowsName, ThirtyTwoBitWindows10ThroughVerIsNot64Bit) {
   fake.registry.SetString(RootKey::LocalMachine, kCurrentVersionKey, "ProductName", "Windows 10 Home");
   fakes::InterpreterPrints(fake, "\r\nMicrosoft Windows [Version 10.0.19045.3570]\r\n");
   bool isWindows64 = true;
-  EXPECT_EQ(WindowsName(fake, false, isWindows64), "Windows 10 Home 32-bit");
+  EXPECT_EQ(NameOf(fake, false, isWindows64), "Windows 10 Home 32-bit");
   EXPECT_FALSE(isWindows64);
   // The version text keeps the blank before its number.
-  EXPECT_EQ(WindowsName(fake, true, isWindows64), "Windows 10 Home 32-bit  10.0.19045.3570");
+  EXPECT_EQ(NameOf(fake, true, isWindows64), "Windows 10 Home 32-bit  10.0.19045.3570");
 }
 
 TEST(GetWindowsName, NamesWithout64AreNot64BitWindows) {
@@ -370,7 +372,7 @@ TEST(GetWindowsName, NamesWithout64AreNot64BitWindows) {
     fakes::FakeWindows fake;
     fake.system.extendedVersion = c.version;
     bool isWindows64 = true;
-    EXPECT_EQ(WindowsName(fake, false, isWindows64), c.expected);
+    EXPECT_EQ(NameOf(fake, false, isWindows64), c.expected);
     EXPECT_FALSE(isWindows64);
   }
 }
@@ -379,18 +381,18 @@ TEST(GetWindowsName, BlankTextsAreLeftOutButJoinedUntrimmed) {
   fakes::FakeWindows fake;
   fake.system.extendedVersion = OsVersionInfo{5, 1, 2600, 2, " \t ", 0, kWorkstation};
   bool isWindows64 = false;
-  EXPECT_EQ(WindowsName(fake, true, isWindows64), "Microsoft Windows XP Professional 5.1.2600");
+  EXPECT_EQ(NameOf(fake, true, isWindows64), "Microsoft Windows XP Professional 5.1.2600");
   fake.system.extendedVersion->csdVersion = " SP3 ";
-  EXPECT_EQ(WindowsName(fake, false, isWindows64), "Microsoft Windows XP Professional  SP3 ");
+  EXPECT_EQ(NameOf(fake, false, isWindows64), "Microsoft Windows XP Professional  SP3 ");
 }
 
-TEST(GetWindowsName, FailedIdentificationIsUnknownAndLeavesTheFlag) {
+TEST(GetWindowsName, FailedIdentificationIsUnknownAndNot64Bit) {
   fakes::FakeWindows fake;
   fake.system.extendedVersion.reset();
   fake.system.plainVersion.reset();
   bool isWindows64 = true;
-  EXPECT_EQ(WindowsName(fake, true, isWindows64), "unknown");
-  EXPECT_TRUE(isWindows64);
+  EXPECT_EQ(NameOf(fake, true, isWindows64), "unknown");
+  EXPECT_FALSE(isWindows64);
 }
 
 }  // namespace

@@ -105,7 +105,6 @@ TEST_F(SysinfoOnWine, StartUpInThe64BitPrefixReadsThe64BitRegistryView) {
   RegCloseKey(key);
 
   Session session(real_.platform, {});
-  EXPECT_TRUE(session.IsWindows64);
   EXPECT_EQ(session.Startup.RegistryView, platform::RegistryView::Bits64);
   {
     const auto opened = real_.registry.OpenKey(platform::RootKey::LocalMachine, kTestKey, session.Startup.RegistryView);
@@ -123,9 +122,9 @@ TEST_F(SysinfoOnWine, StartUpInThe64BitPrefixReadsThe64BitRegistryView) {
 
 TEST_F(SysinfoOnWine, TheDefaultPrefixIsNamedAs64BitWindows7WithoutRunningVer) {
   if (RunsAsWindows62()) GTEST_SKIP() << "the default prefix reports Windows 7";
-  bool isWindows64 = false;
-  const std::string name = GetWindowsName(real_.platform, /*includeVersion=*/true, isWindows64);
-  EXPECT_TRUE(isWindows64);
+  const WindowsName windows = GetWindowsName(real_.platform, /*includeVersion=*/true);
+  const std::string& name = windows.text;
+  EXPECT_TRUE(windows.isWindows64);
   EXPECT_NE(name.find(" 64-bit 6.1.7601"), std::string::npos) << name;
   EXPECT_TRUE(real_.system.commandLines.empty());
 }
@@ -166,9 +165,7 @@ TEST_F(SysinfoOnWine, Windows10ReportedAs62IsNamedThroughVerAnd64Bit) {
   EXPECT_EQ(real_.system.commandLines[0], "\"" + real_.system.SystemDirectory().value + "\\cmd.exe\" /d /c ver");
   EXPECT_NE(windowsName.find(" 64-bit"), std::string::npos) << windowsName;
 
-  bool isWindows64 = false;
-  GetWindowsName(real_.platform, /*includeVersion=*/false, isWindows64);
-  EXPECT_TRUE(isWindows64);
+  EXPECT_TRUE(GetWindowsName(real_.platform, /*includeVersion=*/false).isWindows64);
   EXPECT_NE(RunConsoleCommand(real_.platform, "ver").find(" 10.0"), std::string::npos);
   EXPECT_EQ(TempFileCandidates(), before);
 }
