@@ -91,8 +91,8 @@ class UpdateSequence {
 
   void LogLanguage() {
     const LanguageTable& language = session_.Language;
-    if (language.CurrentLang >= 0 && static_cast<std::size_t>(language.CurrentLang) < language.LangFiles.size()) {
-      log_.Write("language file: " + language.LangFiles[static_cast<std::size_t>(language.CurrentLang)]);
+    if (language.CurrentLang >= 0 && static_cast<std::size_t>(language.CurrentLang) < language.Files.size()) {
+      log_.Write("language file: " + language.Files[static_cast<std::size_t>(language.CurrentLang)].file);
     }
   }
 

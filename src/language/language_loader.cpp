@@ -17,7 +17,7 @@ constexpr const char* kRussianFile = "russian.lng";
 constexpr const char* kEnglishFile = "english.lng";
 
 const std::string& FileName(const LanguageContext& language, std::int32_t index) {
-  return language.table.LangFiles[static_cast<std::size_t>(index)];
+  return language.table.Files[static_cast<std::size_t>(index)].file;
 }
 
 void ShowMissingFile(const LanguageContext& language, const std::string& name) {
@@ -26,7 +26,7 @@ void ShowMissingFile(const LanguageContext& language, const std::string& name) {
                  "Работа без файла " + name + " невозможна!\r\nПожалуйста, переустановите программу.");
 }
 
-// The "contains errors" box naming entry index of LangFiles; false, for the caller to return.
+// The "contains errors" box naming entry index of Files; false, for the caller to return.
 bool ReportFileWithErrors(const LanguageContext& language, std::int32_t index) {
   const std::string& name = FileName(language, index);
   ShowFixedError(language.platform.ui, language.startup, language.names,
@@ -60,11 +60,9 @@ void ListLanguageFiles(const LanguageContext& language) {
     if (entry.name.find('!') != std::string::npos) continue;
     const std::string lower = LowerAscii(entry.name);
     const bool isDefault = lower == kRussianFile || lower == kEnglishFile;
-    if (!isDefault && table.LangFiles.size() >= kMaxLanguageFiles) continue;
-    const auto index = static_cast<std::int32_t>(table.LangFiles.size());
-    table.LangFiles.push_back(entry.name);
-    table.LangNames.emplace_back();
-    table.LangVersions.push_back(0);
+    if (!isDefault && table.Files.size() >= kMaxLanguageFiles) continue;
+    const auto index = static_cast<std::int32_t>(table.Files.size());
+    table.Files.push_back({.file = entry.name});
     if (lower == kRussianFile) {
       table.RussianLang = index;
     } else if (lower == kEnglishFile) {
@@ -87,10 +85,10 @@ bool CheckLanguageFile(const LanguageContext& language, std::int32_t index) {
   LanguageTable& table = language.table;
   if (!SelectLanguage(language, index)) return false;
   const auto slot = static_cast<std::size_t>(index);
-  table.LangNames[slot] = GetLangText(language, "langname");
+  table.Files[slot].name = GetLangText(language, "langname");
   const auto version = TryParseLangInteger(GetLangText(language, "langver"));
   if (!version) return ReportFileWithErrors(language, index);
-  table.LangVersions[slot] = *version;
+  table.Files[slot].version = *version;
   const std::string codes = GetLangLines(language, "langcode");
   if (!codes.empty()) {
     const auto listed = TryListsLocale(codes, language.startup.UserLocale);
@@ -116,8 +114,8 @@ bool ApplyStoredChoice(const LanguageContext& language) {
   const auto stored = TryReadStoredLanguage(language);
   const LanguageTable& table = language.table;
   if (!stored || *stored == FileName(language, table.CurrentLang)) return true;
-  for (std::size_t i = 0; i < table.LangFiles.size(); ++i) {
-    if (table.LangFiles[i] == *stored) return SelectLanguage(language, static_cast<std::int32_t>(i));
+  for (std::size_t i = 0; i < table.Files.size(); ++i) {
+    if (table.Files[i].file == *stored) return SelectLanguage(language, static_cast<std::int32_t>(i));
   }
   return true;
 }
@@ -132,7 +130,7 @@ bool LoadLanguage(const LanguageContext& language) {
     return false;
   }
   LanguageTable& table = language.table;
-  for (std::size_t i = 0; i < table.LangFiles.size(); ++i) {
+  for (std::size_t i = 0; i < table.Files.size(); ++i) {
     if (!CheckLanguageFile(language, static_cast<std::int32_t>(i))) return false;
   }
   std::int32_t chosen = language.startup.UseRussian ? table.RussianLang : table.EnglishLang;
@@ -143,7 +141,7 @@ bool LoadLanguage(const LanguageContext& language) {
 
 bool SelectLanguage(const LanguageContext& language, std::int32_t index) {
   LanguageTable& table = language.table;
-  if (index < 0 || static_cast<std::size_t>(index) >= table.LangFiles.size()) return false;
+  if (index < 0 || static_cast<std::size_t>(index) >= table.Files.size()) return false;
   table.CurrentFile.reset();
   table.CurrentLang = index;
   language.names.ProgName = GetLangText(language, "progname");

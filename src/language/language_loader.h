@@ -16,7 +16,7 @@ inline constexpr std::size_t kMaxLanguageFiles = 256;
 /// True when a language file is current; false after a fixed-text box naming the missing or faulty file.
 [[nodiscard]] bool LoadLanguage(const LanguageContext& language);
 
-/// Makes entry index of LangFiles current and reads its header values; false (after the "contains
+/// Makes entry index of Files current and reads its header values; false (after the "contains
 /// errors" box) when its "langcharset" or first "langcode" line is not an integer.
 [[nodiscard]] bool SelectLanguage(const LanguageContext& language, std::int32_t index);
 

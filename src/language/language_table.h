@@ -9,10 +9,15 @@
 
 namespace velora {
 
+/// One language file of the product's "language" folder.
+struct LanguageFile {
+  std::string file;          ///< its name without the folder
+  std::string name;          ///< its "langname", once it has been read
+  std::int32_t version = 0;  ///< its "langver", once it has been read
+};
+
 struct LanguageTable {
-  std::vector<std::string> LangFiles;  ///< file names without folder, in listing order
-  std::vector<std::string> LangNames;
-  std::vector<std::int32_t> LangVersions;
+  std::vector<LanguageFile> Files;  ///< in listing order
   std::int32_t LocaleLang = -1;
   std::int32_t RussianLang = -1;
   std::int32_t EnglishLang = -1;

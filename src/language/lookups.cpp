@@ -11,7 +11,7 @@ enum class LookupKind { FirstLine, AllLines };
 enum class EntryRead { Found, Absent, Failed };
 
 bool IsCatalogueIndex(const LanguageTable& table, std::int32_t index) {
-  return index >= 0 && static_cast<std::size_t>(index) < table.LangFiles.size();
+  return index >= 0 && static_cast<std::size_t>(index) < table.Files.size();
 }
 
 std::int32_t DefaultLang(const LanguageContext& language) {
@@ -21,7 +21,7 @@ std::int32_t DefaultLang(const LanguageContext& language) {
 // Opened for reading only; other readers may share the file, writers may not.
 platform::WinResult<platform::OpenFilePtr> OpenLanguageFile(const LanguageContext& language, std::int32_t index) {
   const std::string path =
-      language.productFolder + "language\\" + language.table.LangFiles[static_cast<std::size_t>(index)];
+      language.productFolder + "language\\" + language.table.Files[static_cast<std::size_t>(index)].file;
   return language.platform.files.Open(path, win::kGenericRead, win::kFileShareRead, win::kOpenExisting);
 }
 
@@ -53,7 +53,7 @@ EntryRead ReadEntry(const LanguageContext& language, std::int32_t index, platfor
   const EntryRead read = ReadEntryFromStart(language, index, file, key, kind, text);
   if (read == EntryRead::Failed) {
     ShowLangFileError(language.platform.ui, language.startup, language.names,
-                      language.table.LangFiles[static_cast<std::size_t>(index)]);
+                      language.table.Files[static_cast<std::size_t>(index)].file);
   }
   return read;
 }

@@ -42,7 +42,7 @@ class LoadLanguageTest : public ::testing::Test {
     session->Environment.ProductFolder = "C:\\Velora\\";
     return LoadLanguage(LanguageContextOf(*session));
   }
-  std::string Current() const { return session->Language.LangFiles.at(session->Language.CurrentLang); }
+  std::string Current() const { return session->Language.Files.at(session->Language.CurrentLang).file; }
   std::string OnlyBoxText() const {
     return fake.ui.boxes.size() == 1 ? fake.ui.boxes[0].text : "boxes: " + std::to_string(fake.ui.boxes.size());
   }
@@ -73,9 +73,13 @@ TEST_F(LoadLanguageTest, CataloguesLngFilesWithoutAnExclamationMarkAndKnowsEngli
   AddBytes("readme.txt", "not a language file");
   ASSERT_TRUE(Load(/*russian=*/true));
   const LanguageTable& table = session->Language;
-  EXPECT_EQ(table.LangFiles, (std::vector<std::string>{"ENGLISH.LNG", "russian.lng"}));
-  EXPECT_EQ(table.LangNames, (std::vector<std::string>{"English", "Russian"}));
-  EXPECT_EQ(table.LangVersions, (std::vector<std::int32_t>{3, 7}));
+  ASSERT_EQ(table.Files.size(), 2u);
+  EXPECT_EQ(table.Files[0].file, "ENGLISH.LNG");
+  EXPECT_EQ(table.Files[0].name, "English");
+  EXPECT_EQ(table.Files[0].version, 3);
+  EXPECT_EQ(table.Files[1].file, "russian.lng");
+  EXPECT_EQ(table.Files[1].name, "Russian");
+  EXPECT_EQ(table.Files[1].version, 7);
   EXPECT_EQ(table.EnglishLang, 0);
   EXPECT_EQ(table.RussianLang, 1);
   EXPECT_EQ(Current(), "russian.lng");  // the locale 1049 match
@@ -91,10 +95,10 @@ TEST_F(LoadLanguageTest, AtMost256FilesBesidesTheDefaultFilesAreCatalogued) {
   Add("english.lng", {});
   Add("russian.lng", {.name = "Russian", .codes = "1049"});
   ASSERT_TRUE(Load(/*russian=*/true));
-  const auto& files = session->Language.LangFiles;
+  const auto& files = session->Language.Files;
   ASSERT_EQ(files.size(), 258u);
-  EXPECT_EQ(files[255], "a1255.lng");
-  EXPECT_EQ(files[256], "english.lng");
+  EXPECT_EQ(files[255].file, "a1255.lng");
+  EXPECT_EQ(files[256].file, "english.lng");
   EXPECT_EQ(Current(), "russian.lng");
 }
 
@@ -167,7 +171,7 @@ TEST_F(LoadLanguageTest, AVersionWithADecimalPointOrAbsentEverywhereIsAnError) {
   fake.ui.boxes.clear();
   Add("german.lng", {.name = "Deutsch", .version = "", .codes = "1031"});
   ASSERT_TRUE(Load());  // the default file's version stands in
-  EXPECT_EQ(session->Language.LangVersions[1], 3);
+  EXPECT_EQ(session->Language.Files[1].version, 3);
 
   Add("english.lng", {.version = ""});
   EXPECT_FALSE(Load());
@@ -193,7 +197,7 @@ TEST_F(LoadLanguageTest, HeadersMatchInAnyCaseWithTrailingBlanksButNotAfterLeadi
   AddBytes("german.lng", " [langname]\r\nNot this\r\n\r\n[LANGNAME]  \t\r\nDeutsch\r\n\r\n" +
                              LngFile{.name = "", .codes = "1031"}.Bytes());
   ASSERT_TRUE(Load());
-  EXPECT_EQ(session->Language.LangNames[1], "Deutsch");
+  EXPECT_EQ(session->Language.Files[1].name, "Deutsch");
 }
 
 TEST_F(LoadLanguageTest, SelectingAFileWhoseCharsetIsNoIntegerIsAnError) {

@@ -27,7 +27,7 @@ class LanguageLookup : public ::testing::Test {
     fake.files.AddFile(std::string(kFolder) + "german.lng", HeaderEntries("Deutsch", "1033") + germanEntries);
     session->Environment.ProductFolder = "C:\\Velora\\";
     ASSERT_TRUE(LoadLanguage(LanguageContextOf(*session)));
-    ASSERT_EQ(session->Language.LangFiles[session->Language.CurrentLang], "german.lng");
+    ASSERT_EQ(session->Language.Files[session->Language.CurrentLang].file, "german.lng");
     fake.ui.boxes.clear();
   }
   std::string Boxes() const {

@@ -48,7 +48,7 @@ class DriverOnWindows : public ::testing::Test {
     folders_.push_back(path);
   }
   Session MakeSession() {
-    return Session(real_.platform, {}, StartupState{.RegistryView = platform::RegistryView::Bits64}, true);
+    return Session(real_.platform, {}, StartupState{.RegistryView = platform::RegistryView::Bits64});
   }
 
   wine_tests::RealWindows<FilesWithOwnFile, wine_tests::RealSystem, wine_tests::NoProgressWindow, win32::Win32Ui> real_;

@@ -39,7 +39,7 @@ class DiscoveryOnWindows : public ::testing::Test {
 
   std::string DiscoverProductFolder() {
     session_ = std::make_unique<Session>(real_.platform, std::vector<std::string>{},
-                                         StartupState{.RegistryView = platform::RegistryView::Bits64}, true);
+                                         StartupState{.RegistryView = platform::RegistryView::Bits64});
     session_->Names = {.AppName = kAppName, .EnglishProgName = "Velora update"};
     EXPECT_EQ(
         DiscoverEnvironment(session_->platform, session_->Startup, session_->Names, session_->Environment).failure,

@@ -77,8 +77,7 @@ class InstallFilesTest : public ::testing::Test {
     return folder_ + name;
   }
   Session& MakeSession() {
-    session_ =
-        std::make_unique<Session>(real_.platform, std::vector<std::string>{}, StartupState{.UserLocale = 1033}, false);
+    session_ = std::make_unique<Session>(real_.platform, std::vector<std::string>{}, StartupState{.UserLocale = 1033});
     session_->Names.EnglishProgName = "Velora update";
     return *session_;
   }

@@ -110,7 +110,7 @@ class LanguageFilesOnWindows : public ::testing::Test {
   // A German user; the product key of a name of its own, so that no stored choice interferes.
   Session& MakeSession() {
     StartupState startup{.UserLocale = 1031, .RegistryView = platform::RegistryView::Bits64};
-    session_ = std::make_unique<Session>(real_.platform, std::vector<std::string>{}, std::move(startup), true);
+    session_ = std::make_unique<Session>(real_.platform, std::vector<std::string>{}, std::move(startup));
     session_->Names = {.AppName = "VeloraLanguageTest", .EnglishProgName = "Velora update"};
     session_->Environment.ProductFolder = product_;
     return *session_;
@@ -126,7 +126,7 @@ TEST_F(LanguageFilesOnWindows, TheCurrentFileStaysOpenForOtherReadersButNotForWr
   Session& session = MakeSession();
   ASSERT_TRUE(LoadLanguage(LanguageContextOf(session)));
   EXPECT_TRUE(real_.ui.boxes.empty());
-  EXPECT_EQ(session.Language.LangFiles.at(session.Language.CurrentLang), "german.lng");
+  EXPECT_EQ(session.Language.Files.at(session.Language.CurrentLang).file, "german.lng");
   EXPECT_EQ(GetLangLines(LanguageContextOf(session), "GREETING"), "Hello from Deutsch\r\nsecond line");
 
   win32::unique_hfile reader(CreateFileA(GermanPath().c_str(), GENERIC_READ, FILE_SHARE_READ,
