@@ -94,15 +94,10 @@ platform::WinResult<UninstallEntry> FolderFromUninstallEntry(const KeyOpener& re
   return platform::Succeeded(UninstallEntry{true, TryCutToFolder(*command.value)});
 }
 
+// Program Files, administrator rights, and the shell folders' values: read although the update needs
+// none of the folders, since a value of another type there is a registry failure, reported as always.
 [[nodiscard]] platform::WinError FindFolders(platform::SystemApi& system, const KeyOpener& registry,
                                              InstallEnvironment& environment, std::string& programFiles) {
-  environment.CommonProgramsFolder.clear();
-  // A folder Windows cannot name stays empty, as it always has.
-  environment.SystemFolder = system.SystemDirectory().value;
-  AddBackslash(environment.SystemFolder);
-  environment.WindowsFolder = system.WindowsDirectory().value;
-  AddBackslash(environment.WindowsFolder);
-
   if (const auto error = registry.Open(platform::RootKey::LocalMachine, kWindowsKeyPath)
                              .ReadFolderInto("ProgramFilesDir", programFiles);
       error != win::kErrorSuccess) {
@@ -110,38 +105,20 @@ platform::WinResult<UninstallEntry> FolderFromUninstallEntry(const KeyOpener& re
   }
 
   environment.IsAdmin = system.IsUserAnAdmin();
-  environment.TempFolder = FindTempFolder(system);
 
   {
     const KeyToRead common = registry.Open(platform::RootKey::LocalMachine, kShellFoldersKeyPath);
-    if (const auto error = common.ReadFolderInto("Common Desktop", environment.CommonDesktopFolder);
-        error != win::kErrorSuccess) {
-      return error;
-    }
+    if (const auto error = common.TryRead("Common Desktop").error; error != win::kErrorSuccess) return error;
     if (IsNtPlatform(system)) {
-      if (const auto error = common.ReadFolderInto("Common Programs", environment.CommonProgramsFolder);
-          error != win::kErrorSuccess) {
-        return error;
-      }
+      if (const auto error = common.TryRead("Common Programs").error; error != win::kErrorSuccess) return error;
     }
   }
 
   const KeyToRead user = registry.Open(platform::RootKey::CurrentUser, kShellFoldersKeyPath);
-  for (auto [name, folder] :
-       {std::pair{"Programs", &environment.UserProgramsFolder}, std::pair{"Desktop", &environment.UserDesktopFolder},
-        std::pair{"Startup", &environment.UserStartupFolder}}) {
-    if (const auto error = user.ReadFolderInto(name, *folder); error != win::kErrorSuccess) return error;
+  for (const char* name : {"Programs", "Desktop", "Startup"}) {
+    if (const auto error = user.TryRead(name).error; error != win::kErrorSuccess) return error;
   }
   return win::kErrorSuccess;
-}
-
-void NameGroupFolders(const ProductNames& names, bool useRussian, InstallEnvironment& environment) {
-  if (environment.CommonProgramsFolder.size() < 2) environment.CommonProgramsFolder = environment.UserProgramsFolder;
-  environment.ProgramGroupFolderAlt = environment.CommonProgramsFolder + names.ProgName + "\\";
-  environment.ProgramGroupFolder = environment.CommonProgramsFolder + names.EnglishProgName + "\\";
-  environment.UserGroupFolderRu = environment.UserProgramsFolder + names.ProgName + "\\";
-  environment.UserGroupFolderEn = environment.UserProgramsFolder + names.EnglishProgName + "\\";
-  if (useRussian) std::swap(environment.ProgramGroupFolder, environment.ProgramGroupFolderAlt);
 }
 
 [[nodiscard]] platform::WinError FindProductFolder(const std::string& appName, const KeyOpener& registry,
@@ -208,8 +185,6 @@ Discovery DiscoverEnvironment(platform::Platform& platform, const StartupState& 
     return EndAtRegistryError(Discovery::Failure::Folders, error, {}, platform.ui, startup, names);
   }
   environment.UninstallKeyPath = std::string(kWindowsKeyPath) + "Uninstall\\";
-  environment.ProductKeyPath = kVendorKeyPath + names.AppName + "\\";
-  NameGroupFolders(names, startup.UseRussian, environment);
   if (const auto error = FindProductFolder(names.AppName, registry, programFiles, environment);
       error != win::kErrorSuccess) {
     return EndAtRegistryError(Discovery::Failure::Folders, error, {}, platform.ui, startup, names);

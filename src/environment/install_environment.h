@@ -1,6 +1,6 @@
-// InstallEnvironment: the folders and registry paths the updater works with, found once by
-// DiscoverEnvironment; above all the product folder, which nothing else sets, and the product's
-// uninstall key.
+// InstallEnvironment: what the update reads of its surroundings, found once by DiscoverEnvironment: the
+// product folder, which nothing else sets, the product's uninstall key, and whether the user is an
+// administrator.
 #pragma once
 
 #include <string>
@@ -12,22 +12,9 @@
 namespace velora {
 
 struct InstallEnvironment {
-  std::string SystemFolder;
-  std::string WindowsFolder;
-  std::string TempFolder;
-  std::string CommonDesktopFolder;
-  std::string CommonProgramsFolder;
-  std::string UserProgramsFolder;
-  std::string UserDesktopFolder;
-  std::string UserStartupFolder;
-  std::string ProgramGroupFolder;
-  std::string ProgramGroupFolderAlt;
-  std::string UserGroupFolderRu;
-  std::string UserGroupFolderEn;
   std::string UninstallKeyPath;     ///< under HKEY_LOCAL_MACHINE, ends in "\"
   std::string UninstallKeyPathWow;  ///< the 32-bit view's entry + AppName, when the product was found there
-  std::string ProductKeyPath;
-  std::string ProductFolder;  ///< ends in "\" unless empty
+  std::string ProductFolder;        ///< ends in "\" unless empty
   bool IsAdmin = true;
 };
 
