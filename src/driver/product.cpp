@@ -158,17 +158,21 @@ bool IsServiceSession(platform::SystemApi& system) {
 
 }  // namespace
 
-bool IsProductRunning(Session& session) {
-  auto mapping = session.platform.system.CreateNamedMapping(kProductMappingName, 64);
+bool RunningProduct::IsRunning(platform::SystemApi& system) {
+  auto mapping = system.CreateNamedMapping(kProductMappingName, 64);
   if (mapping.error != win::kErrorAlreadyExists) return false;
-  // The product holds it: keep this handle until the product is started again or the process ends.
-  session.ProductMapping = std::move(mapping.value);
+  mapping_ = std::move(mapping.value);
   return true;
+}
+
+ProductStart RunningProduct::Start(Session& session, RunLog& log) {
+  mapping_.reset();
+  return StartProduct(session, log, session_);
 }
 
 bool RunningProduct::TellToQuit(Session& session, RunLog& log) {
   if (IsServiceSession(session.platform.system)) return TellToQuitInUsersSessions(session, log);
-  if (!IsProductRunning(session)) {
+  if (!IsRunning(session.platform.system)) {
     log.Write("the product is not running");
     return false;
   }
@@ -261,8 +265,6 @@ std::string ProductExecutablePath(const Session& session) {
 }
 
 ProductStart StartProduct(Session& session, RunLog& log, std::optional<std::uint32_t> productSession) {
-  // A product that guards against a second copy of itself by this name would take ours for one.
-  session.ProductMapping.reset();
   const std::string& folder = session.Environment.ProductFolder;
   // A folder that cannot be made current is no reason not to start the product.
   static_cast<void>(session.platform.files.SetCurrentFolder(folder));

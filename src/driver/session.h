@@ -35,9 +35,6 @@ class Session {
   ProductNames Names;  ///< set by the update before anything reads them; the language file names the program
   InstallEnvironment Environment;
   LanguageTable Language;
-  /// The product's shared-memory object, held from the moment the product is found running until the
-  /// process ends.
-  platform::KernelObjectPtr ProductMapping;
 };
 
 /// The language support's view of the session: its texts come from the product folder found so far.

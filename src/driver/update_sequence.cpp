@@ -105,7 +105,7 @@ class UpdateSequence {
       return;
     }
     product_.WaitForEnd(log_);
-    static_cast<void>(StartProduct(session_, log_, product_.TrySession()));  // it logs which way it went
+    static_cast<void>(product_.Start(session_, log_));  // it logs which way it went
   }
 
   // Everything from the version pre-check to the completion question, once a running product was told

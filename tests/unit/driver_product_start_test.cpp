@@ -294,9 +294,10 @@ TEST_F(ProductStartTest, LetsTheProductsSharedMemoryGoBeforeEitherStart) {
   fake.system.existingMappings.insert("velora_memfile");
   for (const std::uint32_t shell : {kShellProcess, 0u}) {
     fake.desktop.shellProcessId = shell == 0 ? std::nullopt : std::optional<std::uint32_t>(shell);
-    ASSERT_TRUE(IsProductRunning(*session));
+    RunningProduct product;
+    ASSERT_TRUE(product.IsRunning(fake.system));
     fake.journal.clear();
-    static_cast<void>(StartProduct(*session, log));
+    static_cast<void>(product.Start(*session, log));
     const auto closed = std::find(fake.journal.begin(), fake.journal.end(), "CloseHandle velora_memfile");
     const auto started = std::find_if(fake.journal.begin(), fake.journal.end(), [](const std::string& entry) {
       return entry.rfind("OpenProcessToken", 0) == 0 || entry.rfind("ShellExecute", 0) == 0;
@@ -331,7 +332,7 @@ TEST_F(ProductStartTest, AServiceFindsTheProductInAUsersSessionAsksItToQuitThere
   ASSERT_TRUE(product.CanBeWaitedFor());
   product.WaitForEnd(log);
   EXPECT_EQ(fake.system.waitTimeouts, std::vector<std::uint32_t>{5000});
-  EXPECT_EQ(StartProduct(*session, log, product.TrySession()).way, ProductStartWay::ConsoleUser);
+  EXPECT_EQ(product.Start(*session, log).way, ProductStartWay::ConsoleUser);
   EXPECT_EQ(fake.system.sessionTokenQueries, std::vector<std::uint32_t>{2});
   ASSERT_EQ(fake.system.sessionStarts.size(), 1u);
   EXPECT_EQ(fake.system.sessionStarts[0].sessionId, 2u);

@@ -275,7 +275,7 @@ TEST_F(UpdateSequenceTest, ARunningProductIsToldToQuitEvenWhenTheUserDeclines) {
   ASSERT_EQ(fake.desktop.posts.size(), 1u);
   EXPECT_EQ(fake.desktop.posts[0].window, 0x1234u);
   EXPECT_EQ(fake.desktop.posts[0].message, 0x0012u);
-  EXPECT_EQ(fake.system.mappingHandlesOpen, 1);  // held until the process ends
+  EXPECT_EQ(fake.system.mappingHandlesOpen, 0);  // held by the running product's owner until the update ends
   ASSERT_EQ(fake.system.mappingsCreated.size(), 1u);
   EXPECT_EQ(fake.system.mappingsCreated[0].name, "velora_memfile");
   EXPECT_EQ(fake.system.mappingsCreated[0].sizeLow, 64u);

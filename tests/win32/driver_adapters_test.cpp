@@ -87,12 +87,12 @@ TEST_F(DriverOnWindows, TheBuiltExeIsIntactAndAnyChangedOrMissingByteIsDamage) {
 
 TEST_F(DriverOnWindows, TheProductCountsAsRunningWhileItsMappingExists) {
   Session session = MakeSession();
-  EXPECT_FALSE(IsProductRunning(session));
+  RunningProduct running;
+  EXPECT_FALSE(running.IsRunning(session.platform.system));
   HANDLE product = CreateFileMappingA(INVALID_HANDLE_VALUE, /*lpFileMappingAttributes=*/nullptr, PAGE_READWRITE,
                                       /*dwMaximumSizeHigh=*/0, /*dwMaximumSizeLow=*/64, "velora_memfile");
   ASSERT_NE(product, nullptr);
-  EXPECT_TRUE(IsProductRunning(session));
-  EXPECT_NE(session.ProductMapping, nullptr);
+  EXPECT_TRUE(running.IsRunning(session.platform.system));
   CloseHandle(product);
 }
 
