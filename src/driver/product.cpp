@@ -76,24 +76,23 @@ ProductStart StartInUsersSession(Session& session, const std::string& file, cons
     log.Write("this program runs in session 0 and no session is attached to the console: the product is not started");
     return {};
   }
-  const std::string consoleSession = (productSession ? "session " : "console session ") + std::to_string(*target);
+  const std::string targetName = (productSession ? "session " : "console session ") + std::to_string(*target);
   auto token = system.QuerySessionUserToken(*target);
   if (!token.ok()) {
     if (token.error == win::kErrorNoToken) {
-      log.Write("this program runs in session 0 and nobody is signed in to " + consoleSession +
+      log.Write("this program runs in session 0 and nobody is signed in to " + targetName +
                 ": the product is not started");
     } else {
-      log.WriteFailure("the user's token of " + consoleSession + " cannot be had: the product is not started",
-                       token.error);
+      log.WriteFailure("the user's token of " + targetName + " cannot be had: the product is not started", token.error);
     }
     return {ProductStartWay::NotStarted, token.error};
   }
   if (const auto error = token.value->StartProcess(file, QuotedCommandLine(file), folder, win::kSwShowNormal);
       error != win::kErrorSuccess) {
-    log.WriteFailure("the product cannot be started in " + consoleSession + ": it is not started", error);
+    log.WriteFailure("the product cannot be started in " + targetName + ": it is not started", error);
     return {ProductStartWay::NotStarted, error};
   }
-  log.Write("this program runs in session 0: the product was started in " + consoleSession +
+  log.Write("this program runs in session 0: the product was started in " + targetName +
             " as the user signed in there");
   return {ProductStartWay::ConsoleUser};
 }

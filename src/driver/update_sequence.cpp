@@ -52,9 +52,9 @@ class UpdateSequence {
     if (quietMode_ && !StagePayload()) return kExitFailed;
     productToldToQuit_ = product_.TellToQuit(session_, log_);
     const int exitCode = UpdateClosedProduct();
-    // With "runapp" the product runs afterwards: after every update that got as far as writing, and
-    // on every path that ends early once this program has told a running product to quit.
-    if (runApp_ && !productStarted_ && (reachedTheWrite_ || productToldToQuit_)) StartProductOnceEnded();
+    // With "runapp" the product runs afterwards: the update starts it after the replacement, and here
+    // it comes back on every path that ended early once this program had told it to quit.
+    if (runApp_ && !productStarted_ && productToldToQuit_) StartProductOnceEnded();
     return exitCode;
   }
 
@@ -116,7 +116,6 @@ class UpdateSequence {
     } else if (const Agreement agreed = AskBeforeInstalling(); agreed != Agreement::GoOn) {
       return agreed == Agreement::Declined ? kExitDeclined : kExitFailed;
     }
-    reachedTheWrite_ = true;
     // Interactive mode stages the copy only after the install question's Yes, so a No leaves nothing.
     const InstallOutcome outcome = (quietMode_ || StagePayload()) ? ReplaceWithPayload() : InstallOutcome::Failed;
     // With "runapp" the product is back before the folder's size is recorded; the replaced file goes
@@ -209,7 +208,6 @@ class UpdateSequence {
   bool runApp_ = false;
   bool productStarted_ = false;
   bool productToldToQuit_ = false;
-  bool reachedTheWrite_ = false;
 };
 
 }  // namespace

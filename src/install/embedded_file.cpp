@@ -21,13 +21,19 @@ constexpr std::size_t kWriteChunk = std::size_t{64} * 1024;
 // "~8" appended, for when a name is taken by something this program cannot remove.
 constexpr int kScratchNames = 9;
 
+// The file at path, or a link there itself, opened for deleting it; fails while another process holds
+// the file without sharing its deletion.
+platform::WinResult<platform::OpenFilePtr> OpenForDeletion(platform::FileApi& files, const std::string& path) {
+  return files.OpenWithFlags(path, win::kDelete | win::kFileReadAttributes,
+                             win::kFileShareRead | win::kFileShareWrite | win::kFileShareDelete, win::kOpenExisting,
+                             win::kFileAttributeNormal | win::kFileFlagOpenReparsePoint);
+}
+
 // Deletes the file at path, or a link there itself, through a handle opened without following a link:
 // never through the name, which a link could lead elsewhere. What the handle shows to lie elsewhere is
 // left alone. Windows before Vista, which has no links to files, deletes by name.
 void RemoveWhatStandsAt(platform::FileApi& files, const std::string& path) {
-  auto opened = files.OpenWithFlags(path, win::kDelete | win::kFileReadAttributes,
-                                    win::kFileShareRead | win::kFileShareWrite | win::kFileShareDelete,
-                                    win::kOpenExisting, win::kFileAttributeNormal | win::kFileFlagOpenReparsePoint);
+  auto opened = OpenForDeletion(files, path);
   if (!opened.ok() || platform::CheckOpenedAtItsName(files, *opened.value, path) != win::kErrorSuccess) return;
   if (opened.value->MarkForDeletion() == win::kErrorProcNotFound) {
     opened.value.reset();
@@ -232,13 +238,7 @@ EmbeddedFileInstall::~EmbeddedFileInstall() { RemoveKeptInstalledFile(); }
 // the replacement frees the space itself.
 void EmbeddedFileInstall::KeepInstalledFile() {
   platform::FileApi& files = language_.platform.files;
-  if (!files
-           .OpenWithFlags(destinationPath_, win::kDelete | win::kFileReadAttributes,
-                          win::kFileShareRead | win::kFileShareWrite | win::kFileShareDelete, win::kOpenExisting,
-                          win::kFileAttributeNormal | win::kFileFlagOpenReparsePoint)
-           .ok()) {
-    return;
-  }
+  if (!OpenForDeletion(files, destinationPath_).ok()) return;
   const std::string kept = MakeTempName(destinationPath_) + ".old";
   RemoveWhatStandsAt(files, kept);
   if (files.AddHardLink(kept, destinationPath_) == win::kErrorSuccess) keptInstalledFile_ = kept;
