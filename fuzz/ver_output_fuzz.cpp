@@ -32,9 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint32_t major = numberRule ? 11 : 6, minor = numberRule ? 0 : 2, build = 9200;
 
   velora::fakes::FakeWindows fake;
-  fake.system.extendedVersion =
+  fake.machine.extendedVersion =
       velora::platform::OsVersionInfo{major, minor, build, 2, "", 0x100, server ? kServer : kWorkstation};
-  fake.system.processorArchitecture = (choice & 8) != 0 ? kAmd64 : kIntel;
+  fake.machine.processorArchitecture = (choice & 8) != 0 ? kAmd64 : kIntel;
   velora::fakes::InterpreterPrints(fake, out);
 
   const velora::WindowsName windows = velora::GetWindowsName(fake.platform, includeVersion);
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   Check(name.rfind("Microsoft Windows ", 0) == 0);
   Check(isWindows64 == (name.find(" 64") != std::string::npos));
-  Check(fake.system.processCommandLines.size() == 1);
+  Check(fake.processes.processCommandLines.size() == 1);
   const std::string numbers = std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(build);
   if (includeVersion && out.find(']') == std::string::npos) Check(name.find(" " + numbers) != std::string::npos);
   if (!includeVersion) Check(name.find(numbers) == std::string::npos || out.find(numbers) != std::string::npos);

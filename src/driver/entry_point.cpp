@@ -26,14 +26,15 @@ std::string CommandLineText(const std::vector<std::string>& arguments) {
 int RunUpdater(platform::Platform& platform, std::vector<std::string> arguments) {
   // First of all, before start-up code loads anything: an elevated program run from a download folder
   // must never load a DLL planted beside it, so DLLs come from the system folder only.
-  const platform::WinError systemFolderOnly = platform.system.SetDefaultDllDirectories(win::kLoadLibrarySearchSystem32);
+  const platform::WinError systemFolderOnly =
+      platform.ownModule.SetDefaultDllDirectories(win::kLoadLibrarySearchSystem32);
   platform::WinError withoutCurrentFolder = win::kErrorSuccess;
   if (systemFolderOnly != win::kErrorSuccess) {
     // Windows 7 without its loader update: at least the current folder leaves the search order. The
     // exe's own folder stays in it, but no DLL is then looked up by name: the imports are DLLs Windows
     // always takes from the system folder, and every other DLL is loaded by its full path there. Should
     // this fail too, there is nothing left to narrow; the log says so.
-    withoutCurrentFolder = platform.system.SetDllFolder("");
+    withoutCurrentFolder = platform.ownModule.SetDllFolder("");
   }
 
   // A service's copy of this program, started in a user's session to reach the product's window there.
@@ -42,13 +43,12 @@ int RunUpdater(platform::Platform& platform, std::vector<std::string> arguments)
   }
 
   // Every box of the run goes through the logging seam, so that the log holds each with its answer.
-  RunLog log(platform.files, platform.system);
+  RunLog log(platform.files, platform.text, platform.machine);
   LoggingUi loggingUi(platform.ui, log);
-  platform::Platform logged{platform.registry, platform.files,  loggingUi,
-                            platform.desktop,  platform.system, platform.progress};
+  platform::Platform logged = platform.WithUi(loggingUi);
 
   Session session(logged, std::move(arguments));
-  log.Open(FindTempFolder(platform.system));
+  log.Open(FindTempFolder(platform.machine));
   log.Write(std::string("VeloraUpdate ") + VELORA_UPDATER_VERSION + ", data file " + VELORA_PAYLOAD_FILE_NAME +
             " version " + std::to_string(VELORA_PAYLOAD_VERSION) +
             ", command line: " + CommandLineText(session.Arguments));

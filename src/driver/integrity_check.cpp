@@ -38,7 +38,7 @@ IntegrityResult CheckOwnIntegrity(platform::Platform& platform) {
   // Zero the rewritten fields in place rather than hashing pieces: the seam hashes one run of bytes.
   image->replace(layout->checksumOffset, kChecksumSize, kChecksumSize, '\0');
   image->replace(layout->certificateEntryOffset, kCertificateEntrySize, kCertificateEntrySize, '\0');
-  auto digest = platform.system.Sha256Hex(std::string_view(*image).substr(0, stampOffset));
+  auto digest = platform.ownModule.Sha256Hex(std::string_view(*image).substr(0, stampOffset));
   if (!digest.ok()) return IntegrityResult::Unreadable;
   return digest.value == stamp.substr(kStampMarker.size()) ? IntegrityResult::Intact : IntegrityResult::Damaged;
 }

@@ -51,9 +51,16 @@ int RunWithWin32Adapters() {
   velora::win32::Win32Files files;
   velora::win32::Win32Ui ui;
   velora::win32::Win32Desktop desktop;
-  velora::win32::Win32System system;
   velora::win32::Win32ProgressWindow progress;
-  velora::platform::Platform platform{registry, files, ui, desktop, system, progress};
+  velora::win32::Win32Machine machine;
+  velora::win32::Win32Text text;
+  velora::win32::Win32OwnModule ownModule;
+  velora::win32::Win32ProgramFiles programFiles;
+  velora::win32::Win32Processes processes;
+  velora::win32::Win32Tokens tokens;
+  velora::win32::Win32Sessions sessions;
+  velora::platform::Platform platform{registry, files,     ui,           desktop,   progress, machine,
+                                      text,     ownModule, programFiles, processes, tokens,   sessions};
   return velora::RunUpdater(platform, CommandLineArguments());
 }
 

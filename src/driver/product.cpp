@@ -24,7 +24,7 @@ platform::WaitableProcessPtr OpenProductProcess(Session& session, platform::Wind
     log.Write("the product's process cannot be told from its window");
     return nullptr;
   }
-  auto process = session.platform.system.OpenProcessToWaitFor(*processId);
+  auto process = session.platform.processes.OpenProcessToWaitFor(*processId);
   if (!process.ok()) {
     log.WriteFailure("the product's process cannot be opened to wait for it", process.error);
     return nullptr;
@@ -49,7 +49,7 @@ ProductStart StartAsShellUser(Session& session, const std::string& file, const s
     log.Write("the product cannot be started with the desktop shell's token: no desktop shell window");
     return {};
   }
-  auto token = session.platform.system.OpenProcessPrimaryToken(*shellProcess);
+  auto token = session.platform.tokens.OpenProcessPrimaryToken(*shellProcess);
   if (!token.ok()) {
     log.WriteFailure("the product cannot be started with the desktop shell's token: it cannot be had", token.error);
     return {ProductStartWay::NotStarted, token.error};
@@ -69,15 +69,15 @@ ProductStart StartAsShellUser(Session& session, const std::string& file, const s
 // start it in session 0 as the service's own account.
 ProductStart StartInUsersSession(Session& session, const std::string& file, const std::string& folder,
                                  std::optional<std::uint32_t> productSession, RunLog& log) {
-  platform::SystemApi& system = session.platform.system;
+  platform::SessionApi& sessions = session.platform.sessions;
   // The product comes back where it ran; a product that did not run starts where the console's user is.
-  const std::optional<std::uint32_t> target = productSession ? productSession : system.TryActiveConsoleSessionId();
+  const std::optional<std::uint32_t> target = productSession ? productSession : sessions.TryActiveConsoleSessionId();
   if (!target) {
     log.Write("this program runs in session 0 and no session is attached to the console: the product is not started");
     return {};
   }
   const std::string targetName = (productSession ? "session " : "console session ") + std::to_string(*target);
-  auto token = system.QuerySessionUserToken(*target);
+  auto token = sessions.QuerySessionUserToken(*target);
   if (!token.ok()) {
     if (token.error == win::kErrorNoToken) {
       log.Write("this program runs in session 0 and nobody is signed in to " + targetName +
@@ -106,7 +106,7 @@ ProductStart NotStartedForElevation(RunLog& log) {
 // Only where this program's rights are all the user has, or where no token can start a program.
 ProductStart StartWithShellExecute(Session& session, const std::string& file, const std::string& why, RunLog& log) {
   if (const auto error =
-          session.platform.system.ShellOpen("open", file, /*parameters=*/"", /*directory=*/"", win::kSwShowNormal);
+          session.platform.processes.ShellOpen("open", file, /*parameters=*/"", /*directory=*/"", win::kSwShowNormal);
       error != win::kErrorSuccess) {
     log.WriteFailure("the product cannot be started with ShellExecuteA", error);
     return {ProductStartWay::NotStarted, error};
@@ -120,8 +120,8 @@ ProductStart StartWithShellExecute(Session& session, const std::string& file, co
 // exists. ShellExecuteA only where the token is not split (XP, UAC off, the built-in Administrator) or
 // is the limited half already, or where CreateProcessWithTokenW does not exist.
 ProductStart StartWithLinkedToken(Session& session, const std::string& file, const std::string& folder, RunLog& log) {
-  platform::SystemApi& system = session.platform.system;
-  const auto elevation = system.OwnElevationType();
+  platform::TokenApi& tokens = session.platform.tokens;
+  const auto elevation = tokens.OwnElevationType();
   if (!elevation.ok()) {
     // Windows before Vista knows no elevation types and splits no token.
     if (elevation.error == win::kErrorInvalidParameter)
@@ -133,7 +133,7 @@ ProductStart StartWithLinkedToken(Session& session, const std::string& file, con
     return StartWithShellExecute(session, file, "its token is not split (elevation type default)", log);
   if (elevation.value == platform::TokenElevationType::Limited)
     return StartWithShellExecute(session, file, "it runs with the limited half of its token", log);
-  auto token = system.OpenLinkedToken();
+  auto token = tokens.OpenLinkedToken();
   if (!token.ok()) {
     log.WriteFailure("the limited token of this program cannot be had: the product is not started", token.error);
     return {ProductStartWay::NotStarted, token.error};
@@ -150,15 +150,15 @@ ProductStart StartWithLinkedToken(Session& session, const std::string& file, con
   return {ProductStartWay::NotStarted, error};
 }
 
-bool IsServiceSession(platform::SystemApi& system) {
-  const auto ownSession = system.OwnSessionId();
+bool IsServiceSession(platform::SessionApi& sessions) {
+  const auto ownSession = sessions.OwnSessionId();
   return ownSession.ok() && ownSession.value == win::kServiceSession;
 }
 
 }  // namespace
 
-bool RunningProduct::IsRunning(platform::SystemApi& system) {
-  auto mapping = system.CreateNamedMapping(kProductMappingName, 64);
+bool RunningProduct::IsRunning(platform::ProcessApi& processes) {
+  auto mapping = processes.CreateNamedMapping(kProductMappingName, 64);
   if (mapping.error != win::kErrorAlreadyExists) return false;
   mapping_ = std::move(mapping.value);
   return true;
@@ -170,8 +170,8 @@ ProductStart RunningProduct::Start(Session& session, RunLog& log) {
 }
 
 bool RunningProduct::TellToQuit(Session& session, RunLog& log) {
-  if (IsServiceSession(session.platform.system)) return TellToQuitInUsersSessions(session, log);
-  if (!IsRunning(session.platform.system)) {
+  if (IsServiceSession(session.platform.sessions)) return TellToQuitInUsersSessions(session, log);
+  if (!IsRunning(session.platform.processes)) {
     log.Write("the product is not running");
     return false;
   }
@@ -197,20 +197,20 @@ bool RunningProduct::TellToQuit(Session& session, RunLog& log) {
 // each session's namespace and by its processes, and a copy of this program started in its session
 // posts WM_QUIT on that session's desktop.
 bool RunningProduct::TellToQuitInUsersSessions(Session& session, RunLog& log) {
-  platform::SystemApi& system = session.platform.system;
+  platform::Platform& platform = session.platform;
   std::vector<std::uint32_t> sessions;
   auto add = [&sessions](std::uint32_t id) {
     if (std::find(sessions.begin(), sessions.end(), id) == sessions.end()) sessions.push_back(id);
   };
-  const auto listed = system.EnumerateSessions();
+  const auto listed = platform.sessions.EnumerateSessions();
   if (!listed.ok()) log.WriteFailure("the users' sessions cannot be listed", listed.error);
   for (const platform::TerminalSession& listedSession : listed.value) {
     const bool signedIn = listedSession.state == win::kWtsActive || listedSession.state == win::kWtsDisconnected;
     if (listedSession.id == win::kServiceSession || !signedIn) continue;
     const std::string mapping = "Session\\" + std::to_string(listedSession.id) + "\\" + kProductMappingName;
-    if (system.OpenExistingMapping(mapping) == win::kErrorSuccess) add(listedSession.id);
+    if (platform.processes.OpenExistingMapping(mapping) == win::kErrorSuccess) add(listedSession.id);
   }
-  auto processes = system.OpenProcessesOfImage(ProductExecutablePath(session));
+  auto processes = platform.processes.OpenProcessesOfImage(ProductExecutablePath(session));
   if (processes.ok()) {
     for (const std::uint32_t id : processes.value.sessionIds) add(id);
     process_ = std::move(processes.value.processes);
@@ -225,7 +225,7 @@ bool RunningProduct::TellToQuitInUsersSessions(Session& session, RunLog& log) {
   bool told = false;
   for (const std::uint32_t productSession : sessions) {
     const std::string where = "session " + std::to_string(productSession);
-    if (const auto error = system.StartOwnProgramInSession(productSession, kAskProductToQuitArgument);
+    if (const auto error = platform.sessions.StartOwnProgramInSession(productSession, kAskProductToQuitArgument);
         error != win::kErrorSuccess) {
       log.WriteFailure("the product runs in " + where + ", but it cannot be asked to quit there", error);
       continue;
@@ -268,7 +268,7 @@ ProductStart StartProduct(Session& session, RunLog& log, std::optional<std::uint
   // A folder that cannot be made current is no reason not to start the product.
   static_cast<void>(session.platform.files.SetCurrentFolder(folder));
   const std::string file = ProductExecutablePath(session);
-  const auto ownSession = session.platform.system.OwnSessionId();
+  const auto ownSession = session.platform.sessions.OwnSessionId();
   if (ownSession.ok() && ownSession.value == win::kServiceSession) {
     return StartInUsersSession(session, file, folder, productSession, log);
   }

@@ -34,7 +34,7 @@ class RunningProduct {
  public:
   /// True when a copy of the product holds its shared-memory object; the handle opened to find out is
   /// then held until Start, so that the object outlives a product that ends meanwhile.
-  bool IsRunning(platform::SystemApi& system);
+  bool IsRunning(platform::ProcessApi& processes);
   /// Posts WM_QUIT to a running product's main window, after taking its process to wait for; false when
   /// no copy runs or the message could not be posted. From a service (session 0) the product runs in the
   /// users' sessions: it is found there by its shared-memory object and its processes, and this program

@@ -100,17 +100,17 @@ void RunLog::Open(const std::string& folder) {
 
 void RunLog::Write(std::string_view line) {
   if (file_ == nullptr) return;
-  const auto utf8 = system_.AnsiToUtf8(std::string(line));
+  const auto utf8 = text_.AnsiToUtf8(std::string(line));
   // A line that cannot be converted is still worth having as it is.
   const std::string text =
-      TimePrefix(system_.GetLocalTime()) + WithControlsEscaped(utf8.ok() ? utf8.value : std::string(line)) + "\r\n";
+      TimePrefix(machine_.GetLocalTime()) + WithControlsEscaped(utf8.ok() ? utf8.value : std::string(line)) + "\r\n";
   // A log that cannot be written is given up; the update goes on.
   if (file_->Write(text) != win::kErrorSuccess) file_.reset();
 }
 
 void RunLog::WriteFailure(std::string_view what, platform::WinError error) {
   std::string line = std::string(what) + ": error " + std::to_string(error);
-  if (const auto message = system_.TryErrorMessage(error)) line += " (" + *message + ")";
+  if (const auto message = text_.TryErrorMessage(error)) line += " (" + *message + ")";
   Write(line);
 }
 

@@ -18,7 +18,8 @@ inline constexpr std::uint64_t kLogRotationBytes = std::uint64_t{1024} * 1024;
 class RunLog {
  public:
   /// A closed log: it writes nothing until Open succeeds.
-  RunLog(platform::FileApi& files, platform::SystemApi& system) : files_(files), system_(system) {}
+  RunLog(platform::FileApi& files, platform::TextApi& text, platform::MachineApi& machine)
+      : files_(files), text_(text), machine_(machine) {}
 
   /// Opens folder + kLogFileName for appending (folder ends in "\"; an empty folder opens nothing),
   /// rotating it first when it has passed kLogRotationBytes. A file opened that is not the plain file
@@ -37,7 +38,8 @@ class RunLog {
   platform::OpenFilePtr OpenUnlinked(const std::string& path, std::uint64_t& size, std::uint32_t extraAccess);
 
   platform::FileApi& files_;
-  platform::SystemApi& system_;
+  platform::TextApi& text_;
+  platform::MachineApi& machine_;
   platform::OpenFilePtr file_;
 };
 

@@ -33,9 +33,9 @@ std::string WowPathOf(const std::string& path) {
   return path.substr(0, slash + 1) + "WOW6432Node\\" + path.substr(slash + 1);
 }
 
-bool IsNtPlatform(platform::SystemApi& system) {
-  auto facts = system.VersionFacts(platform::VersionRecord::Extended);
-  if (!facts.ok()) facts = system.VersionFacts(platform::VersionRecord::Plain);
+bool IsNtPlatform(platform::MachineApi& machine) {
+  auto facts = machine.VersionFacts(platform::VersionRecord::Extended);
+  if (!facts.ok()) facts = machine.VersionFacts(platform::VersionRecord::Plain);
   return facts.ok() && facts.value.platformId == win::kVerPlatformWin32Nt;
 }
 
@@ -96,20 +96,21 @@ platform::WinResult<UninstallEntry> FolderFromUninstallEntry(const KeyOpener& re
 
 // Program Files, administrator rights, and the shell folders' values: read although the update needs
 // none of the folders, since a value of another type there is a registry failure, reported as always.
-[[nodiscard]] platform::WinError FindFolders(platform::SystemApi& system, const KeyOpener& registry,
-                                             InstallEnvironment& environment, std::string& programFiles) {
+[[nodiscard]] platform::WinError FindFolders(platform::TokenApi& tokens, platform::MachineApi& machine,
+                                             const KeyOpener& registry, InstallEnvironment& environment,
+                                             std::string& programFiles) {
   if (const auto error = registry.Open(platform::RootKey::LocalMachine, kWindowsKeyPath)
                              .ReadFolderInto("ProgramFilesDir", programFiles);
       error != win::kErrorSuccess) {
     return error;
   }
 
-  environment.IsAdmin = system.IsUserAnAdmin();
+  environment.IsAdmin = tokens.IsUserAnAdmin();
 
   {
     const KeyToRead common = registry.Open(platform::RootKey::LocalMachine, kShellFoldersKeyPath);
     if (const auto error = common.TryRead("Common Desktop").error; error != win::kErrorSuccess) return error;
-    if (IsNtPlatform(system)) {
+    if (IsNtPlatform(machine)) {
       if (const auto error = common.TryRead("Common Programs").error; error != win::kErrorSuccess) return error;
     }
   }
@@ -170,8 +171,8 @@ Discovery EndAtRegistryError(Discovery::Failure failure, platform::WinError erro
 
 }  // namespace
 
-std::string FindTempFolder(platform::SystemApi& system) {
-  std::string folder = system.EnvironmentVariable("Temp").value;  // empty when it is not set
+std::string FindTempFolder(platform::MachineApi& machine) {
+  std::string folder = machine.EnvironmentVariable("Temp").value;  // empty when it is not set
   AddBackslash(folder);
   return folder;
 }
@@ -180,7 +181,7 @@ Discovery DiscoverEnvironment(platform::Platform& platform, const StartupState& 
                               InstallEnvironment& environment) {
   const KeyOpener registry{platform.registry, startup.RegistryView};
   std::string programFiles;
-  if (const auto error = FindFolders(platform.system, registry, environment, programFiles);
+  if (const auto error = FindFolders(platform.tokens, platform.machine, registry, environment, programFiles);
       error != win::kErrorSuccess) {
     return EndAtRegistryError(Discovery::Failure::Folders, error, {}, platform.ui, startup, names);
   }

@@ -19,7 +19,7 @@ struct InstallEnvironment {
 };
 
 /// The folder of the "Temp" environment variable with its trailing "\"; empty when it is not set.
-std::string FindTempFolder(platform::SystemApi& system);
+std::string FindTempFolder(platform::MachineApi& machine);
 
 /// What discovery found beyond InstallEnvironment, for the run's log.
 struct Discovery {

@@ -19,7 +19,7 @@ bool UseRussianFor(std::uint32_t locale) {
 }
 
 StartupState RunStartup(platform::Platform& platform, const std::vector<std::string>& arguments) {
-  const std::uint32_t userLocale = platform.system.GetUserDefaultLCID();
+  const std::uint32_t userLocale = platform.text.GetUserDefaultLCID();
   WindowsName windows = GetWindowsName(platform, /*includeVersion=*/false);
   return StartupState{
       .UserLocale = userLocale,

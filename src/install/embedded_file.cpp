@@ -178,8 +178,8 @@ VersionComparison CompareVersions(const LanguageContext& language, const std::st
                                   const std::string& installedPath) {
   VersionComparison versions;
   if (fileKind == "exe") {
-    versions.newText = ReadExeFileVersion(language.platform.system, copy.path());
-    versions.installedText = ReadExeFileVersion(language.platform.system, installedPath);
+    versions.newText = ReadExeFileVersion(language.platform.programFiles, copy.path());
+    versions.installedText = ReadExeFileVersion(language.platform.programFiles, installedPath);
     versions.older = !versions.installedText.empty() && versions.installedText != versions.newText &&
                      IsOlderVersion(versions.newText, versions.installedText);
   } else if (NumericReader read = NumericReaderFor(fileKind, installedPath)) {
@@ -258,7 +258,7 @@ InstallResult EmbeddedFileInstall::Failure(platform::WinError error) const {
 }
 
 InstallResult EmbeddedFileInstall::Stage() {
-  const auto resource = language_.platform.system.LoadModuleResource(resourceName_, fileKind_);
+  const auto resource = language_.platform.ownModule.LoadModuleResource(resourceName_, fileKind_);
   if (!resource.ok()) return Failure(resource.error);
   platform::FileApi& files = language_.platform.files;
   // The folder is opened once and checked; the copy replaces its file through handles, never a name

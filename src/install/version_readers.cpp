@@ -80,7 +80,7 @@ platform::OpenFilePtr TryOpenAlone(platform::Platform& platform, const std::stri
   for (tries = 1; tries <= kOpenAloneTries; ++tries) {
     auto opened = platform.files.Open(path, win::kGenericRead, win::kFileShareNone, win::kOpenExisting);
     if (opened.ok()) return std::move(opened.value);
-    platform.system.Sleep(kOpenAloneRetryMs);
+    platform.machine.Sleep(kOpenAloneRetryMs);
   }
   tries = kOpenAloneTries;
   return nullptr;
@@ -110,9 +110,9 @@ std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& st
   return 0;
 }
 
-std::string ReadExeFileVersion(platform::SystemApi& system, const std::string& path) {
-  if (!system.TryGetExeType(path)) return {};
-  const auto info = system.LoadFileVersionInfo(path);
+std::string ReadExeFileVersion(platform::ProgramFileApi& programFiles, const std::string& path) {
+  if (!programFiles.TryGetExeType(path)) return {};
+  const auto info = programFiles.LoadFileVersionInfo(path);
   if (!info.ok() || info.value == nullptr) return {};
   const auto translations = info.value->TryQueryTranslations();
   if (!translations || translations->empty()) return {};

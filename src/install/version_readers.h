@@ -49,7 +49,7 @@ inline constexpr std::uint32_t kOpenAloneRetryMs = 256;
 [[nodiscard]] std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& startup,
                                           const ProductNames& names, platform::OpenFile& file, const std::string& path);
 /// The "FileVersion" text of the first translation of the version resource; empty when there is none.
-[[nodiscard]] std::string ReadExeFileVersion(platform::SystemApi& system, const std::string& path);
+[[nodiscard]] std::string ReadExeFileVersion(platform::ProgramFileApi& programFiles, const std::string& path);
 
 /// True when the installed a.b.c.d version is greater than the new one.
 [[nodiscard]] bool IsOlderVersion(std::string newVersion, std::string installedVersion);

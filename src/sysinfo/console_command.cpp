@@ -34,20 +34,20 @@ std::string RunConsoleCommand(platform::Platform& platform, const std::string& c
   // set, and this program runs elevated. /d keeps the AutoRun commands of the registry from running.
   // The output comes through a pipe, so that nothing from the user's environment (such as a temporary
   // folder) goes on the command line and no file is made where the user could reach it.
-  std::string interpreter = platform.system.SystemDirectory().value;
+  std::string interpreter = platform.machine.SystemDirectory().value;
   if (interpreter.empty()) return {};
   AddBackslash(interpreter);
   interpreter += "cmd.exe";
   const std::string commandLine = "\"" + interpreter + "\" /d /c " + command;
   // An interpreter that cannot start gives one empty line; a read that fails keeps what came before it.
-  const auto output = platform.system.RunProcessCapturingOutput(
+  const auto output = platform.processes.RunProcessCapturingOutput(
       commandLine, win::kCreateNewConsole | win::kCreateNewProcessGroup, win::kSwHide, kMaxOutputBytes);
-  return OemToAnsiText(platform.system, LinesWithCrLf(output.value));
+  return OemToAnsiText(platform.text, LinesWithCrLf(output.value));
 }
 
-std::string OemToAnsiText(platform::SystemApi& system, const std::string& source) {
+std::string OemToAnsiText(platform::TextApi& text, const std::string& source) {
   if (source.empty()) return {};
-  auto converted = system.ConvertOemToAnsi(source);
+  auto converted = text.ConvertOemToAnsi(source);
   // OemToCharBuffA does not fail on a buffer it was given; should it, the bytes are shown as they came.
   if (converted.ok()) return std::move(converted.value);
   return source;

@@ -13,6 +13,6 @@ namespace velora {
 std::string RunConsoleCommand(platform::Platform& platform, const std::string& command);
 
 /// OemToCharA's conversion of the whole text; empty for an empty text.
-std::string OemToAnsiText(platform::SystemApi& system, const std::string& source);
+std::string OemToAnsiText(platform::TextApi& text, const std::string& source);
 
 }  // namespace velora

@@ -240,21 +240,21 @@ WordsFromVer ReadVerOutput(const std::string& out, bool workstation, bool useMar
 
 std::optional<WindowsFacts> TryGatherFacts(platform::Platform& platform) {
   WindowsFacts facts;
-  if (auto extended = platform.system.VersionFacts(platform::VersionRecord::Extended); extended.ok()) {
+  if (auto extended = platform.machine.VersionFacts(platform::VersionRecord::Extended); extended.ok()) {
     facts.version = extended.value;
     facts.extended = true;
-  } else if (auto plain = platform.system.VersionFacts(platform::VersionRecord::Plain); plain.ok()) {
+  } else if (auto plain = platform.machine.VersionFacts(platform::VersionRecord::Plain); plain.ok()) {
     facts.version = plain.value;
     facts.version.suiteMask = 0;  // the plain record has neither field
     facts.version.productType = 0;
   } else {
     return std::nullopt;
   }
-  facts.architecture = platform.system.GetProcessorArchitecture();
-  facts.serverR2 = platform.system.GetSystemMetrics(win::kSmServerR2) != 0;
-  facts.starter = platform.system.GetSystemMetrics(win::kSmStarter) != 0;
-  facts.mediaCenter = platform.system.GetSystemMetrics(win::kSmMediaCenter) != 0;
-  facts.tabletPc = platform.system.GetSystemMetrics(win::kSmTabletPc) != 0;
+  facts.architecture = platform.machine.GetProcessorArchitecture();
+  facts.serverR2 = platform.machine.GetSystemMetrics(win::kSmServerR2) != 0;
+  facts.starter = platform.machine.GetSystemMetrics(win::kSmStarter) != 0;
+  facts.mediaCenter = platform.machine.GetSystemMetrics(win::kSmMediaCenter) != 0;
+  facts.tabletPc = platform.machine.GetSystemMetrics(win::kSmTabletPc) != 0;
   return facts;
 }
 

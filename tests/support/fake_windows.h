@@ -9,7 +9,8 @@
 #include "support/fake_files.h"
 #include "support/fake_journal.h"
 #include "support/fake_registry.h"
-#include "support/fake_system.h"
+#include "support/fake_machine.h"
+#include "support/fake_processes.h"
 #include "support/fake_ui.h"
 
 namespace velora::fakes {
@@ -47,9 +48,16 @@ class FakeWindows {
   FakeFiles files{journal};
   FakeUi ui{journal};
   FakeDesktop desktop{journal};
-  FakeSystem system{journal};
   FakeProgressWindow progress{journal};
-  platform::Platform platform{registry, files, ui, desktop, system, progress};
+  FakeMachine machine{journal};
+  FakeText text;
+  FakeOwnModule ownModule{journal};
+  FakeProgramFiles programFiles{journal};
+  FakeProcesses processes{journal};
+  FakeTokens tokens{journal};
+  FakeSessions sessions{journal};
+  platform::Platform platform{registry, files,     ui,           desktop,   progress, machine,
+                              text,     ownModule, programFiles, processes, tokens,   sessions};
 };
 
 }  // namespace velora::fakes

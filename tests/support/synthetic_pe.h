@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "driver/integrity_check.h"
-#include "support/fake_system.h"
+#include "support/fake_machine.h"
 
 namespace velora::fakes {
 
@@ -57,7 +57,7 @@ inline std::string Stamp(const std::string& image, PeKind kind = PeKind::Pe32) {
   PutNumber(hashed, kChecksumFieldOffset, 0, 4);
   PutNumber(hashed, CertificateEntryOffset(kind), 0, 4);
   PutNumber(hashed, CertificateEntryOffset(kind) + 4, 0, 4);
-  return image + std::string(kStampMarker) + FakeSystem::DigestOf(hashed);
+  return image + std::string(kStampMarker) + FakeOwnModule::DigestOf(hashed);
 }
 
 inline std::string StampedPeImage(std::string_view body, PeKind kind = PeKind::Pe32) {

@@ -91,7 +91,7 @@ TEST_P(SizeRecordTest, GoesOnlyIntoTheEntryWhereTheProductWasFound) {
   if (row.fault == Fault::OpenDenied) fake.registry.DenyKey(platform::RootKey::LocalMachine, foundIn, 5);
   if (row.fault == Fault::WriteDenied) fake.registry.FailWritesTo(platform::RootKey::LocalMachine, foundIn, 5);
   fake.files.AddFolder("C:\\Temp");
-  RunLog log(fake.files, fake.system);
+  RunLog log(fake.files, fake.text, fake.machine);
   log.Open("C:\\Temp\\");
 
   const bool fails = row.fault == Fault::OpenDenied || row.fault == Fault::WriteDenied;

@@ -138,9 +138,9 @@ TEST_F(IntegrityCheckTest, AFileThatCannotBeReadOrHashedIsUnreadable) {
   fake.files.InjectFailure(fakes::FileOp::Read, kOwnPath, win::kErrorAccessDenied);
   EXPECT_EQ(CheckOwnIntegrity(fake.platform), IntegrityResult::Unreadable);
 
-  fake.system.digestFailure = win::kErrorInvalidParameter;
+  fake.ownModule.digestFailure = win::kErrorInvalidParameter;
   EXPECT_EQ(Check(stamped), IntegrityResult::Unreadable);
-  fake.system.digestFailure.reset();
+  fake.ownModule.digestFailure.reset();
 
   fake.files.ownModulePath.reset();
   EXPECT_EQ(Check(stamped), IntegrityResult::Unreadable);

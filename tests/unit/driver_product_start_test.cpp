@@ -30,8 +30,8 @@ class ProductStartTest : public ::testing::Test {
   std::string Logged() { return fake.files.Contents(std::string(kTemp) + "VeloraUpdate.log").value_or(""); }
 
   void ExpectShellExecuteFallback() {
-    ASSERT_EQ(fake.system.shellStarts.size(), 1u);
-    const auto& start = fake.system.shellStarts[0];
+    ASSERT_EQ(fake.processes.shellStarts.size(), 1u);
+    const auto& start = fake.processes.shellStarts[0];
     EXPECT_EQ(start.verb, "open");
     EXPECT_EQ(start.file, "C:\\Apps\\Velora\\Velora.exe");
     EXPECT_EQ(start.parameters, "");
@@ -42,27 +42,27 @@ class ProductStartTest : public ::testing::Test {
 
   fakes::FakeWindows fake;
   std::unique_ptr<Session> session = fakes::MakeTestSession(fake);
-  RunLog log{fake.files, fake.system};
+  RunLog log{fake.files, fake.text, fake.machine};
 };
 
 TEST_F(ProductStartTest, RunsAsTheSignedInUserWithTheShellsTokenInTheProductFolder) {
   fake.desktop.shellProcessId = kShellProcess;
   // A session that cannot be told is taken for a desktop's.
   for (const auto& ownSession : {platform::Succeeded<std::uint32_t>(1), platform::Failed<std::uint32_t>(5)}) {
-    fake.system.ownSession = ownSession;
-    fake.system.tokenStarts.clear();
+    fake.sessions.ownSession = ownSession;
+    fake.tokens.tokenStarts.clear();
     EXPECT_EQ(StartProduct(*session, log).way, ProductStartWay::ShellUser);
-    ASSERT_EQ(fake.system.tokenStarts.size(), 1u);
-    const auto& started = fake.system.tokenStarts[0];
+    ASSERT_EQ(fake.tokens.tokenStarts.size(), 1u);
+    const auto& started = fake.tokens.tokenStarts[0];
     EXPECT_EQ(started.tokenProcessId, kShellProcess);
     EXPECT_EQ(started.application, "C:\\Apps\\Velora\\Velora.exe");
     EXPECT_EQ(started.commandLine, "\"C:\\Apps\\Velora\\Velora.exe\"");
     EXPECT_EQ(started.directory, "C:\\Apps\\Velora\\");
     EXPECT_EQ(started.show, 1);
   }
-  EXPECT_TRUE(fake.system.shellStarts.empty());
-  EXPECT_TRUE(fake.system.sessionTokenQueries.empty());
-  EXPECT_EQ(fake.system.tokensOpen, 0);
+  EXPECT_TRUE(fake.processes.shellStarts.empty());
+  EXPECT_TRUE(fake.sessions.sessionTokenQueries.empty());
+  EXPECT_EQ(fake.tokens.tokensOpen, 0);
   EXPECT_NE(Logged().find("started as the signed-in user, with the desktop shell's token"), std::string::npos);
 }
 
@@ -87,17 +87,17 @@ class StartEndTest : public ProductStartTest, public ::testing::WithParamInterfa
 TEST_P(StartEndTest, StartsWithTheLinkedTokenOrNotAtAllWhereTheTokenIsSplit) {
   const StartEnd& row = GetParam();
   if (row.shellWindow) fake.desktop.shellProcessId = kShellProcess;
-  fake.system.tokenFailure = row.shellTokenFailure;
-  fake.system.tokenStartFailure = row.shellStartFailure;
-  fake.system.elevationType = row.elevation;
-  fake.system.linkedTokenFailure = row.linkedFailure;
-  fake.system.linkedTokenStartFailure = row.linkedStartFailure;
+  fake.tokens.tokenFailure = row.shellTokenFailure;
+  fake.tokens.tokenStartFailure = row.shellStartFailure;
+  fake.tokens.elevationType = row.elevation;
+  fake.tokens.linkedTokenFailure = row.linkedFailure;
+  fake.tokens.linkedTokenStartFailure = row.linkedStartFailure;
   EXPECT_EQ(StartProduct(*session, log).way, row.way);
   EXPECT_NE(Logged().find(row.logged), std::string::npos) << Logged();
-  EXPECT_EQ(fake.system.tokensOpen, 0);
-  ASSERT_EQ(fake.system.linkedTokenStarts.size(), row.linkedStarts);
+  EXPECT_EQ(fake.tokens.tokensOpen, 0);
+  ASSERT_EQ(fake.tokens.linkedTokenStarts.size(), row.linkedStarts);
   if (row.linkedStarts != 0) {
-    const auto& started = fake.system.linkedTokenStarts[0];
+    const auto& started = fake.tokens.linkedTokenStarts[0];
     EXPECT_EQ(started.application, "C:\\Apps\\Velora\\Velora.exe");
     EXPECT_EQ(started.commandLine, "\"C:\\Apps\\Velora\\Velora.exe\"");
     EXPECT_EQ(started.directory, "C:\\Apps\\Velora\\");
@@ -106,7 +106,7 @@ TEST_P(StartEndTest, StartsWithTheLinkedTokenOrNotAtAllWhereTheTokenIsSplit) {
   if (row.way == ProductStartWay::ShellExecute) {
     ExpectShellExecuteFallback();
   } else {
-    EXPECT_TRUE(fake.system.shellStarts.empty());
+    EXPECT_TRUE(fake.processes.shellStarts.empty());
   }
 }
 
@@ -223,30 +223,30 @@ class ServiceStartTest : public ProductStartTest, public ::testing::WithParamInt
 
 TEST_P(ServiceStartTest, StartsOnlyForTheConsolesSignedInUser) {
   const ServiceStart& row = GetParam();
-  fake.system.ownSession = platform::Succeeded<std::uint32_t>(0);
+  fake.sessions.ownSession = platform::Succeeded<std::uint32_t>(0);
   fake.desktop.shellProcessId = kShellProcess;
-  fake.system.activeConsoleSession = row.consoleSession;
-  fake.system.sessionTokenFailure = row.tokenFailure;
-  fake.system.sessionStartFailure = row.startFailure;
+  fake.sessions.activeConsoleSession = row.consoleSession;
+  fake.sessions.sessionTokenFailure = row.tokenFailure;
+  fake.sessions.sessionStartFailure = row.startFailure;
   const ProductStart start = StartProduct(*session, log);
   EXPECT_EQ(start.way, row.way);
   EXPECT_EQ(start.error, row.error);
-  EXPECT_TRUE(fake.system.shellStarts.empty());
-  EXPECT_TRUE(fake.system.tokenProcessIds.empty());
-  EXPECT_EQ(fake.system.sessionTokensOpen, 0);
-  EXPECT_EQ(fake.system.sessionTokenQueries,
+  EXPECT_TRUE(fake.processes.shellStarts.empty());
+  EXPECT_TRUE(fake.tokens.tokenProcessIds.empty());
+  EXPECT_EQ(fake.sessions.sessionTokensOpen, 0);
+  EXPECT_EQ(fake.sessions.sessionTokenQueries,
             row.consoleSession ? std::vector<std::uint32_t>{*row.consoleSession} : std::vector<std::uint32_t>{});
   EXPECT_NE(Logged().find(row.logged), std::string::npos) << Logged();
   if (!row.tokenFailure && row.consoleSession) {
-    ASSERT_EQ(fake.system.sessionStarts.size(), 1u);
-    const auto& started = fake.system.sessionStarts[0];
+    ASSERT_EQ(fake.sessions.sessionStarts.size(), 1u);
+    const auto& started = fake.sessions.sessionStarts[0];
     EXPECT_EQ(started.sessionId, 3u);
     EXPECT_EQ(started.application, "C:\\Apps\\Velora\\Velora.exe");
     EXPECT_EQ(started.commandLine, "\"C:\\Apps\\Velora\\Velora.exe\"");
     EXPECT_EQ(started.directory, "C:\\Apps\\Velora\\");
     EXPECT_EQ(started.show, 1);
   } else {
-    EXPECT_TRUE(fake.system.sessionStarts.empty());
+    EXPECT_TRUE(fake.sessions.sessionStarts.empty());
   }
 }
 
@@ -291,11 +291,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A product that refuses to start while "velora_memfile" exists must not find ours.
 TEST_F(ProductStartTest, LetsTheProductsSharedMemoryGoBeforeEitherStart) {
-  fake.system.existingMappings.insert("velora_memfile");
+  fake.processes.existingMappings.insert("velora_memfile");
   for (const std::uint32_t shell : {kShellProcess, 0u}) {
     fake.desktop.shellProcessId = shell == 0 ? std::nullopt : std::optional<std::uint32_t>(shell);
     RunningProduct product;
-    ASSERT_TRUE(product.IsRunning(fake.system));
+    ASSERT_TRUE(product.IsRunning(fake.processes));
     fake.journal.clear();
     static_cast<void>(product.Start(*session, log));
     const auto closed = std::find(fake.journal.begin(), fake.journal.end(), "CloseHandle velora_memfile");
@@ -304,7 +304,7 @@ TEST_F(ProductStartTest, LetsTheProductsSharedMemoryGoBeforeEitherStart) {
     });
     ASSERT_NE(closed, fake.journal.end());
     EXPECT_LT(closed, started);
-    EXPECT_EQ(fake.system.mappingHandlesOpen, 0);
+    EXPECT_EQ(fake.processes.mappingHandlesOpen, 0);
   }
 }
 
@@ -312,30 +312,30 @@ TEST_F(ProductStartTest, LetsTheProductsSharedMemoryGoBeforeEitherStart) {
 // in sessions a user is signed in to, never session 0's) or by its processes, asked to quit by this program
 // started in that session, waited for, and started again in that same session.
 TEST_F(ProductStartTest, AServiceFindsTheProductInAUsersSessionAsksItToQuitThereAndRestartsItThere) {
-  fake.system.ownSession = platform::Succeeded<std::uint32_t>(0);
-  fake.system.activeConsoleSession = 1;
-  fake.system.sessions = platform::Succeeded(std::vector<platform::TerminalSession>{
+  fake.sessions.ownSession = platform::Succeeded<std::uint32_t>(0);
+  fake.sessions.activeConsoleSession = 1;
+  fake.sessions.listed = platform::Succeeded(std::vector<platform::TerminalSession>{
       {0, win::kWtsDisconnected}, {1, win::kWtsActive}, {2, win::kWtsDisconnected}, {65536, 6 /*listening*/}});
-  fake.system.existingMappings = {"Session\\2\\velora_memfile", "Session\\65536\\velora_memfile", "velora_memfile"};
-  fake.system.imageProcesses["c:\\apps\\velora\\velora.exe"] = {2, 2};
+  fake.processes.existingMappings = {"Session\\2\\velora_memfile", "Session\\65536\\velora_memfile", "velora_memfile"};
+  fake.processes.imageProcesses["c:\\apps\\velora\\velora.exe"] = {2, 2};
   RunningProduct product;
   ASSERT_TRUE(product.TellToQuit(*session, log));
-  EXPECT_EQ(fake.system.mappingsOpened,
+  EXPECT_EQ(fake.processes.mappingsOpened,
             (std::vector<std::string>{"Session\\1\\velora_memfile", "Session\\2\\velora_memfile"}));
-  EXPECT_TRUE(fake.system.mappingsCreated.empty());  // never a name of its own in any session
-  EXPECT_EQ(fake.system.imagesLookedUp, std::vector<std::string>{"C:\\Apps\\Velora\\Velora.exe"});
-  ASSERT_EQ(fake.system.ownProgramStarts.size(), 1u);
-  EXPECT_EQ(fake.system.ownProgramStarts[0].sessionId, 2u);
-  EXPECT_EQ(fake.system.ownProgramStarts[0].arguments, "/askproducttoquit");
+  EXPECT_TRUE(fake.processes.mappingsCreated.empty());  // never a name of its own in any session
+  EXPECT_EQ(fake.processes.imagesLookedUp, std::vector<std::string>{"C:\\Apps\\Velora\\Velora.exe"});
+  ASSERT_EQ(fake.sessions.ownProgramStarts.size(), 1u);
+  EXPECT_EQ(fake.sessions.ownProgramStarts[0].sessionId, 2u);
+  EXPECT_EQ(fake.sessions.ownProgramStarts[0].arguments, "/askproducttoquit");
   EXPECT_TRUE(fake.desktop.posts.empty());  // session 0's desktop has no product window to post to
 
   ASSERT_TRUE(product.CanBeWaitedFor());
   product.WaitForEnd(log);
-  EXPECT_EQ(fake.system.waitTimeouts, std::vector<std::uint32_t>{5000});
+  EXPECT_EQ(fake.processes.waitTimeouts, std::vector<std::uint32_t>{5000});
   EXPECT_EQ(product.Start(*session, log).way, ProductStartWay::ConsoleUser);
-  EXPECT_EQ(fake.system.sessionTokenQueries, std::vector<std::uint32_t>{2});
-  ASSERT_EQ(fake.system.sessionStarts.size(), 1u);
-  EXPECT_EQ(fake.system.sessionStarts[0].sessionId, 2u);
+  EXPECT_EQ(fake.sessions.sessionTokenQueries, std::vector<std::uint32_t>{2});
+  ASSERT_EQ(fake.sessions.sessionStarts.size(), 1u);
+  EXPECT_EQ(fake.sessions.sessionStarts[0].sessionId, 2u);
   EXPECT_NE(Logged().find("the product runs in session 2: asked it to quit there"), std::string::npos) << Logged();
   EXPECT_NE(Logged().find("the product was started in session 2 as the user signed in there"), std::string::npos);
 }
@@ -343,9 +343,9 @@ TEST_F(ProductStartTest, AServiceFindsTheProductInAUsersSessionAsksItToQuitThere
 // Found by its process alone, in a session the list did not name; asking it there fails: the product keeps
 // running, is not waited for, and counts as a copy that a start would double.
 TEST_F(ProductStartTest, AServiceThatCannotAskTheProductToQuitLeavesItRunningUntold) {
-  fake.system.ownSession = platform::Succeeded<std::uint32_t>(0);
-  fake.system.imageProcesses["c:\\apps\\velora\\velora.exe"] = {4};
-  fake.system.ownProgramStartFailure = 1314;
+  fake.sessions.ownSession = platform::Succeeded<std::uint32_t>(0);
+  fake.processes.imageProcesses["c:\\apps\\velora\\velora.exe"] = {4};
+  fake.sessions.ownProgramStartFailure = 1314;
   RunningProduct product;
   EXPECT_FALSE(product.TellToQuit(*session, log));
   EXPECT_TRUE(product.RunsUntold());
@@ -368,7 +368,7 @@ TEST_F(ProductStartTest, TheInternalArgumentOnlyPostsQuitToTheProductsWindowOnIt
   EXPECT_EQ(fake.desktop.posts[0].message, 0x0012u);
   EXPECT_EQ(fake.journal,
             (std::vector<std::string>{"SetDefaultDllDirectories", "FindWindow TVeloraMainForm", "PostMessage"}));
-  EXPECT_EQ(fake.system.dllDirectoryFlags, std::vector<std::uint32_t>{0x800});
+  EXPECT_EQ(fake.ownModule.dllDirectoryFlags, std::vector<std::uint32_t>{0x800});
   fake.desktop.windows.clear();
   EXPECT_EQ(RunUpdater(fake.platform, {"/askproducttoquit"}), 1);
   EXPECT_EQ(fake.desktop.posts.size(), 1u);

@@ -22,11 +22,11 @@ class RunLogTest : public ::testing::Test {
   std::string Log() { return fake.files.Contents(kLogPath).value_or("<none>"); }
 
   fakes::FakeWindows fake;
-  RunLog log{fake.files, fake.system};
+  RunLog log{fake.files, fake.text, fake.machine};
 };
 
 TEST_F(RunLogTest, ANewLogStartsWithAByteOrderMarkAndTakesTimedUtf8Lines) {
-  fake.system.localTime = {2026, 12, 8, 9, 5, 7, 42};
+  fake.machine.localTime = {2026, 12, 8, 9, 5, 7, 42};
   log.Open(kTemp);
   log.Write("first");
   log.Write("Вопрос");                      // Windows-1251 bytes in, UTF-8 out
@@ -47,7 +47,7 @@ TEST_F(RunLogTest, ANewLogStartsWithAByteOrderMarkAndTakesTimedUtf8Lines) {
 }
 
 TEST_F(RunLogTest, ALineThatCannotBeConvertedIsWrittenAsItIs) {
-  fake.system.conversionFailure = 1113;  // ERROR_NO_UNICODE_TRANSLATION
+  fake.text.conversionFailure = 1113;  // ERROR_NO_UNICODE_TRANSLATION
   log.Open(kTemp);
   log.Write("\xC2\xEE\xEF\xF0\xEE\xF1");
   EXPECT_EQ(Log(), kBom + kStamp + "\xC2\xEE\xEF\xF0\xEE\xF1\r\n");
@@ -68,7 +68,7 @@ TEST_F(RunLogTest, ALogPastOneMebibyteBecomesTheOldLogReplacingTheOlderOne) {
   for (const bool byHandle : {true, false}) {
     SCOPED_TRACE(byHandle ? "through the handle" : "XP");
     fakes::FakeWindows machine;
-    RunLog rotated{machine.files, machine.system};
+    RunLog rotated{machine.files, machine.text, machine.machine};
     machine.files.renamesByHandle = byHandle;
     machine.files.AddFile(kOldLogPath, "oldest");
     machine.files.AddFile(kLogPath, full);
@@ -165,7 +165,7 @@ TEST_F(RunLogTest, AFailureLineNamesTheErrorAndItsText) {
 // answers, the exit code last.
 TEST(RunLogOfARun, HoldsTheVersionsTheBoxesAndTheExitCodeLast) {
   fakes::FakeWindows fake;
-  fake.system.SetEnvironment("Temp", "C:\\Temp");
+  fake.machine.SetEnvironment("Temp", "C:\\Temp");
   fake.files.AddFolder("C:\\Temp");
   const int exitCode = RunUpdater(fake.platform, {"rstart", "two words"});
   const std::string log = fake.files.Contents("C:\\Temp\\VeloraUpdate.log").value_or("");
@@ -206,8 +206,8 @@ TEST(RunLogOfARun, AWholeUpdateLogsTheAnswersAndStartsTheProductAsTheSignedInUse
                      "[liveupdatecaption]\r\nLive Update\r\n\r\n[darovovevi]\r\nData\r\n\r\n"
                      "[installdone]\r\n%1 done.\r\n\r\n[asktorun]\r\nStart it?\r\n\r\n");
   fake.files.AddFile(*fake.files.ownModulePath, fakes::StampedPeImage("updater image"));
-  fake.system.AddResource("vlfw", "3bs", "vlfw\x02\x01 new data");
-  fake.system.SetEnvironment("Temp", "C:\\Temp");
+  fake.ownModule.AddResource("vlfw", "3bs", "vlfw\x02\x01 new data");
+  fake.machine.SetEnvironment("Temp", "C:\\Temp");
   fake.files.AddFolder("C:\\Temp");
   fake.desktop.shellProcessId = 4242;
   fake.ui.answers = {win::kIdYes, win::kIdYes};
@@ -215,9 +215,9 @@ TEST(RunLogOfARun, AWholeUpdateLogsTheAnswersAndStartsTheProductAsTheSignedInUse
   EXPECT_EQ(RunUpdater(fake.platform, {}), 0);
 
   EXPECT_EQ(fake.files.Contents(folder + "vlfw.3bs"), "vlfw\x02\x01 new data");
-  ASSERT_EQ(fake.system.tokenStarts.size(), 1u);
-  EXPECT_EQ(fake.system.tokenStarts[0].tokenProcessId, 4242u);
-  EXPECT_TRUE(fake.system.shellStarts.empty());
+  ASSERT_EQ(fake.tokens.tokenStarts.size(), 1u);
+  EXPECT_EQ(fake.tokens.tokenStarts[0].tokenProcessId, 4242u);
+  EXPECT_TRUE(fake.processes.shellStarts.empty());
   const std::string log = fake.files.Contents("C:\\Temp\\VeloraUpdate.log").value_or("");
   for (const char* line :
        {"box \"Question\": Live Update: install Data 1? -> Yes\r\n",

@@ -64,7 +64,7 @@ class UpdateSequenceTest : public ::testing::Test {
     fake.files.AddFile(std::string(kFolder) + "language\\english.lng", kEnglishLng);
     fake.files.AddFile(std::string(kFolder) + "language\\russian.lng", kRussianLng);
     fake.files.AddFile(std::string(kFolder) + "vlfw.3bs", DataFile(1));
-    fake.system.AddResource("vlfw", "3bs", payload);
+    fake.ownModule.AddResource("vlfw", "3bs", payload);
     fake.files.AddFile(kOwnPath, fakes::StampedPeImage("updater image"));
   }
 
@@ -89,7 +89,7 @@ class UpdateSequenceTest : public ::testing::Test {
 
   fakes::FakeWindows fake;
   std::unique_ptr<Session> session;
-  RunLog log{fake.files, fake.system};
+  RunLog log{fake.files, fake.text, fake.machine};
   const std::string payload = DataFile(1, 300) + "new";
 };
 
@@ -108,15 +108,15 @@ TEST_F(UpdateSequenceTest, MainFlowAsksComposedQuestionsWritesRecordsAndStarts) 
   EXPECT_EQ(Installed(), payload);
   // velora.exe 10 + english.lng 690 + russian.lng 327 + the new vlfw.3bs 303 = 1330 bytes: 1 KiB.
   EXPECT_EQ(fake.registry.Dword(RootKey::LocalMachine, kUninstall, "EstimatedSize"), 1u);
-  ASSERT_EQ(fake.system.linkedTokenStarts.size(), 1u);
-  EXPECT_EQ(fake.system.linkedTokenStarts[0].application, std::string(kFolder) + "Velora.exe");
+  ASSERT_EQ(fake.tokens.linkedTokenStarts.size(), 1u);
+  EXPECT_EQ(fake.tokens.linkedTokenStarts[0].application, std::string(kFolder) + "Velora.exe");
   EXPECT_EQ(fake.files.CurrentFolder(), kFolder);
   EXPECT_EQ(fake.registry.OpenKeyCount(), 0);
   EXPECT_FALSE(fake.files.FileExists(std::string(kFolder) + "~vlfw.3bs"));
 }
 
 TEST_F(UpdateSequenceTest, RussianUserGetsTheRussianFileTextsAndLanguageId) {
-  fake.system.userLocale = 1049;
+  fake.text.userLocale = 1049;
   fake.ui.answers = {win::kIdYes, win::kIdNo};
   EXPECT_EQ(Run(), kExitWritten);
   ASSERT_EQ(fake.ui.boxes.size(), 2u);
@@ -124,7 +124,7 @@ TEST_F(UpdateSequenceTest, RussianUserGetsTheRussianFileTextsAndLanguageId) {
             (platform::MessageBoxRequest{platform::MessageBoxFunction::MessageBoxExA,
                                          "Живое обновление установит Библиотека данных 1. Продолжить?", "Вопрос",
                                          0x00042024, 1049}));
-  EXPECT_TRUE(fake.system.linkedTokenStarts.empty());
+  EXPECT_TRUE(fake.tokens.linkedTokenStarts.empty());
 }
 
 TEST_F(UpdateSequenceTest, NewerInstalledFileAsksFirstAndNoWritesNothing) {
@@ -168,7 +168,7 @@ TEST_F(UpdateSequenceTest, QuietModeInAnyCaseAsksNothingAndReadsNoVersion) {
   EXPECT_EQ(Run({"MoDeSt"}), kExitWritten);
   EXPECT_TRUE(fake.ui.boxes.empty());
   EXPECT_EQ(Installed(), payload);
-  EXPECT_TRUE(fake.system.linkedTokenStarts.empty());
+  EXPECT_TRUE(fake.tokens.linkedTokenStarts.empty());
   for (const auto& create : fake.files.Creates()) {
     EXPECT_FALSE(create.path == std::string(kFolder) + "vlfw.3bs" && create.share == 0) << "version was read";
   }
@@ -176,16 +176,16 @@ TEST_F(UpdateSequenceTest, QuietModeInAnyCaseAsksNothingAndReadsNoVersion) {
 
 TEST_F(UpdateSequenceTest, QuietModeStartsTheProductOnlyWithRunapp) {
   EXPECT_EQ(Run({"modest", "RUNAPP"}), kExitWritten);
-  EXPECT_EQ(fake.system.linkedTokenStarts.size(), 1u);
-  fake.system.linkedTokenStarts.clear();
+  EXPECT_EQ(fake.tokens.linkedTokenStarts.size(), 1u);
+  fake.tokens.linkedTokenStarts.clear();
   EXPECT_EQ(Run({"modest", "runapps"}), kExitWritten);
-  EXPECT_TRUE(fake.system.linkedTokenStarts.empty());
+  EXPECT_TRUE(fake.tokens.linkedTokenStarts.empty());
 }
 
 TEST_F(UpdateSequenceTest, ALockedInstalledFileIsTried17Times256MsApartThenReported) {
   fake.files.LockExternally(std::string(kFolder) + "vlfw.3bs");
   EXPECT_EQ(Run(), kExitFailed);
-  EXPECT_EQ(fake.system.sleeps, std::vector<std::uint32_t>(17, 256));
+  EXPECT_EQ(fake.machine.sleeps, std::vector<std::uint32_t>(17, 256));
   EXPECT_EQ(fake.ui.boxes, (std::vector<platform::MessageBoxRequest>{
                                {platform::MessageBoxFunction::MessageBoxExA,
                                 "Cannot open C:\\Program Files\\Velora\\vlfw.3bs.\r\nClose Velora and try again.",
@@ -195,12 +195,12 @@ TEST_F(UpdateSequenceTest, ALockedInstalledFileIsTried17Times256MsApartThenRepor
 
 TEST_F(UpdateSequenceTest, AFileReleasedWhileRetryingIsRead) {
   fake.files.LockExternally(std::string(kFolder) + "vlfw.3bs");
-  fake.system.onSleep = [this](std::uint32_t) {
-    if (fake.system.sleeps.size() == 5) fake.files.ReleaseExternalLocks(std::string(kFolder) + "vlfw.3bs");
+  fake.machine.onSleep = [this](std::uint32_t) {
+    if (fake.machine.sleeps.size() == 5) fake.files.ReleaseExternalLocks(std::string(kFolder) + "vlfw.3bs");
   };
   fake.ui.answers = {win::kIdYes, win::kIdNo};
   EXPECT_EQ(Run(), kExitWritten);
-  EXPECT_EQ(fake.system.sleeps.size(), 5u);
+  EXPECT_EQ(fake.machine.sleeps.size(), 5u);
 }
 
 TEST_F(UpdateSequenceTest, NoProductExecutableShowsTheFixedTextsAndEnds) {
@@ -220,7 +220,7 @@ TEST_F(UpdateSequenceTest, NoProductExecutableShowsTheFixedTextsAndEnds) {
   OpenLog();
   for (const auto& c : cases) {
     fake.ui.boxes.clear();
-    fake.system.userLocale = c.locale;
+    fake.text.userLocale = c.locale;
     EXPECT_EQ(Run(), kExitFailed);
     EXPECT_EQ(fake.ui.boxes, std::vector<platform::MessageBoxRequest>{c.expected}) << c.locale;
   }
@@ -258,7 +258,7 @@ TEST_F(UpdateSequenceTest, ALastRunFolderThatIsNoStringIsARegistryFailure) {
 }
 
 TEST_F(UpdateSequenceTest, ANonAdministratorIsToldAndNothingIsWritten) {
-  fake.system.userIsAdmin = false;
+  fake.tokens.userIsAdmin = false;
   OpenLog();
   EXPECT_EQ(Run(), kExitFailed);
   EXPECT_TRUE(Logged("no administrator rights"));
@@ -269,49 +269,49 @@ TEST_F(UpdateSequenceTest, ANonAdministratorIsToldAndNothingIsWritten) {
 }
 
 TEST_F(UpdateSequenceTest, ARunningProductIsToldToQuitEvenWhenTheUserDeclines) {
-  fake.system.existingMappings.insert("velora_memfile");
+  fake.processes.existingMappings.insert("velora_memfile");
   fake.desktop.windows["TVeloraMainForm"] = 0x1234;
   EXPECT_EQ(Run(), kExitDeclined);
   ASSERT_EQ(fake.desktop.posts.size(), 1u);
   EXPECT_EQ(fake.desktop.posts[0].window, 0x1234u);
   EXPECT_EQ(fake.desktop.posts[0].message, 0x0012u);
-  EXPECT_EQ(fake.system.mappingHandlesOpen, 0);  // held by the running product's owner until the update ends
-  ASSERT_EQ(fake.system.mappingsCreated.size(), 1u);
-  EXPECT_EQ(fake.system.mappingsCreated[0].name, "velora_memfile");
-  EXPECT_EQ(fake.system.mappingsCreated[0].sizeLow, 64u);
+  EXPECT_EQ(fake.processes.mappingHandlesOpen, 0);  // held by the running product's owner until the update ends
+  ASSERT_EQ(fake.processes.mappingsCreated.size(), 1u);
+  EXPECT_EQ(fake.processes.mappingsCreated[0].name, "velora_memfile");
+  EXPECT_EQ(fake.processes.mappingsCreated[0].sizeLow, 64u);
 }
 
 // PostMessageA can fail (a full queue, a window of a higher integrity level): the product was not told to
 // quit, so it is neither waited for nor, with "runapp", started a second time beside itself.
 // From a service the same holds when this program cannot be started in the product's session to post it.
 TEST_F(UpdateSequenceTest, AWmQuitThatCannotBePostedLeavesTheProductAsARunningCopy) {
-  fake.system.existingMappings = {"velora_memfile", "Session\\2\\velora_memfile"};
+  fake.processes.existingMappings = {"velora_memfile", "Session\\2\\velora_memfile"};
   fake.desktop.windows["TVeloraMainForm"] = 0x1234;
   fake.desktop.postFailure = 1816;  // ERROR_NOT_ENOUGH_QUOTA
-  fake.system.sessions = platform::Succeeded(std::vector<platform::TerminalSession>{{2, win::kWtsActive}});
-  fake.system.ownProgramStartFailure = 5;
+  fake.sessions.listed = platform::Succeeded(std::vector<platform::TerminalSession>{{2, win::kWtsActive}});
+  fake.sessions.ownProgramStartFailure = 5;
   OpenLog();
   for (const std::uint32_t ownSession : {1u, 0u}) {
-    fake.system.ownSession = platform::Succeeded(ownSession);
+    fake.sessions.ownSession = platform::Succeeded(ownSession);
     EXPECT_EQ(Run({"modest", "runapp"}), kExitWritten);
-    EXPECT_TRUE(fake.system.sleeps.empty());  // no tries at the data file either
-    EXPECT_TRUE(fake.system.waitTimeouts.empty());
-    EXPECT_TRUE(fake.system.linkedTokenStarts.empty());
-    EXPECT_TRUE(fake.system.sessionStarts.empty());
+    EXPECT_TRUE(fake.machine.sleeps.empty());  // no tries at the data file either
+    EXPECT_TRUE(fake.processes.waitTimeouts.empty());
+    EXPECT_TRUE(fake.tokens.linkedTokenStarts.empty());
+    EXPECT_TRUE(fake.sessions.sessionStarts.empty());
     EXPECT_TRUE(Logged("it could not be told to quit: it is not started a second time"));
   }
   EXPECT_TRUE(Logged("the product runs in session 2, but it cannot be asked to quit there: error 5"));
 }
 
 TEST_F(UpdateSequenceTest, NoWindowOrNoMappingMeansNothingIsPosted) {
-  fake.system.existingMappings.insert("velora_memfile");
+  fake.processes.existingMappings.insert("velora_memfile");
   Run();
   EXPECT_TRUE(fake.desktop.posts.empty());
-  fake.system.existingMappings.clear();
+  fake.processes.existingMappings.clear();
   fake.desktop.windows["TVeloraMainForm"] = 0x1234;
   Run();
   EXPECT_TRUE(fake.desktop.posts.empty());
-  EXPECT_EQ(fake.system.mappingHandlesOpen, 0);
+  EXPECT_EQ(fake.processes.mappingHandlesOpen, 0);
 }
 
 TEST_F(UpdateSequenceTest, ADamagedOrUnreadableUpdaterWritesNothing) {
@@ -351,14 +351,14 @@ TEST_F(UpdateSequenceTest, AFailedWriteRecordsTheSizeButAsksNoCompletionQuestion
     EXPECT_EQ(fake.ui.boxes[1].text, "Can't install file C:\\Program Files\\Velora\\vlfw.3bs");
     EXPECT_EQ(Installed(), DataFile(1));
     EXPECT_TRUE(fake.registry.Dword(RootKey::LocalMachine, kUninstall, "EstimatedSize"));
-    EXPECT_TRUE(fake.system.linkedTokenStarts.empty());
+    EXPECT_TRUE(fake.tokens.linkedTokenStarts.empty());
   }
 }
 
 TEST_F(UpdateSequenceTest, AFailedQuietWriteStillRestartsTheClosedProductWithRunapp) {
   fake.files.InjectFailure(fakes::FileOp::Rename, std::string(kFolder) + "~vlfw.3bs", 5);
   EXPECT_EQ(Run({"modest", "runapp"}), kExitFailed);
-  EXPECT_EQ(fake.system.linkedTokenStarts.size(), 1u);
+  EXPECT_EQ(fake.tokens.linkedTokenStarts.size(), 1u);
 }
 
 // A running product updating itself: "modest runapp", the product told to quit and slow to let go.
@@ -366,18 +366,18 @@ class QuietSelfUpdateTest : public UpdateSequenceTest {
  protected:
   void SetUp() override {
     UpdateSequenceTest::SetUp();
-    fake.system.existingMappings.insert("velora_memfile");
+    fake.processes.existingMappings.insert("velora_memfile");
     fake.desktop.windows["TVeloraMainForm"] = 0x1234;
     fake.files.LockExternally(DataPath());
   }
   static std::string DataPath() { return std::string(kFolder) + "vlfw.3bs"; }
   void ReleaseAfterSleeps(std::size_t sleeps) {
-    fake.system.onSleep = [this, sleeps](std::uint32_t) {
-      if (fake.system.sleeps.size() == sleeps) fake.files.ReleaseExternalLocks(DataPath());
+    fake.machine.onSleep = [this, sleeps](std::uint32_t) {
+      if (fake.machine.sleeps.size() == sleeps) fake.files.ReleaseExternalLocks(DataPath());
     };
   }
   std::size_t ProductStarts() const {
-    return fake.system.shellStarts.size() + fake.system.tokenStarts.size() + fake.system.linkedTokenStarts.size();
+    return fake.processes.shellStarts.size() + fake.tokens.tokenStarts.size() + fake.tokens.linkedTokenStarts.size();
   }
 };
 
@@ -385,7 +385,7 @@ TEST_F(QuietSelfUpdateTest, WaitsForTheProductToLetGoThenWritesAndStartsIt) {
   ReleaseAfterSleeps(4);
   EXPECT_EQ(Run({"modest", "runapp"}), kExitWritten);
   EXPECT_TRUE(fake.ui.boxes.empty());
-  EXPECT_EQ(fake.system.sleeps, std::vector<std::uint32_t>(4, 256));
+  EXPECT_EQ(fake.machine.sleeps, std::vector<std::uint32_t>(4, 256));
   EXPECT_EQ(Installed(), payload);
   EXPECT_EQ(ProductStarts(), 1u);
   // The waiting opens read nothing: no version is compared in quiet mode. The last open only checks
@@ -399,7 +399,7 @@ TEST_F(QuietSelfUpdateTest, WaitsForTheProductToLetGoThenWritesAndStartsIt) {
 
 TEST_F(QuietSelfUpdateTest, AFileHeldThroughEveryTryIsWrittenAnywayAndTheFailureReported) {
   EXPECT_EQ(Run({"modest", "runapp"}), kExitFailed);
-  EXPECT_EQ(fake.system.sleeps, std::vector<std::uint32_t>(17, 256));
+  EXPECT_EQ(fake.machine.sleeps, std::vector<std::uint32_t>(17, 256));
   ASSERT_EQ(fake.ui.boxes.size(), 1u);
   EXPECT_EQ(fake.ui.boxes[0].text, "Can't install file C:\\Program Files\\Velora\\vlfw.3bs");
   EXPECT_EQ(Installed(), DataFile(1));
@@ -409,14 +409,14 @@ TEST_F(QuietSelfUpdateTest, AFileHeldThroughEveryTryIsWrittenAnywayAndTheFailure
 TEST_F(QuietSelfUpdateTest, NoWaitWhenNoProductWasToldToQuitOrNoDataFileIsInstalled) {
   fake.desktop.windows.clear();  // running, but no window to tell
   EXPECT_EQ(Run({"modest"}), kExitFailed);
-  EXPECT_TRUE(fake.system.sleeps.empty());
+  EXPECT_TRUE(fake.machine.sleeps.empty());
 
   fake.desktop.windows["TVeloraMainForm"] = 0x1234;
   fake.files.ReleaseExternalLocks(DataPath());
   fake.files.Remove(DataPath());
   fake.ui.boxes.clear();
   EXPECT_EQ(Run({"modest"}), kExitWritten);
-  EXPECT_TRUE(fake.system.sleeps.empty());
+  EXPECT_TRUE(fake.machine.sleeps.empty());
   EXPECT_EQ(Installed(), payload);
 }
 
@@ -448,7 +448,7 @@ TEST_F(QuietSelfUpdateTest, RunappRestartsAProductToldToQuitOnEveryPathThatEndsE
 }
 
 TEST_F(QuietSelfUpdateTest, AProductThatWasNotRunningIsNotStartedAfterAnEarlyEnd) {
-  fake.system.existingMappings.clear();
+  fake.processes.existingMappings.clear();
   fake.files.ReleaseExternalLocks(DataPath());
   fake.files.LockExternally(kOwnPath);
   EXPECT_EQ(Run({"modest", "runapp"}), kExitFailed);
@@ -475,7 +475,7 @@ class ProductWaitTest : public QuietSelfUpdateTest, public ::testing::WithParamI
   void SetUp() override {
     QuietSelfUpdateTest::SetUp();
     fake.desktop.windowProcesses[0x1234] = kProductProcess;
-    fake.system.onProcessEnd = [this] { fake.files.ReleaseExternalLocks(DataPath()); };
+    fake.processes.onProcessEnd = [this] { fake.files.ReleaseExternalLocks(DataPath()); };
     OpenLog();
   }
   std::ptrdiff_t FirstCall(const std::string& prefix) {
@@ -495,10 +495,10 @@ TEST_P(ProductWaitTest, WaitsForTheOldCopyBeforeTheWriteAndTheStart) {
   fake.ui.answers = path.answers;
   EXPECT_EQ(Run(path.arguments), path.exitCode);
 
-  EXPECT_EQ(fake.system.processesOpenedToWait, std::vector<std::uint32_t>{kProductProcess});
-  EXPECT_EQ(fake.system.waitTimeouts, std::vector<std::uint32_t>{5000});
-  EXPECT_TRUE(fake.system.sleeps.empty());
-  EXPECT_EQ(fake.system.waitableProcessesOpen, 0);
+  EXPECT_EQ(fake.processes.processesOpenedToWait, std::vector<std::uint32_t>{kProductProcess});
+  EXPECT_EQ(fake.processes.waitTimeouts, std::vector<std::uint32_t>{5000});
+  EXPECT_TRUE(fake.machine.sleeps.empty());
+  EXPECT_EQ(fake.processes.waitableProcessesOpen, 0);
   const auto wait = FirstCall("WaitForSingleObject");
   EXPECT_LT(FirstCall("GetWindowThreadProcessId"), FirstCall("PostMessage"));
   EXPECT_LT(FirstCall("OpenProcess 77"), FirstCall("PostMessage"));
@@ -533,10 +533,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ProductWaitTest, PastTheBoundTheWriteAndTheStartGoAheadAfterOneWait) {
-  fake.system.waitResult = win::kWaitTimeout;
+  fake.processes.waitResult = win::kWaitTimeout;
   EXPECT_EQ(Run({"modest", "runapp"}), kExitFailed);  // the product still holds its data file
-  EXPECT_EQ(fake.system.waitTimeouts, std::vector<std::uint32_t>{5000});
-  EXPECT_TRUE(fake.system.sleeps.empty());
+  EXPECT_EQ(fake.processes.waitTimeouts, std::vector<std::uint32_t>{5000});
+  EXPECT_TRUE(fake.machine.sleeps.empty());
   EXPECT_EQ(fake.ui.boxes.at(0).text, "Can't install file C:\\Program Files\\Velora\\vlfw.3bs");
   EXPECT_EQ(ProductStarts(), 1u);
   EXPECT_TRUE(Logged("the product still runs after 5000 ms of waiting; going on all the same"));
@@ -545,33 +545,33 @@ TEST_F(ProductWaitTest, PastTheBoundTheWriteAndTheStartGoAheadAfterOneWait) {
 // A window whose process id changed while the process was opened belongs to a later process that took
 // over the ended product's id: that handle is not waited for, and the data file's tries stand in.
 TEST_F(ProductWaitTest, AWindowThatChangedItsProcessWhileItWasOpenedIsNotWaitedFor) {
-  fake.system.onProcessOpen = [this] { fake.desktop.windowProcesses[0x1234] = kProductProcess + 1; };
+  fake.processes.onProcessOpen = [this] { fake.desktop.windowProcesses[0x1234] = kProductProcess + 1; };
   ReleaseAfterSleeps(2);
   EXPECT_EQ(Run({"modest", "runapp"}), kExitWritten);
-  EXPECT_TRUE(fake.system.waitTimeouts.empty());
-  EXPECT_EQ(fake.system.sleeps.size(), 2u);
+  EXPECT_TRUE(fake.processes.waitTimeouts.empty());
+  EXPECT_EQ(fake.machine.sleeps.size(), 2u);
   EXPECT_TRUE(Logged("the product's window went away while its process was opened"));
 }
 
 // Where the product's process cannot be had, the data file's exclusive-open tries stand in for the wait.
 TEST_F(ProductWaitTest, WithoutTheProcessTheDataFilesTriesStandIn) {
-  fake.system.processOpenFailure = 5;
+  fake.processes.processOpenFailure = 5;
   fake.files.ReleaseExternalLocks(DataPath());
   fake.files.LockExternally(DataPath());
   ReleaseAfterSleeps(3);
   EXPECT_EQ(Run({"modest", "runapp"}), kExitWritten);
-  EXPECT_TRUE(fake.system.waitTimeouts.empty());
-  EXPECT_EQ(fake.system.sleeps, std::vector<std::uint32_t>(3, 256));
+  EXPECT_TRUE(fake.processes.waitTimeouts.empty());
+  EXPECT_EQ(fake.machine.sleeps, std::vector<std::uint32_t>(3, 256));
   EXPECT_EQ(ProductStarts(), 1u);
 }
 
 TEST_F(UpdateSequenceTest, TheCompletionYesStartsTheProductWithItsSharedMemoryLetGo) {
-  fake.system.existingMappings.insert("velora_memfile");
+  fake.processes.existingMappings.insert("velora_memfile");
   fake.desktop.windows["TVeloraMainForm"] = 0x1234;
   fake.ui.answers = {win::kIdYes, win::kIdYes};
   EXPECT_EQ(Run(), kExitWritten);
-  EXPECT_EQ(fake.system.linkedTokenStarts.size(), 1u);
-  EXPECT_EQ(fake.system.mappingHandlesOpen, 0);
+  EXPECT_EQ(fake.tokens.linkedTokenStarts.size(), 1u);
+  EXPECT_EQ(fake.processes.mappingHandlesOpen, 0);
 }
 
 TEST_F(UpdateSequenceTest, AQuotedCommandFindsTheProductOutsideProgramFiles) {
@@ -590,7 +590,7 @@ TEST_F(UpdateSequenceTest, AFolderNamedLikeTheDataFileIsNotReadAndTheWriteReport
   fake.files.AddFolder(std::string(kFolder) + "vlfw.3bs");
   fake.ui.answers = {win::kIdYes};
   EXPECT_EQ(Run(), kExitFailed);
-  EXPECT_TRUE(fake.system.sleeps.empty());
+  EXPECT_TRUE(fake.machine.sleeps.empty());
   ASSERT_EQ(fake.ui.boxes.size(), 2u);
   EXPECT_EQ(fake.ui.boxes[0].text, "Velora Live Update will install\r\nVelora data library 1. Go on?");
   EXPECT_EQ(fake.ui.boxes[1].text, "Can't install file C:\\Program Files\\Velora\\vlfw.3bs");
@@ -626,11 +626,11 @@ TEST_F(UpdateSequenceTest, AQuestionBoxThatCannotBeShownCountsAsNo) {
   fake.files.AddFile(std::string(kFolder) + "vlfw.3bs", DataFile(1));
   EXPECT_EQ(Run(), kExitWritten);  // the completion question
   EXPECT_EQ(fake.ui.boxes.size(), 2u);
-  EXPECT_TRUE(fake.system.linkedTokenStarts.empty());
+  EXPECT_TRUE(fake.tokens.linkedTokenStarts.empty());
 }
 
 TEST_F(UpdateSequenceTest, ADataFileNotOfKind3bsHasItsVersionInByte4Minus32) {
-  fake.system.AddResource("vlfw", "dat", payload);
+  fake.ownModule.AddResource("vlfw", "dat", payload);
   const std::string path = std::string(kFolder) + "vlfw.dat";
   // Byte 4 is 34: version 2, newer than this update's 1, so the older-file question comes first.
   fake.files.AddFile(path, std::string("vlfw\x22\x01\x00\x08", 8));
@@ -653,7 +653,7 @@ TEST_F(UpdateSequenceTest, AnUninstallEntryThatCannotBeWrittenIsARegistryFailure
   fake.ui.answers = {win::kIdYes};
   EXPECT_EQ(Run(), kExitFailed);
   EXPECT_EQ(fake.ui.boxes.back().text, "No access to system registry");
-  EXPECT_TRUE(fake.system.linkedTokenStarts.empty());
+  EXPECT_TRUE(fake.tokens.linkedTokenStarts.empty());
 }
 
 // The kind is what follows the last dot; without a dot there is none.
@@ -675,21 +675,21 @@ TEST(EntryPoint, SetsTheDllSearchOrderBeforeAnythingElse) {
   RunUpdater(fake.platform, {});
   ASSERT_FALSE(fake.journal.empty());
   EXPECT_EQ(fake.journal.front(), "SetDefaultDllDirectories");
-  EXPECT_EQ(fake.system.dllDirectoryFlags, std::vector<std::uint32_t>{0x800});
+  EXPECT_EQ(fake.ownModule.dllDirectoryFlags, std::vector<std::uint32_t>{0x800});
 }
 
 TEST(EntryPoint, TheCurrentFolderLeavesTheSearchOrderOnlyWhereDefaultDirectoriesCannotBeSet) {
   fakes::FakeWindows updated;
   RunUpdater(updated.platform, {});
-  EXPECT_EQ(updated.system.dllFolders, std::vector<std::string>{});
+  EXPECT_EQ(updated.ownModule.dllFolders, std::vector<std::string>{});
 
   fakes::FakeWindows withoutUpdate;  // Windows 7 without its loader update
-  withoutUpdate.system.dllDirectoriesAvailable = false;
+  withoutUpdate.ownModule.dllDirectoriesAvailable = false;
   RunUpdater(withoutUpdate.platform, {});
   ASSERT_GE(withoutUpdate.journal.size(), 2u);
   EXPECT_EQ(withoutUpdate.journal[0], "SetDefaultDllDirectories");
   EXPECT_EQ(withoutUpdate.journal[1], "SetDllDirectory \"\"");
-  EXPECT_EQ(withoutUpdate.system.dllFolders, std::vector<std::string>{""});
+  EXPECT_EQ(withoutUpdate.ownModule.dllFolders, std::vector<std::string>{""});
 }
 
 }  // namespace

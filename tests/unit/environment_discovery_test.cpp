@@ -25,7 +25,7 @@ class DiscoveryTest : public ::testing::Test {
     fake.registry.SetString(RootKey::LocalMachine, kCurrentVersion, "ProgramFilesDir", "C:\\Program Files\\");
     fake.registry.SetString(RootKey::CurrentUser, kShellFolders, "Programs", "C:\\Users\\u\\Start Menu\\Programs");
     fake.registry.SetString(RootKey::CurrentUser, kShellFolders, "Desktop", "C:\\Users\\u\\Desktop");
-    fake.system.SetEnvironment("Temp", "C:\\Temp");
+    fake.machine.SetEnvironment("Temp", "C:\\Temp");
   }
   Discovery DiscoverReport(bool russian = false) {
     session = fakes::MakeTestSession(fake, {.russian = russian});

@@ -28,11 +28,11 @@ TEST(UseRussianFor, TheListedLocalesAndNoOthers) {
 
 TEST(RunStartup, TakesTheUserLocale) {
   fakes::FakeWindows fake;
-  fake.system.userLocale = 2073;
+  fake.text.userLocale = 2073;
   StartupState state = Start(fake);
   EXPECT_EQ(state.UserLocale, 2073u);
   EXPECT_TRUE(state.UseRussian);
-  fake.system.userLocale = 1048;
+  fake.text.userLocale = 1048;
   EXPECT_FALSE(Start(fake).UseRussian);
 }
 
@@ -43,7 +43,7 @@ TEST(RunStartup, KeysAreOpenedInThe64BitViewOnlyOn64BitWindows) {
   };
   for (const Case& c : {Case{9, platform::RegistryView::Bits64}, Case{0, platform::RegistryView::Bits32}}) {
     fakes::FakeWindows fake;
-    fake.system.processorArchitecture = c.architecture;
+    fake.machine.processorArchitecture = c.architecture;
     StartupState state = Start(fake);
     EXPECT_EQ(state.RegistryView, c.view);
     EXPECT_EQ(fake.registry.OpenKeyCount(), 0);
@@ -70,7 +70,7 @@ TEST(RunStartup, TheStartModeIsTheFirstParameterInAsciiLowerCase) {
 
 TEST(Session, ItsConstructorRunsTheStartUpSteps) {
   fakes::FakeWindows fake;
-  fake.system.userLocale = 1049;
+  fake.text.userLocale = 1049;
   Session session(fake.platform, {"Gstart"});
   EXPECT_TRUE(session.Startup.UseRussian);
   EXPECT_EQ(session.Startup.StartMode, "gstart");

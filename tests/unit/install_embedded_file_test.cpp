@@ -39,7 +39,7 @@ class InstallTest : public ::testing::Test {
 };
 
 TEST_F(InstallTest, WithoutCheckAnExistingFileIsReplacedThroughAFlushedTemporaryCopy) {
-  fake.system.AddResource("VLFW", "3BS", newData);
+  fake.ownModule.AddResource("VLFW", "3BS", newData);
   fake.files.AddFile(kData, DataFile(9));
   EXPECT_EQ(Install("3bs", kData, /*check=*/false), InstallOutcome::Written);
   EXPECT_EQ(Contents(kData), newData);
@@ -89,7 +89,7 @@ TEST_F(InstallTest, WhereTheRenameByHandleIsRefusedOrMissingTheCopyStillReplaces
   for (const bool xp : {false, true}) {
     SCOPED_TRACE(xp ? "no rename by handle" : "root refused");
     fakes::FakeWindows machine;
-    machine.system.AddResource("VLFW", "3BS", newData);
+    machine.ownModule.AddResource("VLFW", "3BS", newData);
     machine.files.AddFile(kData, DataFile(9));
     machine.files.refusesRenameRoot = !xp;
     machine.files.renamesByHandle = !xp;
@@ -115,7 +115,7 @@ TEST_F(InstallTest, AProductFolderThatIsALinkOrLeadsElsewhereIsNotWritten) {
   for (bool reparsePoint : {false, true}) {
     SCOPED_TRACE(reparsePoint ? "reparse point" : "leads elsewhere");
     fakes::FakeWindows machine;
-    machine.system.AddResource("VLFW", "3BS", newData);
+    machine.ownModule.AddResource("VLFW", "3BS", newData);
     machine.files.AddFolder(kFolder, reparsePoint ? win::kFileAttributeReparsePoint : 0);
     machine.files.AddFile(kData, DataFile(9));
     if (!reparsePoint) machine.files.SetFinalPath(kFolder, "C:\\Windows\\System32");
@@ -134,7 +134,7 @@ TEST_F(InstallTest, AProductFolderThatIsALinkOrLeadsElsewhereIsNotWritten) {
 TEST_F(InstallTest, ANewFileAStaleTemporaryCopyAndALargeResourceAreWrittenWhole) {
   std::string large(2146760, '\0');
   for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>(i * 7 + i / 251);
-  fake.system.AddResource("vlfw", "3bs", large);
+  fake.ownModule.AddResource("vlfw", "3bs", large);
   fake.files.AddFolder(kFolder);
   fake.files.AddFile(kTemp, "left by an earlier run, longer than nothing");
   EXPECT_EQ(Install(), InstallOutcome::Written);
@@ -146,7 +146,7 @@ TEST_F(InstallTest, ANewFileAStaleTemporaryCopyAndALargeResourceAreWrittenWhole)
 // Nine names in all: "~vlfw.3bs", then "~1" to "~8" appended. With the first eight taken by folders the
 // copy takes the last; with all nine taken there is no copy and nothing is written.
 TEST_F(InstallTest, TheCopyTriesNineNamesBesideTheDestination) {
-  fake.system.AddResource("VLFW", "3BS", newData);
+  fake.ownModule.AddResource("VLFW", "3BS", newData);
   for (int taken = 1; taken <= 9; ++taken) {
     fake.files.AddFolder(taken == 1 ? std::string(kTemp) : std::string(kTemp) + "~" + std::to_string(taken - 1));
     if (taken < 8) continue;
@@ -162,7 +162,7 @@ TEST_F(InstallTest, TheCopyTriesNineNamesBesideTheDestination) {
 TEST_F(InstallTest, AFolderOrAFileThatCannotBeDeletedAtTheCopysNameIsLeftAlone) {
   const std::string inside = std::string(kTemp) + "\\inside.txt";
   const std::string nextName = std::string(kTemp) + "~1";
-  fake.system.AddResource("VLFW", "3BS", newData);
+  fake.ownModule.AddResource("VLFW", "3BS", newData);
   for (bool folder : {false, true}) {
     SCOPED_TRACE(folder ? "folder" : "file");
     fake.files.Remove(inside);
@@ -185,7 +185,7 @@ TEST_F(InstallTest, AFolderOrAFileThatCannotBeDeletedAtTheCopysNameIsLeftAlone) 
 // bytes elsewhere: the handle is checked before the first byte, and the file this run created is
 // deleted through that handle, never through a name, so nothing remains at either path.
 TEST_F(InstallTest, ACopyWhoseHandleLeadsElsewhereIsNotWritten) {
-  fake.system.AddResource("VLFW", "3BS", newData);
+  fake.ownModule.AddResource("VLFW", "3BS", newData);
   const std::string installed = DataFile(5);
   fake.files.AddFile(kData, installed);
   fake.files.SetFinalPath(kTemp, "C:\\Windows\\System32\\~vlfw.3bs");
@@ -200,7 +200,7 @@ TEST_F(InstallTest, ACopyWhoseHandleLeadsElsewhereIsNotWritten) {
 }
 
 TEST_F(InstallTest, EqualOrNewerVersionsAndUncomparedKindsReplaceWithoutAQuestion) {
-  fake.system.AddResource("VLFW", "3BS", newData);
+  fake.ownModule.AddResource("VLFW", "3BS", newData);
   fake.files.AddFile(kData, DataFile(4));
   EXPECT_EQ(Install(), InstallOutcome::Written);
   fake.files.AddFile(kData, DataFile(3));
@@ -214,7 +214,7 @@ TEST_F(InstallTest, EqualOrNewerVersionsAndUncomparedKindsReplaceWithoutAQuestio
 }
 
 TEST_F(InstallTest, AnOlderFileDeclinedLeavesTheInstalledOneAndRemovesTheCopy) {
-  fake.system.AddResource("VLFW", "3BS", newData);
+  fake.ownModule.AddResource("VLFW", "3BS", newData);
   const std::string installed = DataFile(5);
   fake.files.AddFile(kData, installed);
   EXPECT_EQ(Install(), InstallOutcome::Declined);
@@ -225,7 +225,7 @@ TEST_F(InstallTest, AnOlderFileDeclinedLeavesTheInstalledOneAndRemovesTheCopy) {
 }
 
 TEST_F(InstallTest, AnOlderFileAcceptedReplacesTheInstalledOne) {
-  fake.system.AddResource("VLFW", "3BS", newData);
+  fake.ownModule.AddResource("VLFW", "3BS", newData);
   fake.files.AddFile(kData, DataFile(5));
   fake.ui.answers = {win::kIdYes};
   EXPECT_EQ(Install(), InstallOutcome::Written);
@@ -253,7 +253,7 @@ TEST_F(InstallTest, WithoutALanguageFileTheQuestionIsFixedAndNamesThePathAndTheI
   for (const auto& c : cases) {
     fakes::FakeWindows machine;
     auto russianOrNot = fakes::MakeTestSession(machine, {.russian = c.russian});
-    machine.system.AddResource("VLFW", "3BS", newData);
+    machine.ownModule.AddResource("VLFW", "3BS", newData);
     machine.files.AddFile(kData, DataFile(5));
     static_cast<void>(
         InstallEmbeddedFile(LanguageContextOf(*russianOrNot), "vlfw", "3bs", kData, /*checkVersions=*/true));
@@ -268,7 +268,7 @@ TEST_F(InstallTest, WithALanguageFileTheQuestionComesFromItWithTheLowBitsOfLangI
                      "[olderfilever]\r\nFile %1 is older\r\nthan the installed one. Replace it?\r\n\r\n");
   session->Environment.ProductFolder = kFolder;
   ASSERT_TRUE(LoadLanguage(LanguageContextOf(*session)));
-  fake.system.AddResource("VLFW", "3BS", newData);
+  fake.ownModule.AddResource("VLFW", "3BS", newData);
   fake.files.AddFile(kData, DataFile(5));
   Install();
   ASSERT_EQ(fake.ui.boxes.size(), 1u);
@@ -279,7 +279,7 @@ TEST_F(InstallTest, WithALanguageFileTheQuestionComesFromItWithTheLowBitsOfLangI
 }
 
 TEST_F(InstallTest, LanguageFilesAreComparedUnlessTheirPathHoldsAnExclamationMark) {
-  fake.system.AddResource("english", "lng", "[langver]\r\n2\r\n");
+  fake.ownModule.AddResource("english", "lng", "[langver]\r\n2\r\n");
   const std::string installed = "[langver]\r\n3\r\n";
   fake.files.AddFile("C:\\Velora\\language\\english.lng", installed);
   fake.files.AddFile("C:\\Velora\\lang!old\\english.lng", installed);
@@ -298,9 +298,9 @@ TEST_F(InstallTest, LanguageFilesAreComparedUnlessTheirPathHoldsAnExclamationMar
 
 TEST_F(InstallTest, ProgramsAreComparedByFileVersionAndAnUnversionedInstalledOneIsReplaced) {
   const std::string exe = "C:\\Velora\\velora.exe";
-  fake.system.AddResource("velora", "exe", "MZ new");
+  fake.ownModule.AddResource("velora", "exe", "MZ new");
   fake.files.AddFile(exe, "MZ installed");
-  fake.system.exeTypes = {{"c:\\velora\\velora.exe", 0x4550}, {"c:\\velora\\~velora.exe", 0x4550}};
+  fake.programFiles.exeTypes = {{"c:\\velora\\velora.exe", 0x4550}, {"c:\\velora\\~velora.exe", 0x4550}};
   EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(*session), "velora", "exe", exe, true).outcome,
             InstallOutcome::Written);
   ExpectNoQuestion();
@@ -309,8 +309,8 @@ TEST_F(InstallTest, ProgramsAreComparedByFileVersionAndAnUnversionedInstalledOne
     return fakes::FakeVersionResource{std::vector<std::uint32_t>{0x04B00409},
                                       {{"\\StringFileInfo\\040904b0\\FileVersion", std::move(version)}}};
   };
-  fake.system.versionResources = {{"c:\\velora\\velora.exe", versioned("1.2.10.0")},
-                                  {"c:\\velora\\~velora.exe", versioned("1.2.3.4")}};
+  fake.programFiles.versionResources = {{"c:\\velora\\velora.exe", versioned("1.2.10.0")},
+                                        {"c:\\velora\\~velora.exe", versioned("1.2.3.4")}};
   EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(*session), "velora", "exe", exe, true).outcome,
             InstallOutcome::Declined);
   ASSERT_EQ(fake.ui.boxes.size(), 1u);
@@ -338,7 +338,7 @@ class InstallFailureTest : public InstallTest, public ::testing::WithParamInterf
 
 TEST_P(InstallFailureTest, LeavesTheInstalledFileAsItWasRemovesTheCopyAndReports) {
   const InjectedFailure failure = GetParam();
-  fake.system.AddResource("VLFW", "3BS", DataFile(4, 200000));  // written in several chunks
+  fake.ownModule.AddResource("VLFW", "3BS", DataFile(4, 200000));  // written in several chunks
   const std::string installed = DataFile(5);
   fake.files.AddFile(kData, installed);
   fake.files.InjectFailure(failure.op, failure.path, win::kErrorDiskFull, failure.skip);
@@ -366,7 +366,7 @@ TEST_F(InstallTest, AMissingResourceOrFolderIsReportedAndTouchesNothing) {
   EXPECT_EQ(Install(), InstallOutcome::Failed);
   EXPECT_EQ(fake.files.AllFiles(), std::vector<std::string>{kData});
   EXPECT_TRUE(fake.files.Creates().empty());
-  fake.system.AddResource("VLFW", "3BS", newData);
+  fake.ownModule.AddResource("VLFW", "3BS", newData);
   EXPECT_EQ(Install("3bs", "C:\\Nowhere\\vlfw.3bs"), InstallOutcome::Failed);
   ASSERT_EQ(fake.ui.boxes.size(), 2u);
   EXPECT_EQ(fake.ui.boxes[0].text, std::string("Не удается установить файл ") + kData);

@@ -120,31 +120,31 @@ TEST_F(LngVersionTest, AMissingFileIsVersionZeroWithoutABoxAndAnUnreadableOneWit
 class ExeVersionTest : public VersionReaderTest {
  protected:
   static constexpr const char* kExe = "C:\\Velora\\Velora.exe";
-  void SetUp() override { fake.system.exeTypes["c:\\velora\\velora.exe"] = 0x04000000 | 'E' << 8 | 'P'; }
+  void SetUp() override { fake.programFiles.exeTypes["c:\\velora\\velora.exe"] = 0x04000000 | 'E' << 8 | 'P'; }
 };
 
 TEST_F(ExeVersionTest, ReadsFileVersionOfTheFirstTranslationOnly) {
-  fake.system.versionResources["c:\\velora\\velora.exe"] = {
+  fake.programFiles.versionResources["c:\\velora\\velora.exe"] = {
       .translations = std::vector<std::uint32_t>{0x04E30419, 0x04B00409},
       .strings = {{"\\StringFileInfo\\041904e3\\FileVersion", "2.5.0.17"},
                   {"\\StringFileInfo\\040904b0\\FileVersion", "9.9.9.9"}}};
-  EXPECT_EQ(ReadExeFileVersion(session->platform.system, kExe), "2.5.0.17");
+  EXPECT_EQ(ReadExeFileVersion(session->platform.programFiles, kExe), "2.5.0.17");
   // Without a text for the first translation there is no version, though the second has one.
-  fake.system.versionResources["c:\\velora\\velora.exe"].strings.erase("\\StringFileInfo\\041904e3\\FileVersion");
-  EXPECT_EQ(ReadExeFileVersion(session->platform.system, kExe), "");
+  fake.programFiles.versionResources["c:\\velora\\velora.exe"].strings.erase("\\StringFileInfo\\041904e3\\FileVersion");
+  EXPECT_EQ(ReadExeFileVersion(session->platform.programFiles, kExe), "");
 }
 
 TEST_F(ExeVersionTest, NoExecutableNoResourceOrNoTranslationGivesEmptyText) {
-  fake.system.versionResources["c:\\velora\\velora.exe"] = {
+  fake.programFiles.versionResources["c:\\velora\\velora.exe"] = {
       .translations = std::nullopt, .strings = {{"\\StringFileInfo\\040904b0\\FileVersion", "1.0.0.0"}}};
-  EXPECT_EQ(ReadExeFileVersion(session->platform.system, kExe), "");
-  fake.system.versionResources["c:\\velora\\velora.exe"].translations = std::vector<std::uint32_t>{0x04B00409};
-  EXPECT_EQ(ReadExeFileVersion(session->platform.system, kExe), "1.0.0.0");
-  fake.system.exeTypes.clear();
-  EXPECT_EQ(ReadExeFileVersion(session->platform.system, kExe), "");
-  fake.system.exeTypes["c:\\velora\\velora.exe"] = 1;
-  fake.system.versionResources.clear();
-  EXPECT_EQ(ReadExeFileVersion(session->platform.system, kExe), "");
+  EXPECT_EQ(ReadExeFileVersion(session->platform.programFiles, kExe), "");
+  fake.programFiles.versionResources["c:\\velora\\velora.exe"].translations = std::vector<std::uint32_t>{0x04B00409};
+  EXPECT_EQ(ReadExeFileVersion(session->platform.programFiles, kExe), "1.0.0.0");
+  fake.programFiles.exeTypes.clear();
+  EXPECT_EQ(ReadExeFileVersion(session->platform.programFiles, kExe), "");
+  fake.programFiles.exeTypes["c:\\velora\\velora.exe"] = 1;
+  fake.programFiles.versionResources.clear();
+  EXPECT_EQ(ReadExeFileVersion(session->platform.programFiles, kExe), "");
 }
 
 TEST(IsOlderVersionTest, ComparesComponentsAsNumbersFromTheLeft) {

@@ -24,13 +24,13 @@ TEST(RunConsoleCommand, WhateverTempHoldsTheCommandLineIsExactlyCmdDCVerAndNoFil
     SCOPED_TRACE(temp);
     fakes::FakeWindows fake;
     fakes::InterpreterPrints(fake, "\r\nMicrosoft Windows [Version 6.1.7601]\r\n");
-    fake.system.SetEnvironment("Temp", temp);
+    fake.machine.SetEnvironment("Temp", temp);
     EXPECT_EQ(Capture(fake), "\r\nMicrosoft Windows [Version 6.1.7601]\r\n");
-    ASSERT_EQ(fake.system.processCommandLines.size(), 1u);
-    EXPECT_EQ(fake.system.processCommandLines[0], "\"C:\\windows\\system32\\cmd.exe\" /d /c ver");
-    EXPECT_EQ(fake.system.processCreationFlags[0], 0x210u);
-    EXPECT_EQ(fake.system.processShowWindow[0], 0);
-    EXPECT_EQ(fake.system.processOutputBounds[0], 65536u);
+    ASSERT_EQ(fake.processes.processCommandLines.size(), 1u);
+    EXPECT_EQ(fake.processes.processCommandLines[0], "\"C:\\windows\\system32\\cmd.exe\" /d /c ver");
+    EXPECT_EQ(fake.processes.processCreationFlags[0], 0x210u);
+    EXPECT_EQ(fake.processes.processShowWindow[0], 0);
+    EXPECT_EQ(fake.processes.processOutputBounds[0], 65536u);
     EXPECT_TRUE(fake.files.Creates().empty());
     for (const std::string& call : fake.journal) EXPECT_EQ(call.rfind("DeleteFile", 0), std::string::npos) << call;
     EXPECT_EQ(fake.files.AllFiles(), std::vector<std::string>{});
@@ -76,18 +76,18 @@ TEST(RunConsoleCommand, TheInterpreterIsTheSystemFoldersWhateverComSpecSays) {
     SCOPED_TRACE(c.systemDirectory);
     fakes::FakeWindows fake;
     fakes::InterpreterPrints(fake, "ok\r\n");
-    fake.system.systemDirectory = c.systemDirectory;  // empty: GetSystemDirectoryA fails
+    fake.machine.systemDirectory = c.systemDirectory;  // empty: GetSystemDirectoryA fails
     EXPECT_EQ(Capture(fake), c.commandLine.empty() ? "" : "ok\r\n");
     const std::vector<std::string> expected =
         c.commandLine.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.commandLine};
-    EXPECT_EQ(fake.system.processCommandLines, expected);
+    EXPECT_EQ(fake.processes.processCommandLines, expected);
   }
 }
 
 TEST(RunConsoleCommand, AnInterpreterThatCannotStartGivesOneEmptyLineAndAFailedReadKeepsWhatCameBefore) {
   fakes::FakeWindows fake;
   EXPECT_EQ(Capture(fake), "\r\n");  // the fake interpreter cannot start
-  fake.system.onRunProcess = [](const std::string&) {
+  fake.processes.onRunProcess = [](const std::string&) {
     return platform::WinResult<std::string>{23, "Microsoft Windows [Version 10.0.19045]\r\n"};  // ERROR_CRC
   };
   EXPECT_EQ(Capture(fake), "Microsoft Windows [Version 10.0.19045]\r\n");
@@ -95,11 +95,11 @@ TEST(RunConsoleCommand, AnInterpreterThatCannotStartGivesOneEmptyLineAndAFailedR
 
 TEST(OemToAnsiText, ConvertsEveryByteAndKeepsTheLength) {
   fakes::FakeWindows fake;
-  EXPECT_EQ(OemToAnsiText(fake.system, ""), "");
-  const std::string converted = OemToAnsiText(fake.system, std::string("\x80\0\xEF", 3));
+  EXPECT_EQ(OemToAnsiText(fake.text, ""), "");
+  const std::string converted = OemToAnsiText(fake.text, std::string("\x80\0\xEF", 3));
   EXPECT_EQ(converted, std::string("\xC0\0\xFF", 3));
-  fake.system.conversionFailure = 87;  // the bytes are shown as they came
-  EXPECT_EQ(OemToAnsiText(fake.system, "\x8F\xE0"), "\x8F\xE0");
+  fake.text.conversionFailure = 87;  // the bytes are shown as they came
+  EXPECT_EQ(OemToAnsiText(fake.text, "\x8F\xE0"), "\x8F\xE0");
 }
 
 }  // namespace

@@ -14,10 +14,10 @@ inline constexpr const char* kUsersComSpec = "C:\\Users\\user\\planted.exe";
 
 /// Every command run from now on prints out and ends normally.
 inline void InterpreterPrints(FakeWindows& fake, std::string out) {
-  fake.system.SetEnvironment("ComSpec", kUsersComSpec);
-  fake.system.SetEnvironment("Temp", "C:\\Temp");
+  fake.machine.SetEnvironment("ComSpec", kUsersComSpec);
+  fake.machine.SetEnvironment("Temp", "C:\\Temp");
   fake.files.AddFolder("C:\\Temp");
-  fake.system.onRunProcess = [out](const std::string&) { return platform::Succeeded(out); };
+  fake.processes.onRunProcess = [out](const std::string&) { return platform::Succeeded(out); };
 }
 
 }  // namespace velora::fakes

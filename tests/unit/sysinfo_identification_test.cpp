@@ -47,9 +47,9 @@ void ExpectNames(const std::vector<EditionCase>& cases) {
   for (const EditionCase& c : cases) {
     SCOPED_TRACE(c.label);
     fakes::FakeWindows fake;
-    fake.system.extendedVersion = c.version;
-    fake.system.processorArchitecture = c.architecture;
-    if (c.metric != 0) fake.system.metrics[c.metric] = 1;
+    fake.machine.extendedVersion = c.version;
+    fake.machine.processorArchitecture = c.architecture;
+    if (c.metric != 0) fake.machine.metrics[c.metric] = 1;
     const Identified identified = Identify(fake);
     EXPECT_TRUE(identified.ok);
     EXPECT_EQ(identified.windowsName, c.expectedName);
@@ -128,7 +128,7 @@ TEST(IdentifyWindows, NtRowsAtTheOtherSideOfTheirConditions) {
 
 TEST(IdentifyWindows, Windows9xVersionTextUsesTheLow8BitsOfTheMinorAndTheCsdAsServicePack) {
   fakes::FakeWindows fake;
-  fake.system.extendedVersion = OsVersionInfo{4, 0x10A, 0x040A08AE, 1, " A ", 0x200, 1};
+  fake.machine.extendedVersion = OsVersionInfo{4, 0x10A, 0x040A08AE, 1, " A ", 0x200, 1};
   const Identified identified = Identify(fake);
   EXPECT_EQ(identified.versionText, "4.10.2222");
   EXPECT_EQ(identified.servicePackText, " A ");
@@ -225,8 +225,8 @@ TEST(IdentifyWindows, ThePlainRecordTakesTheEditionFromProductOptions) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.value);
     fakes::FakeWindows fake;
-    fake.system.extendedVersion.reset();
-    fake.system.plainVersion = OsVersionInfo{4, 0, 1381, 2, "Service Pack 3", 0, 0};
+    fake.machine.extendedVersion.reset();
+    fake.machine.plainVersion = OsVersionInfo{4, 0, 1381, 2, "Service Pack 3", 0, 0};
     fake.registry.SetValue(RootKey::LocalMachine, kProductOptionsKey, "ProductType", c.type, c.value);
     const Identified identified = Identify(fake);
     EXPECT_TRUE(identified.ok);
@@ -250,8 +250,8 @@ TEST(IdentifyWindows, NtServicePack6WithTheQ246009HotfixIsServicePack6a) {
     SCOPED_TRACE(c.csd + (c.hotfix ? " with hotfix" : ""));
     fakes::FakeWindows fake;
     fake.registry.windows64 = false;
-    fake.system.extendedVersion = OsVersionInfo{4, 0, 1381, 2, c.csd, 0, kWorkstation};
-    fake.system.processorArchitecture = kIntel;
+    fake.machine.extendedVersion = OsVersionInfo{4, 0, 1381, 2, c.csd, 0, kWorkstation};
+    fake.machine.processorArchitecture = kIntel;
     if (c.hotfix) fake.registry.AddKey(RootKey::LocalMachine, kHotfixKey);
     EXPECT_EQ(Identify(fake).servicePackText, c.expected);
     EXPECT_EQ(fake.registry.OpenKeyCount(), 0);
@@ -260,12 +260,12 @@ TEST(IdentifyWindows, NtServicePack6WithTheQ246009HotfixIsServicePack6a) {
 
 TEST(IdentifyWindows, NoVersionRecordOrAnUnknownPlatformFails) {
   fakes::FakeWindows noRecord;
-  noRecord.system.extendedVersion.reset();
-  noRecord.system.plainVersion.reset();
+  noRecord.machine.extendedVersion.reset();
+  noRecord.machine.plainVersion.reset();
   EXPECT_FALSE(Identify(noRecord).ok);
 
   fakes::FakeWindows win32s;
-  win32s.system.extendedVersion = OsVersionInfo{3, 10, 0, 0, "", 0, 0};
+  win32s.machine.extendedVersion = OsVersionInfo{3, 10, 0, 0, "", 0, 0};
   const Identified identified = Identify(win32s);
   EXPECT_FALSE(identified.ok);
 }
@@ -303,19 +303,19 @@ TEST(IdentifyWindows, Version62AndUnlistedMajorsReadTheOutputOfVer) {
   for (const VerCase& c : cases) {
     SCOPED_TRACE(c.label);
     fakes::FakeWindows fake;
-    fake.system.extendedVersion = OsVersionInfo{c.major, c.minor, 9200, 2, "", 0x100, c.productType};
+    fake.machine.extendedVersion = OsVersionInfo{c.major, c.minor, 9200, 2, "", 0x100, c.productType};
     fakes::InterpreterPrints(fake, c.out);
     const Identified identified = Identify(fake);
     EXPECT_EQ(identified.windowsName, c.expectedName);
     EXPECT_EQ(identified.versionText, c.expectedVersionText);
-    ASSERT_EQ(fake.system.processCommandLines.size(), 1u);
-    EXPECT_EQ(fake.system.processCommandLines[0], std::string("\"") + fakes::kSystemInterpreter + "\" /d /c ver");
+    ASSERT_EQ(fake.processes.processCommandLines.size(), 1u);
+    EXPECT_EQ(fake.processes.processCommandLines[0], std::string("\"") + fakes::kSystemInterpreter + "\" /d /c ver");
   }
 }
 
 TEST(IdentifyWindows, AFailedVerLeavesOnlyABlankAndTheVersionFromTheRecord) {
   fakes::FakeWindows fake;  // the interpreter prints nothing
-  fake.system.extendedVersion = OsVersionInfo{6, 2, 9200, 2, "", 0x110, kServer};
+  fake.machine.extendedVersion = OsVersionInfo{6, 2, 9200, 2, "", 0x110, kServer};
   const Identified identified = Identify(fake);
   EXPECT_EQ(identified.windowsName, "Microsoft Windows Server   64-bit");
   EXPECT_EQ(identified.versionText, "6.2.9200");
@@ -339,7 +339,7 @@ TEST(GetWindowsName, Windows7Sp1On64BitIsTheProductNameWithMarkAndServicePack) {
 TEST(GetWindowsName, WithoutAccessToTheCurrentVersionKeyTwoBlanksStandBeforeTheMark) {
   fakes::FakeWindows fake;
   fake.registry.DenyKey(RootKey::LocalMachine, kCurrentVersionKey, 5);
-  fake.system.extendedVersion->csdVersion = "";
+  fake.machine.extendedVersion->csdVersion = "";
   bool isWindows64 = false;
   EXPECT_EQ(NameOf(fake, false, isWindows64), "Microsoft Windows 7  64-bit");
   EXPECT_TRUE(isWindows64);
@@ -347,8 +347,8 @@ TEST(GetWindowsName, WithoutAccessToTheCurrentVersionKeyTwoBlanksStandBeforeTheM
 
 TEST(GetWindowsName, ThirtyTwoBitWindows10ThroughVerIsNot64Bit) {
   fakes::FakeWindows fake;
-  fake.system.extendedVersion = OsVersionInfo{6, 2, 9200, 2, "", 0x300, kWorkstation};
-  fake.system.processorArchitecture = kIntel;
+  fake.machine.extendedVersion = OsVersionInfo{6, 2, 9200, 2, "", 0x300, kWorkstation};
+  fake.machine.processorArchitecture = kIntel;
   fake.registry.SetString(RootKey::LocalMachine, kCurrentVersionKey, "ProductName", "Windows 10 Home");
   fakes::InterpreterPrints(fake, "\r\nMicrosoft Windows [Version 10.0.19045.3570]\r\n");
   bool isWindows64 = true;
@@ -370,7 +370,7 @@ TEST(GetWindowsName, NamesWithout64AreNot64BitWindows) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.expected);
     fakes::FakeWindows fake;
-    fake.system.extendedVersion = c.version;
+    fake.machine.extendedVersion = c.version;
     bool isWindows64 = true;
     EXPECT_EQ(NameOf(fake, false, isWindows64), c.expected);
     EXPECT_FALSE(isWindows64);
@@ -379,17 +379,17 @@ TEST(GetWindowsName, NamesWithout64AreNot64BitWindows) {
 
 TEST(GetWindowsName, BlankTextsAreLeftOutButJoinedUntrimmed) {
   fakes::FakeWindows fake;
-  fake.system.extendedVersion = OsVersionInfo{5, 1, 2600, 2, " \t ", 0, kWorkstation};
+  fake.machine.extendedVersion = OsVersionInfo{5, 1, 2600, 2, " \t ", 0, kWorkstation};
   bool isWindows64 = false;
   EXPECT_EQ(NameOf(fake, true, isWindows64), "Microsoft Windows XP Professional 5.1.2600");
-  fake.system.extendedVersion->csdVersion = " SP3 ";
+  fake.machine.extendedVersion->csdVersion = " SP3 ";
   EXPECT_EQ(NameOf(fake, false, isWindows64), "Microsoft Windows XP Professional  SP3 ");
 }
 
 TEST(GetWindowsName, FailedIdentificationIsUnknownAndNot64Bit) {
   fakes::FakeWindows fake;
-  fake.system.extendedVersion.reset();
-  fake.system.plainVersion.reset();
+  fake.machine.extendedVersion.reset();
+  fake.machine.plainVersion.reset();
   bool isWindows64 = true;
   EXPECT_EQ(NameOf(fake, true, isWindows64), "unknown");
   EXPECT_FALSE(isWindows64);

@@ -51,15 +51,15 @@ class DriverOnWindows : public ::testing::Test {
     return Session(real_.platform, {}, StartupState{.RegistryView = platform::RegistryView::Bits64});
   }
 
-  wine_tests::RealWindows<FilesWithOwnFile, wine_tests::RealSystem, wine_tests::NoProgressWindow, win32::Win32Ui> real_;
+  wine_tests::RealWindows<FilesWithOwnFile, win32::Win32Processes, wine_tests::NoProgressWindow, win32::Win32Ui> real_;
   std::string scratch_;
   std::vector<std::string> created_;
   std::vector<std::string> folders_;
 };
 
 TEST_F(DriverOnWindows, CryptoProviderGivesTheStandardSha256) {
-  EXPECT_EQ(real_.system.Sha256Hex("abc").value, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-  EXPECT_EQ(real_.system.Sha256Hex("").value, "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(real_.ownModule.Sha256Hex("abc").value, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(real_.ownModule.Sha256Hex("").value, "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
 }
 
 TEST_F(DriverOnWindows, TheBuiltExeIsIntactAndAnyChangedOrMissingByteIsDamage) {
@@ -88,11 +88,11 @@ TEST_F(DriverOnWindows, TheBuiltExeIsIntactAndAnyChangedOrMissingByteIsDamage) {
 TEST_F(DriverOnWindows, TheProductCountsAsRunningWhileItsMappingExists) {
   Session session = MakeSession();
   RunningProduct running;
-  EXPECT_FALSE(running.IsRunning(session.platform.system));
+  EXPECT_FALSE(running.IsRunning(session.platform.processes));
   HANDLE product = CreateFileMappingA(INVALID_HANDLE_VALUE, /*lpFileMappingAttributes=*/nullptr, PAGE_READWRITE,
                                       /*dwMaximumSizeHigh=*/0, /*dwMaximumSizeLow=*/64, "velora_memfile");
   ASSERT_NE(product, nullptr);
-  EXPECT_TRUE(running.IsRunning(session.platform.system));
+  EXPECT_TRUE(running.IsRunning(session.platform.processes));
   CloseHandle(product);
 }
 

@@ -45,7 +45,7 @@ class LogAndStartOnWindows : public ::testing::Test {
   // folder given.
   template <class Token>
   void ExpectStartedInTheFolderGiven(Token& token) {
-    const std::string interpreter = system_.SystemDirectory().value + "\\cmd.exe";
+    const std::string interpreter = machine_.SystemDirectory().value + "\\cmd.exe";
     ASSERT_EQ(token.StartProcess(interpreter, "\"" + interpreter + "\" /c cd > cwd.txt", folder_, SW_HIDE), 0u);
     std::string written;
     for (int waited = 0; waited < 100 && written.empty(); ++waited) {
@@ -57,19 +57,23 @@ class LogAndStartOnWindows : public ::testing::Test {
   }
 
   win32::Win32Files files_;
-  win32::Win32System system_;
+  win32::Win32Machine machine_;
+  win32::Win32Text text_;
+  win32::Win32Processes processes_;
+  win32::Win32Tokens tokens_;
+  win32::Win32Sessions sessions_;
   std::string folder_;
 };
 
 TEST_F(LogAndStartOnWindows, TheLogIsAppendedAndRotatedOnRealFiles) {
   {
-    RunLog log(files_, system_);
+    RunLog log(files_, text_, machine_);
     log.Open(folder_);
     ASSERT_TRUE(log.IsOpen());
     log.Write("one");
   }
   {
-    RunLog log(files_, system_);
+    RunLog log(files_, text_, machine_);
     log.Open(folder_);
     log.Write("two");
   }
@@ -80,7 +84,7 @@ TEST_F(LogAndStartOnWindows, TheLogIsAppendedAndRotatedOnRealFiles) {
   EXPECT_EQ(text.substr(text.size() - 5), "two\r\n");
 
   std::ofstream(folder_ + "VeloraUpdate.log", std::ios::binary | std::ios::app) << std::string(1 << 20, 'x');
-  RunLog log(files_, system_);
+  RunLog log(files_, text_, machine_);
   log.Open(folder_);
   log.Write("three");
   EXPECT_GT(ReadAll(folder_ + "VeloraUpdate.old.log").size(), 1u << 20);
@@ -97,7 +101,7 @@ TEST_F(LogAndStartOnWindows, AHardLinkAtTheLogsNameIsSeenAndLeftAlone) {
   EXPECT_EQ(opened.value->Information().value.links, 2u);
   opened.value.reset();
 
-  RunLog log(files_, system_);
+  RunLog log(files_, text_, machine_);
   log.Open(folder_);
   log.Write("must not land in the other file");
   EXPECT_FALSE(log.IsOpen());
@@ -113,7 +117,7 @@ TEST_F(LogAndStartOnWindows, ASymbolicLinkAtTheLogsNameOrInItsFolderIsNotWritten
   ASSERT_TRUE(CreateDirectoryA((folder_ + "real").c_str(), nullptr));
   ASSERT_TRUE(wine_tests::MakeUnixSymlink(folder_, "real", "linked"));
   for (const std::string& logFolder : {folder_, folder_ + "linked\\"}) {
-    RunLog log(files_, system_);
+    RunLog log(files_, text_, machine_);
     log.Open(logFolder);
     log.Write("must not land in the other file");
     EXPECT_FALSE(log.IsOpen()) << logFolder;
@@ -124,18 +128,18 @@ TEST_F(LogAndStartOnWindows, ASymbolicLinkAtTheLogsNameOrInItsFolderIsNotWritten
 }
 
 TEST_F(LogAndStartOnWindows, ErrorTextsAndUtf8ComeFromWindows) {
-  const auto denied = system_.TryErrorMessage(ERROR_ACCESS_DENIED);
+  const auto denied = text_.TryErrorMessage(ERROR_ACCESS_DENIED);
   ASSERT_TRUE(denied);
   EXPECT_FALSE(denied->empty());
   EXPECT_NE(denied->back(), '\n');
-  EXPECT_FALSE(system_.TryErrorMessage(0x2FFFFFFF));
-  EXPECT_EQ(system_.AnsiToUtf8("plain").value, "plain");
+  EXPECT_FALSE(text_.TryErrorMessage(0x2FFFFFFF));
+  EXPECT_EQ(text_.AnsiToUtf8("plain").value, "plain");
   // U+00E9 in code page 1252, which this tier runs with.
-  EXPECT_EQ(system_.AnsiToUtf8("caf\xE9").value, "caf\xC3\xA9");
+  EXPECT_EQ(text_.AnsiToUtf8("caf\xE9").value, "caf\xC3\xA9");
 }
 
 TEST_F(LogAndStartOnWindows, AProgramStartedWithADuplicatedTokenRunsInTheFolderGiven) {
-  auto token = system_.OpenProcessPrimaryToken(GetCurrentProcessId());
+  auto token = tokens_.OpenProcessPrimaryToken(GetCurrentProcessId());
   ASSERT_TRUE(token.ok()) << token.error;
   ExpectStartedInTheFolderGiven(*token.value);
 }
@@ -143,10 +147,10 @@ TEST_F(LogAndStartOnWindows, AProgramStartedWithADuplicatedTokenRunsInTheFolderG
 // Wine runs programs with the full half of a split token, as UAC runs an elevated one; the linked half
 // is the limited one, and CreateProcessWithTokenW starts a program with it.
 TEST_F(LogAndStartOnWindows, TheFullHalfOfASplitTokenHasALimitedLinkedTokenThatStartsAProgram) {
-  const auto elevation = system_.OwnElevationType();
+  const auto elevation = tokens_.OwnElevationType();
   ASSERT_TRUE(elevation.ok()) << elevation.error;
   EXPECT_EQ(elevation.value, platform::TokenElevationType::Full);
-  auto linked = system_.OpenLinkedToken();
+  auto linked = tokens_.OpenLinkedToken();
   ASSERT_TRUE(linked.ok()) << linked.error;
   ExpectStartedInTheFolderGiven(*linked.value);
 }
@@ -155,12 +159,12 @@ TEST_F(LogAndStartOnWindows, TheFullHalfOfASplitTokenHasALimitedLinkedTokenThatS
 // session here (not 0, so the tier runs the way a signed-in user's run does), its console's user token,
 // that user's environment and CreateProcessAsUserW on the interactive desktop.
 TEST_F(LogAndStartOnWindows, AProgramStartedWithTheConsoleUsersTokenRunsInTheFolderGiven) {
-  const auto ownSession = system_.OwnSessionId();
+  const auto ownSession = sessions_.OwnSessionId();
   ASSERT_TRUE(ownSession.ok()) << ownSession.error;
   EXPECT_NE(ownSession.value, 0u);
-  const auto console = system_.TryActiveConsoleSessionId();
+  const auto console = sessions_.TryActiveConsoleSessionId();
   ASSERT_TRUE(console);
-  auto token = system_.QuerySessionUserToken(*console);
+  auto token = sessions_.QuerySessionUserToken(*console);
   ASSERT_TRUE(token.ok()) << token.error;
   ExpectStartedInTheFolderGiven(*token.value);
 }
@@ -171,17 +175,17 @@ TEST_F(LogAndStartOnWindows, AProcessOpenedToWaitForIsSeenToEnd) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started{};
   // Suspended: it runs until the test ends it.
-  std::string commandLine = "\"" + system_.SystemDirectory().value + "\\cmd.exe\" /c exit";
+  std::string commandLine = "\"" + machine_.SystemDirectory().value + "\\cmd.exe\" /c exit";
   ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
                              &startup, &started));
   win32::unique_handle process(started.hProcess);
   win32::unique_handle thread(started.hThread);
-  auto waitable = system_.OpenProcessToWaitFor(started.dwProcessId);
+  auto waitable = processes_.OpenProcessToWaitFor(started.dwProcessId);
   ASSERT_TRUE(waitable.ok()) << waitable.error;
   EXPECT_EQ(waitable.value->WaitForEnd(0), static_cast<DWORD>(WAIT_TIMEOUT));
   ASSERT_TRUE(TerminateProcess(process.get(), 0));
   EXPECT_EQ(waitable.value->WaitForEnd(30000), 0u);
-  EXPECT_FALSE(system_.OpenProcessToWaitFor(0xFFFFFFF0).ok());
+  EXPECT_FALSE(processes_.OpenProcessToWaitFor(0xFFFFFFF0).ok());
 }
 
 // The window's owner, as the updater finds the product's process from its main window.
@@ -207,22 +211,22 @@ TEST_F(LogAndStartOnWindows, ProcessesAreFoundByTheirImageAndThisProgramStartsIn
   DWORD ownSession = 0;
   ASSERT_TRUE(ProcessIdToSessionId(GetCurrentProcessId(), &ownSession));
 
-  auto found = system_.OpenProcessesOfImage(shouted);
+  auto found = processes_.OpenProcessesOfImage(shouted);
   ASSERT_TRUE(found.ok()) << found.error;
   EXPECT_NE(std::find(found.value.sessionIds.begin(), found.value.sessionIds.end(), ownSession),
             found.value.sessionIds.end());
   ASSERT_NE(found.value.processes, nullptr);
   EXPECT_EQ(found.value.processes->WaitForEnd(0), static_cast<platform::WinError>(WAIT_TIMEOUT));  // itself runs
-  auto elsewhere = system_.OpenProcessesOfImage(folder_ + "win32_tests.exe");
+  auto elsewhere = processes_.OpenProcessesOfImage(folder_ + "win32_tests.exe");
   ASSERT_TRUE(elsewhere.ok());
   EXPECT_TRUE(elsewhere.value.sessionIds.empty());
   EXPECT_EQ(elsewhere.value.processes, nullptr);
 
   const std::string listed = folder_ + "other.txt";
-  ASSERT_EQ(system_.StartOwnProgramInSession(ownSession,
-                                             "--gtest_list_tests --gtest_filter=None "
-                                             "--gtest_output=json:" +
-                                                 listed),
+  ASSERT_EQ(sessions_.StartOwnProgramInSession(ownSession,
+                                               "--gtest_list_tests --gtest_filter=None "
+                                               "--gtest_output=json:" +
+                                                   listed),
             0u);
   std::string written;
   for (int waited = 0; waited < 100 && written.empty(); ++waited) {

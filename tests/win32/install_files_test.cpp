@@ -84,7 +84,7 @@ class InstallFilesTest : public ::testing::Test {
 
   std::string folder_;
   std::vector<std::string> written_;
-  wine_tests::RealWindows<win32::Win32Files, win32::Win32System, RecordingProgress> real_;
+  wine_tests::RealWindows<win32::Win32Files, win32::Win32Processes, RecordingProgress> real_;
   std::unique_ptr<Session> session_;
 };
 
@@ -146,11 +146,11 @@ TEST_F(InstallFilesTest, AFileAnotherOpenerHoldsIsNotReplacedAndKeepsItsBytes) {
 
 TEST_F(InstallFilesTest, ProgramVersionsComeFromTheFirstTranslation) {
   Session& session = MakeSession();
-  EXPECT_EQ(ReadExeFileVersion(session.platform.system, WinePath(VELORA_VERSION_ONE_EXE)), "1.2.3.4");
-  EXPECT_EQ(ReadExeFileVersion(session.platform.system, WinePath(VELORA_VERSION_TWO_EXE)), "2.0.0.1");
-  EXPECT_EQ(ReadExeFileVersion(session.platform.system, WinePath(VELORA_VERSION_NONE_EXE)), "");
-  EXPECT_EQ(ReadExeFileVersion(session.platform.system, WinePath(VELORA_INSTALL_DATA_DIR "/kind_lng.bin")), "");
-  EXPECT_EQ(ReadExeFileVersion(session.platform.system, folder_ + "missing.exe"), "");
+  EXPECT_EQ(ReadExeFileVersion(session.platform.programFiles, WinePath(VELORA_VERSION_ONE_EXE)), "1.2.3.4");
+  EXPECT_EQ(ReadExeFileVersion(session.platform.programFiles, WinePath(VELORA_VERSION_TWO_EXE)), "2.0.0.1");
+  EXPECT_EQ(ReadExeFileVersion(session.platform.programFiles, WinePath(VELORA_VERSION_NONE_EXE)), "");
+  EXPECT_EQ(ReadExeFileVersion(session.platform.programFiles, WinePath(VELORA_INSTALL_DATA_DIR "/kind_lng.bin")), "");
+  EXPECT_EQ(ReadExeFileVersion(session.platform.programFiles, folder_ + "missing.exe"), "");
 }
 
 class InstallOnAFullDiskTest : public InstallFilesTest {

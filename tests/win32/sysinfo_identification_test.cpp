@@ -26,8 +26,8 @@ constexpr const char* kTestKey = "Software\\VeloraSysinfoTest";
 // Set by the CTest entry that runs this program with Wine's Windows version set to Windows 10.
 constexpr const char* kExpectWindows62Variable = "VELORA_EXPECT_WINDOWS_6_2";
 
-/// The real system adapter, except that the command lines of started processes are recorded.
-class ProcessRecordingSystem final : public wine_tests::RealSystem {
+/// The real processes adapter, except that the command lines of started processes are recorded.
+class ProcessRecordingProcesses final : public win32::Win32Processes {
  public:
   std::vector<std::string> commandLines;
 
@@ -35,7 +35,7 @@ class ProcessRecordingSystem final : public wine_tests::RealSystem {
                                                              std::uint32_t creationFlags, int showWindow,
                                                              std::size_t maxBytes) override {
     commandLines.push_back(commandLine);
-    return RealSystem::RunProcessCapturingOutput(commandLine, creationFlags, showWindow, maxBytes);
+    return Win32Processes::RunProcessCapturingOutput(commandLine, creationFlags, showWindow, maxBytes);
   }
 };
 
@@ -89,7 +89,7 @@ bool RunsAsWindows62() {
 
 class SysinfoOnWine : public ::testing::Test {
  protected:
-  wine_tests::RealWindows<win32::Win32Files, ProcessRecordingSystem> real_;
+  wine_tests::RealWindows<win32::Win32Files, ProcessRecordingProcesses> real_;
 };
 
 TEST_F(SysinfoOnWine, StartUpInThe64BitPrefixReadsThe64BitRegistryView) {
@@ -126,21 +126,21 @@ TEST_F(SysinfoOnWine, TheDefaultPrefixIsNamedAs64BitWindows7WithoutRunningVer) {
   const std::string& name = windows.text;
   EXPECT_TRUE(windows.isWindows64);
   EXPECT_NE(name.find(" 64-bit 6.1.7601"), std::string::npos) << name;
-  EXPECT_TRUE(real_.system.commandLines.empty());
+  EXPECT_TRUE(real_.processes.commandLines.empty());
 }
 
 // The user's environment names no program for the elevated updater: with "ComSpec" set to another
 // program or unset, the system folder's cmd.exe runs, with /d, its output read from a pipe: no file.
 TEST_F(SysinfoOnWine, AComSpecOfTheUsersChoiceIsNeverRun) {
-  const std::string commandLine = "\"" + real_.system.SystemDirectory().value + "\\cmd.exe\" /d /c ver";
+  const std::string commandLine = "\"" + real_.machine.SystemDirectory().value + "\\cmd.exe\" /d /c ver";
   for (const std::optional<std::string>& value :
        {std::optional<std::string>("C:\\windows\\system32\\no-such-interpreter.exe"), std::optional<std::string>()}) {
     EnvironmentOverride comSpec("ComSpec", value);
     const std::set<std::string> before = TempFileCandidates();
-    real_.system.commandLines.clear();
+    real_.processes.commandLines.clear();
     EXPECT_EQ(RunConsoleCommand(real_.platform, "ver").rfind("\r\nMicrosoft Windows ", 0), 0u);
-    ASSERT_EQ(real_.system.commandLines.size(), 1u);
-    EXPECT_EQ(real_.system.commandLines[0], commandLine);
+    ASSERT_EQ(real_.processes.commandLines.size(), 1u);
+    EXPECT_EQ(real_.processes.commandLines[0], commandLine);
     EXPECT_EQ(TempFileCandidates(), before);
   }
 }
@@ -161,8 +161,8 @@ TEST_F(SysinfoOnWine, Windows10ReportedAs62IsNamedThroughVerAnd64Bit) {
   const std::set<std::string> before = TempFileCandidates();
   std::string windowsName, versionText, servicePackText;
   ASSERT_TRUE(IdentifyWindows(real_.platform, windowsName, versionText, servicePackText));
-  ASSERT_EQ(real_.system.commandLines.size(), 1u);
-  EXPECT_EQ(real_.system.commandLines[0], "\"" + real_.system.SystemDirectory().value + "\\cmd.exe\" /d /c ver");
+  ASSERT_EQ(real_.processes.commandLines.size(), 1u);
+  EXPECT_EQ(real_.processes.commandLines[0], "\"" + real_.machine.SystemDirectory().value + "\\cmd.exe\" /d /c ver");
   EXPECT_NE(windowsName.find(" 64-bit"), std::string::npos) << windowsName;
 
   EXPECT_TRUE(GetWindowsName(real_.platform, /*includeVersion=*/false).isWindows64);

@@ -1,6 +1,6 @@
 // Shared pieces of the Wine-tier tests: build paths seen from Wine, test doubles for the two parts of
 // the seam that would otherwise block a test (message boxes) or start a thread (the progress window),
-// and the real system adapter behind a layer a test can override one call of.
+// and the real adapters bundled as the updater bundles them.
 #pragma once
 
 #include <windows.h>
@@ -49,97 +49,25 @@ class NoProgressWindow final : public platform::ProgressWindowApi {
   platform::WinError SetText(const std::string&) override { return 0; }
 };
 
-/// Every call goes to the real system adapter; a test overrides the one it needs to see or change.
-class RealSystem : public platform::SystemApi {
- public:
-  platform::WinError SetDefaultDllDirectories(std::uint32_t flags) override {
-    return real_.SetDefaultDllDirectories(flags);
-  }
-  platform::WinError SetDllFolder(const std::string& folder) override { return real_.SetDllFolder(folder); }
-  std::uint32_t GetUserDefaultLCID() override { return real_.GetUserDefaultLCID(); }
-  void Sleep(std::uint32_t milliseconds) override { real_.Sleep(milliseconds); }
-  platform::WinResult<platform::OsVersionInfo> VersionFacts(platform::VersionRecord record) override {
-    return real_.VersionFacts(record);
-  }
-  std::uint16_t GetProcessorArchitecture() override { return real_.GetProcessorArchitecture(); }
-  int GetSystemMetrics(int index) override { return real_.GetSystemMetrics(index); }
-  platform::WinResult<std::string> EnvironmentVariable(const std::string& name) override {
-    return real_.EnvironmentVariable(name);
-  }
-  platform::WinResult<std::string> SystemDirectory() override { return real_.SystemDirectory(); }
-  platform::WinResult<std::string> WindowsDirectory() override { return real_.WindowsDirectory(); }
-  bool IsUserAnAdmin() override { return real_.IsUserAnAdmin(); }
-  platform::WinResult<std::string> RunProcessCapturingOutput(const std::string& commandLine,
-                                                             std::uint32_t creationFlags, int showWindow,
-                                                             std::size_t maxBytes) override {
-    return real_.RunProcessCapturingOutput(commandLine, creationFlags, showWindow, maxBytes);
-  }
-  platform::WinResult<platform::KernelObjectPtr> CreateNamedMapping(const std::string& name,
-                                                                    std::uint32_t sizeLow) override {
-    return real_.CreateNamedMapping(name, sizeLow);
-  }
-  platform::WinError ShellOpen(const std::string& verb, const std::string& file, const std::string& parameters,
-                               const std::string& directory, int show) override {
-    return real_.ShellOpen(verb, file, parameters, directory, show);
-  }
-  platform::WinResult<std::string> LoadModuleResource(const std::string& name, const std::string& type) override {
-    return real_.LoadModuleResource(name, type);
-  }
-  std::optional<std::uintptr_t> TryGetExeType(const std::string& path) override { return real_.TryGetExeType(path); }
-  platform::WinResult<std::unique_ptr<platform::FileVersionInfo>> LoadFileVersionInfo(
-      const std::string& path) override {
-    return real_.LoadFileVersionInfo(path);
-  }
-  platform::WinResult<std::string> Sha256Hex(std::string_view bytes) override { return real_.Sha256Hex(bytes); }
-  platform::LocalTime GetLocalTime() override { return real_.GetLocalTime(); }
-  std::optional<std::string> TryErrorMessage(platform::WinError error) override { return real_.TryErrorMessage(error); }
-  platform::WinResult<std::string> AnsiToUtf8(const std::string& ansiText) override {
-    return real_.AnsiToUtf8(ansiText);
-  }
-  platform::WinResult<std::string> ConvertOemToAnsi(const std::string& oemText) override {
-    return real_.ConvertOemToAnsi(oemText);
-  }
-  platform::WinResult<platform::ProcessTokenPtr> OpenProcessPrimaryToken(std::uint32_t processId) override {
-    return real_.OpenProcessPrimaryToken(processId);
-  }
-  platform::WinResult<platform::TokenElevationType> OwnElevationType() override { return real_.OwnElevationType(); }
-  platform::WinResult<platform::ProcessTokenPtr> OpenLinkedToken() override { return real_.OpenLinkedToken(); }
-
-  platform::WinResult<platform::WaitableProcessPtr> OpenProcessToWaitFor(std::uint32_t processId) override {
-    return real_.OpenProcessToWaitFor(processId);
-  }
-  platform::WinResult<std::uint32_t> OwnSessionId() override { return real_.OwnSessionId(); }
-  std::optional<std::uint32_t> TryActiveConsoleSessionId() override { return real_.TryActiveConsoleSessionId(); }
-  platform::WinResult<platform::ProcessTokenPtr> QuerySessionUserToken(std::uint32_t sessionId) override {
-    return real_.QuerySessionUserToken(sessionId);
-  }
-  platform::WinResult<std::vector<platform::TerminalSession>> EnumerateSessions() override {
-    return real_.EnumerateSessions();
-  }
-  platform::WinError OpenExistingMapping(const std::string& name) override { return real_.OpenExistingMapping(name); }
-  platform::WinResult<platform::ImageProcesses> OpenProcessesOfImage(const std::string& imagePath) override {
-    return real_.OpenProcessesOfImage(imagePath);
-  }
-  platform::WinError StartOwnProgramInSession(std::uint32_t sessionId, const std::string& arguments) override {
-    return real_.StartOwnProgramInSession(sessionId, arguments);
-  }
-
- private:
-  win32::Win32System real_;
-};
-
 /// The real adapters bundled into one Platform, as FakeWindows bundles the fakes for host tests; a test
-/// names the doubles it puts in their place (its own files, system, progress window or boxes).
-template <class Files = win32::Win32Files, class System = win32::Win32System, class Progress = NoProgressWindow,
+/// names the doubles it puts in their place (its own files, processes, progress window or boxes).
+template <class Files = win32::Win32Files, class Processes = win32::Win32Processes, class Progress = NoProgressWindow,
           class Ui = RecordingUi>
 struct RealWindows {
   win32::Win32Registry registry;
   Files files;
   Ui ui;
-  System system;
-  Progress progress;
   win32::Win32Desktop desktop;
-  platform::Platform platform{registry, files, ui, desktop, system, progress};
+  Progress progress;
+  win32::Win32Machine machine;
+  win32::Win32Text text;
+  win32::Win32OwnModule ownModule;
+  win32::Win32ProgramFiles programFiles;
+  Processes processes;
+  win32::Win32Tokens tokens;
+  win32::Win32Sessions sessions;
+  platform::Platform platform{registry, files,     ui,           desktop,   progress, machine,
+                              text,     ownModule, programFiles, processes, tokens,   sessions};
 };
 
 }  // namespace velora::wine_tests

@@ -5,7 +5,7 @@
 #include <initializer_list>
 
 #include "platform/win32/last_error.h"
-#include "platform/win32/system.h"
+#include "platform/win32/system_folder.h"
 #include "platform/win32/unique_handle.h"
 
 namespace velora::win32 {

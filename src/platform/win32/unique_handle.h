@@ -77,4 +77,22 @@ using unique_hmodule = unique_any<HMODULE, HmoduleTraits>;
 using unique_hcryptprov = unique_any<HCRYPTPROV, HcryptProvTraits>;
 using unique_hcrypthash = unique_any<HCRYPTHASH, HcryptHashTraits>;
 
+/// The process and thread handles a CreateProcess call hands back, closed with this object.
+class StartedProcess {
+ public:
+  StartedProcess() = default;
+  StartedProcess(const StartedProcess&) = delete;
+  StartedProcess& operator=(const StartedProcess&) = delete;
+  ~StartedProcess() {
+    unique_handle process(info_.hProcess);
+    unique_handle thread(info_.hThread);
+  }
+  /// For the call's last argument.
+  PROCESS_INFORMATION* put() { return &info_; }
+  HANDLE process() const { return info_.hProcess; }
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
 }  // namespace velora::win32
