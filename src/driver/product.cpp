@@ -17,14 +17,14 @@ constexpr std::uint32_t kProductEndWaitMs = 5000;
 
 // The product's process, opened before WM_QUIT so that its id cannot pass to another process in
 // between; nullptr when it cannot be had.
-platform::WaitableProcessPtr OpenProductProcess(Session& session, platform::WindowId window, RunLog& log) {
-  platform::DesktopApi& desktop = session.platform.desktop;
+platform::WaitableProcessPtr OpenProductProcess(platform::Platform& platform, platform::WindowId window, RunLog& log) {
+  platform::DesktopApi& desktop = platform.desktop;
   const std::optional<std::uint32_t> processId = desktop.TryWindowProcessId(window);
   if (!processId) {
     log.Write("the product's process cannot be told from its window");
     return nullptr;
   }
-  auto process = session.platform.processes.OpenProcessToWaitFor(*processId);
+  auto process = platform.processes.OpenProcessToWaitFor(*processId);
   if (!process.ok()) {
     log.WriteFailure("the product's process cannot be opened to wait for it", process.error);
     return nullptr;
@@ -38,24 +38,26 @@ platform::WaitableProcessPtr OpenProductProcess(Session& session, platform::Wind
   return std::move(process.value);
 }
 
-std::string QuotedCommandLine(const std::string& file) { return "\"" + file + "\""; }
+// The product's program started with a token in its folder, its quoted path the command line.
+platform::WinError StartWithToken(platform::ProcessToken& token, const ProductLocation& product) {
+  return token.StartProcess(product.executable, "\"" + product.executable + "\"", product.folder, win::kSwShowNormal);
+}
 
 // Starts the product with the token of the desktop shell's process, so that it runs as the signed-in
 // user without this program's administrator rights: a product started elevated writes its settings
 // and files where the user's copy does not look, and unelevated programs cannot talk to it.
-ProductStart StartAsShellUser(Session& session, const std::string& file, const std::string& folder, RunLog& log) {
-  const std::optional<std::uint32_t> shellProcess = session.platform.desktop.TryShellProcessId();
+ProductStart StartAsShellUser(platform::Platform& platform, const ProductLocation& product, RunLog& log) {
+  const std::optional<std::uint32_t> shellProcess = platform.desktop.TryShellProcessId();
   if (!shellProcess) {
     log.Write("the product cannot be started with the desktop shell's token: no desktop shell window");
     return {};
   }
-  auto token = session.platform.tokens.OpenProcessPrimaryToken(*shellProcess);
+  auto token = platform.tokens.OpenProcessPrimaryToken(*shellProcess);
   if (!token.ok()) {
     log.WriteFailure("the product cannot be started with the desktop shell's token: it cannot be had", token.error);
     return {ProductStartWay::NotStarted, token.error};
   }
-  if (const auto error = token.value->StartProcess(file, QuotedCommandLine(file), folder, win::kSwShowNormal);
-      error != win::kErrorSuccess) {
+  if (const auto error = StartWithToken(*token.value, product); error != win::kErrorSuccess) {
     log.WriteFailure("the product cannot be started with the desktop shell's token: CreateProcessWithTokenW failed",
                      error);
     return {ProductStartWay::NotStarted, error};
@@ -67,9 +69,8 @@ ProductStart StartAsShellUser(Session& session, const std::string& file, const s
 // A service runs in session 0, whose desktop nobody sees: the product belongs on the console's desktop,
 // as the user signed in there. With nobody there it is not started at all, since ShellExecuteA would
 // start it in session 0 as the service's own account.
-ProductStart StartInUsersSession(Session& session, const std::string& file, const std::string& folder,
+ProductStart StartInUsersSession(platform::SessionApi& sessions, const ProductLocation& product,
                                  std::optional<std::uint32_t> productSession, RunLog& log) {
-  platform::SessionApi& sessions = session.platform.sessions;
   // The product comes back where it ran; a product that did not run starts where the console's user is.
   const std::optional<std::uint32_t> target = productSession ? productSession : sessions.TryActiveConsoleSessionId();
   if (!target) {
@@ -87,8 +88,7 @@ ProductStart StartInUsersSession(Session& session, const std::string& file, cons
     }
     return {ProductStartWay::NotStarted, token.error};
   }
-  if (const auto error = token.value->StartProcess(file, QuotedCommandLine(file), folder, win::kSwShowNormal);
-      error != win::kErrorSuccess) {
+  if (const auto error = StartWithToken(*token.value, product); error != win::kErrorSuccess) {
     log.WriteFailure("the product cannot be started in " + targetName + ": it is not started", error);
     return {ProductStartWay::NotStarted, error};
   }
@@ -104,9 +104,10 @@ ProductStart NotStartedForElevation(RunLog& log) {
 }
 
 // Only where this program's rights are all the user has, or where no token can start a program.
-ProductStart StartWithShellExecute(Session& session, const std::string& file, const std::string& why, RunLog& log) {
+ProductStart StartWithShellExecute(platform::ProcessApi& processes, const ProductLocation& product,
+                                   const std::string& why, RunLog& log) {
   if (const auto error =
-          session.platform.processes.ShellOpen("open", file, /*parameters=*/"", /*directory=*/"", win::kSwShowNormal);
+          processes.ShellOpen("open", product.executable, /*parameters=*/"", /*directory=*/"", win::kSwShowNormal);
       error != win::kErrorSuccess) {
     log.WriteFailure("the product cannot be started with ShellExecuteA", error);
     return {ProductStartWay::NotStarted, error};
@@ -119,32 +120,32 @@ ProductStart StartWithShellExecute(Session& session, const std::string& file, co
 // program's own split token starts it: never this program's administrator rights where a limited token
 // exists. ShellExecuteA only where the token is not split (XP, UAC off, the built-in Administrator) or
 // is the limited half already, or where CreateProcessWithTokenW does not exist.
-ProductStart StartWithLinkedToken(Session& session, const std::string& file, const std::string& folder, RunLog& log) {
-  platform::TokenApi& tokens = session.platform.tokens;
+ProductStart StartWithLinkedToken(platform::Platform& platform, const ProductLocation& product, RunLog& log) {
+  platform::TokenApi& tokens = platform.tokens;
   const auto elevation = tokens.OwnElevationType();
   if (!elevation.ok()) {
     // Windows before Vista knows no elevation types and splits no token.
     if (elevation.error == win::kErrorInvalidParameter)
-      return StartWithShellExecute(session, file, "this Windows splits no token", log);
+      return StartWithShellExecute(platform.processes, product, "this Windows splits no token", log);
     log.WriteFailure("this program's elevation type cannot be told: the product is not started", elevation.error);
     return {ProductStartWay::NotStarted, elevation.error};
   }
   if (elevation.value == platform::TokenElevationType::Default)
-    return StartWithShellExecute(session, file, "its token is not split (elevation type default)", log);
+    return StartWithShellExecute(platform.processes, product, "its token is not split (elevation type default)", log);
   if (elevation.value == platform::TokenElevationType::Limited)
-    return StartWithShellExecute(session, file, "it runs with the limited half of its token", log);
+    return StartWithShellExecute(platform.processes, product, "it runs with the limited half of its token", log);
   auto token = tokens.OpenLinkedToken();
   if (!token.ok()) {
     log.WriteFailure("the limited token of this program cannot be had: the product is not started", token.error);
     return {ProductStartWay::NotStarted, token.error};
   }
-  const auto error = token.value->StartProcess(file, QuotedCommandLine(file), folder, win::kSwShowNormal);
+  const auto error = StartWithToken(*token.value, product);
   if (error == win::kErrorSuccess) {
     log.Write("the product was started as the signed-in user, with the limited token linked to this program's");
     return {ProductStartWay::LinkedToken};
   }
   if (error == win::kErrorProcNotFound)
-    return StartWithShellExecute(session, file, "CreateProcessWithTokenW does not exist", log);
+    return StartWithShellExecute(platform.processes, product, "CreateProcessWithTokenW does not exist", log);
   if (error == win::kErrorElevationRequired) return NotStartedForElevation(log);
   log.WriteFailure("the product cannot be started with the limited token: it is not started", error);
   return {ProductStartWay::NotStarted, error};
@@ -157,32 +158,32 @@ bool IsServiceSession(platform::SessionApi& sessions) {
 
 }  // namespace
 
-bool RunningProduct::IsRunning(platform::ProcessApi& processes) {
-  auto mapping = processes.CreateNamedMapping(kProductMappingName, 64);
+bool RunningProduct::IsRunning() {
+  auto mapping = platform_.processes.CreateNamedMapping(kProductMappingName, 64);
   if (mapping.error != win::kErrorAlreadyExists) return false;
   mapping_ = std::move(mapping.value);
   return true;
 }
 
-ProductStart RunningProduct::Start(Session& session, RunLog& log) {
+ProductStart RunningProduct::Start(RunLog& log) {
   mapping_.reset();
-  return StartProduct(session, log, session_);
+  return StartProduct(platform_, product_, log, session_);
 }
 
-bool RunningProduct::TellToQuit(Session& session, RunLog& log) {
-  if (IsServiceSession(session.platform.sessions)) return TellToQuitInUsersSessions(session, log);
-  if (!IsRunning(session.platform.processes)) {
+bool RunningProduct::TellToQuit(RunLog& log) {
+  if (IsServiceSession(platform_.sessions)) return TellToQuitInUsersSessions(log);
+  if (!IsRunning()) {
     log.Write("the product is not running");
     return false;
   }
   runsUntold_ = true;
-  const auto window = session.platform.desktop.TryFindWindowByClass(kProductWindowClass);
+  const auto window = platform_.desktop.TryFindWindowByClass(kProductWindowClass);
   if (!window) {
     log.Write(std::string("the product is running, but no window of class ") + kProductWindowClass + " was found");
     return false;
   }
-  process_ = OpenProductProcess(session, *window, log);
-  if (const auto error = session.platform.desktop.PostToWindow(*window, win::kWmQuit); error != win::kErrorSuccess) {
+  process_ = OpenProductProcess(platform_, *window, log);
+  if (const auto error = platform_.desktop.PostToWindow(*window, win::kWmQuit); error != win::kErrorSuccess) {
     log.WriteFailure("the product is running, but WM_QUIT could not be posted to it", error);
     process_.reset();
     return false;
@@ -196,8 +197,8 @@ bool RunningProduct::TellToQuit(Session& session, RunLog& log) {
 // where this program cannot reach its window. There the product is known by its shared-memory object in
 // each session's namespace and by its processes, and a copy of this program started in its session
 // posts WM_QUIT on that session's desktop.
-bool RunningProduct::TellToQuitInUsersSessions(Session& session, RunLog& log) {
-  platform::Platform& platform = session.platform;
+bool RunningProduct::TellToQuitInUsersSessions(RunLog& log) {
+  platform::Platform& platform = platform_;
   std::vector<std::uint32_t> sessions;
   auto add = [&sessions](std::uint32_t id) {
     if (std::find(sessions.begin(), sessions.end(), id) == sessions.end()) sessions.push_back(id);
@@ -210,7 +211,7 @@ bool RunningProduct::TellToQuitInUsersSessions(Session& session, RunLog& log) {
     const std::string mapping = "Session\\" + std::to_string(listedSession.id) + "\\" + kProductMappingName;
     if (platform.processes.OpenExistingMapping(mapping) == win::kErrorSuccess) add(listedSession.id);
   }
-  auto processes = platform.processes.OpenProcessesOfImage(ProductExecutablePath(session));
+  auto processes = platform.processes.OpenProcessesOfImage(product_.executable);
   if (processes.ok()) {
     for (const std::uint32_t id : processes.value.sessionIds) add(id);
     process_ = std::move(processes.value.processes);
@@ -259,25 +260,24 @@ void RunningProduct::WaitForEnd(RunLog& log) {
   }
 }
 
-std::string ProductExecutablePath(const Session& session) {
-  return session.Environment.ProductFolder + session.Names.AppName + ".exe";
+std::string ProductExecutablePath(const std::string& folder, const std::string& appName) {
+  return folder + appName + ".exe";
 }
 
-ProductStart StartProduct(Session& session, RunLog& log, std::optional<std::uint32_t> productSession) {
-  const std::string& folder = session.Environment.ProductFolder;
+ProductStart StartProduct(platform::Platform& platform, const ProductLocation& product, RunLog& log,
+                          std::optional<std::uint32_t> productSession) {
   // A folder that cannot be made current is no reason not to start the product.
-  static_cast<void>(session.platform.files.SetCurrentFolder(folder));
-  const std::string file = ProductExecutablePath(session);
-  const auto ownSession = session.platform.sessions.OwnSessionId();
+  static_cast<void>(platform.files.SetCurrentFolder(product.folder));
+  const auto ownSession = platform.sessions.OwnSessionId();
   if (ownSession.ok() && ownSession.value == win::kServiceSession) {
-    return StartInUsersSession(session, file, folder, productSession, log);
+    return StartInUsersSession(platform.sessions, product, productSession, log);
   }
   if (!ownSession.ok())
     log.WriteFailure("this program's session cannot be told: taken for a desktop's", ownSession.error);
-  const ProductStart asShellUser = StartAsShellUser(session, file, folder, log);
+  const ProductStart asShellUser = StartAsShellUser(platform, product, log);
   if (asShellUser.way == ProductStartWay::ShellUser) return asShellUser;
   if (asShellUser.error == win::kErrorElevationRequired) return NotStartedForElevation(log);
-  return StartWithLinkedToken(session, file, folder, log);
+  return StartWithLinkedToken(platform, product, log);
 }
 
 }  // namespace velora

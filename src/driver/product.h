@@ -6,8 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "driver/session.h"
-#include "platform/win_result.h"
+#include "platform/platform.h"
 
 namespace velora {
 
@@ -27,19 +26,31 @@ struct ProductStart {
   platform::WinError error = 0;  ///< the error of the last call that failed on the way
 };
 
+/// Where the installed product's program is.
+struct ProductLocation {
+  std::string folder;      ///< the product folder, ending in "\"
+  std::string executable;  ///< ProductExecutablePath of that folder
+};
+
+/// folder + appName + ".exe": the product's program in its folder.
+std::string ProductExecutablePath(const std::string& folder, const std::string& appName);
+
 /// A running copy of the product that the update tells to quit, and its process, which the update waits
 /// for before it writes or starts the product again: a product saving its state still holds its files
 /// and its shared-memory object, and a second copy of it refuses to start meanwhile.
 class RunningProduct {
  public:
+  RunningProduct(platform::Platform& platform, ProductLocation product)
+      : platform_(platform), product_(std::move(product)) {}
+
   /// True when a copy of the product holds its shared-memory object; the handle opened to find out is
   /// then held until Start, so that the object outlives a product that ends meanwhile.
-  bool IsRunning(platform::ProcessApi& processes);
+  bool IsRunning();
   /// Posts WM_QUIT to a running product's main window, after taking its process to wait for; false when
   /// no copy runs or the message could not be posted. From a service (session 0) the product runs in the
   /// users' sessions: it is found there by its shared-memory object and its processes, and this program
   /// is started in each such session to post WM_QUIT on that session's desktop.
-  bool TellToQuit(Session& session, RunLog& log);
+  bool TellToQuit(RunLog& log);
   /// Whether TellToQuit could take the product's process; without it only the data file shows the end.
   bool CanBeWaitedFor() const { return process_ != nullptr; }
   /// Waits for the process to end, once: later calls go by that outcome, so a run waits at most a few
@@ -51,11 +62,13 @@ class RunningProduct {
   std::optional<std::uint32_t> TrySession() const { return session_; }
   /// Lets the shared-memory object go, then StartProduct in the session the product ran in: a product
   /// that guards against a second copy of itself by that object would take ours for one.
-  ProductStart Start(Session& session, RunLog& log);
+  ProductStart Start(RunLog& log);
 
  private:
-  bool TellToQuitInUsersSessions(Session& session, RunLog& log);
+  bool TellToQuitInUsersSessions(RunLog& log);
 
+  platform::Platform& platform_;
+  const ProductLocation product_;
   platform::KernelObjectPtr mapping_;  ///< the product's shared-memory object, from IsRunning until Start
   platform::WaitableProcessPtr process_;
   std::optional<std::uint32_t> session_;
@@ -71,14 +84,12 @@ inline constexpr const char* kAskProductToQuitArgument = "/askproducttoquit";
 /// to it, nothing else. 0 when it was posted, 1 when there is no such window or the post failed.
 int AskProductOnThisDesktopToQuit(platform::DesktopApi& desktop);
 
-/// ProductFolder + AppName + ".exe": the product's program.
-std::string ProductExecutablePath(const Session& session);
-
-/// Starts ProductExecutablePath in the product folder. Outside session 0 as the signed-in user (with the token of the
+/// Starts the product's program in its folder. Outside session 0 as the signed-in user (with the token of the
 /// desktop shell's process, else the limited half of this program's split token), with ShellExecuteA only where the
 /// token is not split or no token can start a program, and never when the product asks for elevation (740); in session
 /// 0 (a service) as the user signed in to productSession (where the product ran) or, without one, at the console, or
 /// not at all. Writes which way and why to log; nothing is shown to the user.
-ProductStart StartProduct(Session& session, RunLog& log, std::optional<std::uint32_t> productSession = std::nullopt);
+ProductStart StartProduct(platform::Platform& platform, const ProductLocation& product, RunLog& log,
+                          std::optional<std::uint32_t> productSession = std::nullopt);
 
 }  // namespace velora

@@ -21,18 +21,49 @@
 namespace velora {
 namespace {
 
-/// The update, one step a method; each returns the exit code when the sequence ends there.
+// Discovery and what it says of where the product folder came from; false when the registry could not be
+// read (discovery has shown its box).
+bool FindProduct(Session& session, RunLog& log) {
+  const Discovery found = DiscoverEnvironment(session.platform, session.Startup, session.Names, session.Environment);
+  if (found.failure == Discovery::Failure::Folders) {
+    log.Write("the registry cannot be read: no product folder");
+    return false;
+  }
+  log.Write("product folder found: " + found.entryFolder);
+  if (found.failure == Discovery::Failure::LastRunFolder) {
+    log.WriteFailure(std::string(kLastRunFolderValue) + " cannot be read as a folder", found.error);
+    return false;
+  }
+  if (found.fromLastRunFolder) {
+    log.Write(std::string("product folder from ") + kLastRunFolderValue + ": " + session.Environment.ProductFolder);
+  }
+  return true;
+}
+
+// The installed product's program; nullopt, after the fixed-text box, when it is not there.
+std::optional<ProductLocation> FindInstalledProgram(Session& session, RunLog& log) {
+  ProductLocation product{session.Environment.ProductFolder,
+                          ProductExecutablePath(session.Environment.ProductFolder, session.Names.AppName)};
+  if (IsExistingFile(session.platform.files, product.executable)) return product;
+  log.Write("the product is not installed: no " + product.executable);
+  ShowFixedError(session.platform.ui, session.Startup, session.Names,
+                 "There's no Velora installed.\r\nPlease install the program first.",
+                 "Нет установленной программы \"Велора\"!\r\nПожалуйста, сначала установите её.");
+  return std::nullopt;
+}
+
+/// The update of a product that discovery found installed, one step a method; each returns the exit code
+/// when the sequence ends there.
 class UpdateSequence {
  public:
-  UpdateSequence(Session& session, const DriverSettings& settings, RunLog& log)
-      : session_(session), language_(LanguageContextOf(session)), settings_(settings), log_(log) {}
+  UpdateSequence(Session& session, ProductLocation product, const DriverSettings& settings, RunLog& log)
+      : session_(session),
+        language_(LanguageContextOf(session)),
+        settings_(settings),
+        log_(log),
+        product_(session.platform, std::move(product)) {}
 
   int Run() {
-    // Discovery looks for the product by these names, and they caption every box until a language file
-    // names the program.
-    session_.Names = {
-        .AppName = "Velora", .ProgName = "Обновление программы \"Велора\"", .EnglishProgName = "Velora update"};
-    if (!FindProduct() || !ProductIsInstalled()) return kExitFailed;
     if (!LoadLanguage(language_)) {
       log_.Write("no usable language file");
       return kExitFailed;
@@ -50,7 +81,7 @@ class UpdateSequence {
     // Quiet mode writes the whole copy while the product still runs, which is then away only for the
     // replacement; a copy that cannot be written leaves it running, as a damaged package does.
     if (quietMode_ && !StagePayload()) return kExitFailed;
-    productToldToQuit_ = product_.TellToQuit(session_, log_);
+    productToldToQuit_ = product_.TellToQuit(log_);
     const int exitCode = UpdateClosedProduct();
     // With "runapp" the product runs afterwards: the update starts it after the replacement, and here
     // it comes back on every path that ended early once this program had told it to quit.
@@ -59,36 +90,6 @@ class UpdateSequence {
   }
 
  private:
-  // Discovery and what it says of where the product folder came from; false when the registry could
-  // not be read (discovery has shown its box).
-  bool FindProduct() {
-    const Discovery found =
-        DiscoverEnvironment(session_.platform, session_.Startup, session_.Names, session_.Environment);
-    if (found.failure == Discovery::Failure::Folders) {
-      log_.Write("the registry cannot be read: no product folder");
-      return false;
-    }
-    log_.Write("product folder found: " + found.entryFolder);
-    if (found.failure == Discovery::Failure::LastRunFolder) {
-      log_.WriteFailure(std::string(kLastRunFolderValue) + " cannot be read as a folder", found.error);
-      return false;
-    }
-    if (found.fromLastRunFolder) {
-      log_.Write(std::string("product folder from ") + kLastRunFolderValue + ": " + session_.Environment.ProductFolder);
-    }
-    return true;
-  }
-
-  bool ProductIsInstalled() {
-    const std::string executable = ProductExecutablePath(session_);
-    if (IsExistingFile(session_.platform.files, executable)) return true;
-    log_.Write("the product is not installed: no " + executable);
-    ShowFixedError(session_.platform.ui, session_.Startup, session_.Names,
-                   "There's no Velora installed.\r\nPlease install the program first.",
-                   "Нет установленной программы \"Велора\"!\r\nПожалуйста, сначала установите её.");
-    return false;
-  }
-
   void LogLanguage() {
     const LanguageTable& language = session_.Language;
     if (language.CurrentLang >= 0 && static_cast<std::size_t>(language.CurrentLang) < language.Files.size()) {
@@ -105,7 +106,7 @@ class UpdateSequence {
       return;
     }
     product_.WaitForEnd(log_);
-    static_cast<void>(product_.Start(session_, log_));  // it logs which way it went
+    static_cast<void>(product_.Start(log_));  // it logs which way it went
   }
 
   // Everything from the version pre-check to the completion question, once a running product was told
@@ -213,7 +214,15 @@ class UpdateSequence {
 }  // namespace
 
 int RunUpdate(Session& session, const DriverSettings& settings, RunLog& log) {
-  return UpdateSequence(session, settings, log).Run();
+  // Discovery looks for the product by these names, and they caption every box until a language file
+  // names the program.
+  session.Names = {
+      .AppName = "Velora", .ProgName = "Обновление программы \"Велора\"", .EnglishProgName = "Velora update"};
+  if (!FindProduct(session, log)) return kExitFailed;
+  std::optional<ProductLocation> product = FindInstalledProgram(session, log);
+  if (!product) return kExitFailed;
+  // The language support reads its files from the product folder discovery has found.
+  return UpdateSequence(session, std::move(*product), settings, log).Run();
 }
 
 }  // namespace velora

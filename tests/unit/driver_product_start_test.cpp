@@ -8,22 +8,20 @@
 #include "driver/entry_point.h"
 #include "driver/product.h"
 #include "driver/run_log.h"
-#include "driver/session.h"
 #include "support/fake_windows.h"
-#include "support/test_session.h"
 
 namespace velora {
 namespace {
 
 constexpr std::uint32_t kShellProcess = 4242;
 constexpr const char* kTemp = "C:\\Temp\\";
+const ProductLocation kProduct{"C:\\Apps\\Velora\\", "C:\\Apps\\Velora\\Velora.exe"};
 
 class ProductStartTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fake.files.AddFolder("C:\\Apps\\Velora");
     fake.files.AddFolder(kTemp);
-    session->Environment.ProductFolder = "C:\\Apps\\Velora\\";
     log.Open(kTemp);
   }
 
@@ -41,7 +39,6 @@ class ProductStartTest : public ::testing::Test {
   }
 
   fakes::FakeWindows fake;
-  std::unique_ptr<Session> session = fakes::MakeTestSession(fake);
   RunLog log{fake.files, fake.text, fake.machine};
 };
 
@@ -51,7 +48,7 @@ TEST_F(ProductStartTest, RunsAsTheSignedInUserWithTheShellsTokenInTheProductFold
   for (const auto& ownSession : {platform::Succeeded<std::uint32_t>(1), platform::Failed<std::uint32_t>(5)}) {
     fake.sessions.ownSession = ownSession;
     fake.tokens.tokenStarts.clear();
-    EXPECT_EQ(StartProduct(*session, log).way, ProductStartWay::ShellUser);
+    EXPECT_EQ(StartProduct(fake.platform, kProduct, log).way, ProductStartWay::ShellUser);
     ASSERT_EQ(fake.tokens.tokenStarts.size(), 1u);
     const auto& started = fake.tokens.tokenStarts[0];
     EXPECT_EQ(started.tokenProcessId, kShellProcess);
@@ -92,7 +89,7 @@ TEST_P(StartEndTest, StartsWithTheLinkedTokenOrNotAtAllWhereTheTokenIsSplit) {
   fake.tokens.elevationType = row.elevation;
   fake.tokens.linkedTokenFailure = row.linkedFailure;
   fake.tokens.linkedTokenStartFailure = row.linkedStartFailure;
-  EXPECT_EQ(StartProduct(*session, log).way, row.way);
+  EXPECT_EQ(StartProduct(fake.platform, kProduct, log).way, row.way);
   EXPECT_NE(Logged().find(row.logged), std::string::npos) << Logged();
   EXPECT_EQ(fake.tokens.tokensOpen, 0);
   ASSERT_EQ(fake.tokens.linkedTokenStarts.size(), row.linkedStarts);
@@ -228,7 +225,7 @@ TEST_P(ServiceStartTest, StartsOnlyForTheConsolesSignedInUser) {
   fake.sessions.activeConsoleSession = row.consoleSession;
   fake.sessions.sessionTokenFailure = row.tokenFailure;
   fake.sessions.sessionStartFailure = row.startFailure;
-  const ProductStart start = StartProduct(*session, log);
+  const ProductStart start = StartProduct(fake.platform, kProduct, log);
   EXPECT_EQ(start.way, row.way);
   EXPECT_EQ(start.error, row.error);
   EXPECT_TRUE(fake.processes.shellStarts.empty());
@@ -294,10 +291,10 @@ TEST_F(ProductStartTest, LetsTheProductsSharedMemoryGoBeforeEitherStart) {
   fake.processes.existingMappings.insert("velora_memfile");
   for (const std::uint32_t shell : {kShellProcess, 0u}) {
     fake.desktop.shellProcessId = shell == 0 ? std::nullopt : std::optional<std::uint32_t>(shell);
-    RunningProduct product;
-    ASSERT_TRUE(product.IsRunning(fake.processes));
+    RunningProduct product(fake.platform, kProduct);
+    ASSERT_TRUE(product.IsRunning());
     fake.journal.clear();
-    static_cast<void>(product.Start(*session, log));
+    static_cast<void>(product.Start(log));
     const auto closed = std::find(fake.journal.begin(), fake.journal.end(), "CloseHandle velora_memfile");
     const auto started = std::find_if(fake.journal.begin(), fake.journal.end(), [](const std::string& entry) {
       return entry.rfind("OpenProcessToken", 0) == 0 || entry.rfind("ShellExecute", 0) == 0;
@@ -318,8 +315,8 @@ TEST_F(ProductStartTest, AServiceFindsTheProductInAUsersSessionAsksItToQuitThere
       {0, win::kWtsDisconnected}, {1, win::kWtsActive}, {2, win::kWtsDisconnected}, {65536, 6 /*listening*/}});
   fake.processes.existingMappings = {"Session\\2\\velora_memfile", "Session\\65536\\velora_memfile", "velora_memfile"};
   fake.processes.imageProcesses["c:\\apps\\velora\\velora.exe"] = {2, 2};
-  RunningProduct product;
-  ASSERT_TRUE(product.TellToQuit(*session, log));
+  RunningProduct product(fake.platform, kProduct);
+  ASSERT_TRUE(product.TellToQuit(log));
   EXPECT_EQ(fake.processes.mappingsOpened,
             (std::vector<std::string>{"Session\\1\\velora_memfile", "Session\\2\\velora_memfile"}));
   EXPECT_TRUE(fake.processes.mappingsCreated.empty());  // never a name of its own in any session
@@ -332,7 +329,7 @@ TEST_F(ProductStartTest, AServiceFindsTheProductInAUsersSessionAsksItToQuitThere
   ASSERT_TRUE(product.CanBeWaitedFor());
   product.WaitForEnd(log);
   EXPECT_EQ(fake.processes.waitTimeouts, std::vector<std::uint32_t>{5000});
-  EXPECT_EQ(product.Start(*session, log).way, ProductStartWay::ConsoleUser);
+  EXPECT_EQ(product.Start(log).way, ProductStartWay::ConsoleUser);
   EXPECT_EQ(fake.sessions.sessionTokenQueries, std::vector<std::uint32_t>{2});
   ASSERT_EQ(fake.sessions.sessionStarts.size(), 1u);
   EXPECT_EQ(fake.sessions.sessionStarts[0].sessionId, 2u);
@@ -346,8 +343,8 @@ TEST_F(ProductStartTest, AServiceThatCannotAskTheProductToQuitLeavesItRunningUnt
   fake.sessions.ownSession = platform::Succeeded<std::uint32_t>(0);
   fake.processes.imageProcesses["c:\\apps\\velora\\velora.exe"] = {4};
   fake.sessions.ownProgramStartFailure = 1314;
-  RunningProduct product;
-  EXPECT_FALSE(product.TellToQuit(*session, log));
+  RunningProduct product(fake.platform, kProduct);
+  EXPECT_FALSE(product.TellToQuit(log));
   EXPECT_TRUE(product.RunsUntold());
   EXPECT_FALSE(product.CanBeWaitedFor());
   EXPECT_EQ(product.TrySession(), std::optional<std::uint32_t>(4));

@@ -86,13 +86,12 @@ TEST_F(DriverOnWindows, TheBuiltExeIsIntactAndAnyChangedOrMissingByteIsDamage) {
 }
 
 TEST_F(DriverOnWindows, TheProductCountsAsRunningWhileItsMappingExists) {
-  Session session = MakeSession();
-  RunningProduct running;
-  EXPECT_FALSE(running.IsRunning(session.platform.processes));
+  RunningProduct running(real_.platform, {scratch_, scratch_ + "Velora.exe"});
+  EXPECT_FALSE(running.IsRunning());
   HANDLE product = CreateFileMappingA(INVALID_HANDLE_VALUE, /*lpFileMappingAttributes=*/nullptr, PAGE_READWRITE,
                                       /*dwMaximumSizeHigh=*/0, /*dwMaximumSizeLow=*/64, "velora_memfile");
   ASSERT_NE(product, nullptr);
-  EXPECT_TRUE(running.IsRunning(session.platform.processes));
+  EXPECT_TRUE(running.IsRunning());
   CloseHandle(product);
 }
 
