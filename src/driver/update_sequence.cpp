@@ -4,6 +4,7 @@
 
 #include "base/ascii_case.h"
 #include "driver/folder_size.h"
+#include "driver/install_boxes.h"
 #include "driver/integrity_check.h"
 #include "driver/product.h"
 #include "driver/run_log.h"
@@ -181,7 +182,8 @@ class UpdateSequence {
 
   // The copy written and flushed beside the data file; false, after its box, when it cannot be.
   bool StagePayload() {
-    payload_.emplace(language_, settings_.PayloadBaseName, settings_.PayloadKind, InstalledPath(),
+    payload_.emplace(session_.platform, installBoxes_, settings_.PayloadBaseName, settings_.PayloadKind,
+                     InstalledPath(),
                      /*checkVersions=*/false);
     const InstallResult staged = payload_->Stage();
     if (staged.outcome == InstallOutcome::Written) return true;
@@ -200,7 +202,8 @@ class UpdateSequence {
   }
 
   Session& session_;
-  const LanguageContext language_;  ///< the session as the language support and the installation see it
+  const LanguageContext language_;  ///< the session as the language support sees it
+  const WordedInstallBoxes installBoxes_{language_};
   const DriverSettings& settings_;
   RunLog& log_;
   RunningProduct product_;

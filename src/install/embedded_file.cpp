@@ -5,11 +5,9 @@
 #include <string_view>
 
 #include "base/path_rule.h"
-#include "environment/message_box.h"
 #include "install/existing_file.h"
 #include "install/progress.h"
 #include "install/version_readers.h"
-#include "language/language_boxes.h"
 #include "platform/opened_file_check.h"
 
 namespace velora {
@@ -136,20 +134,21 @@ struct VersionSource {
   platform::OpenFile* opened;  ///< null: open path
 };
 
-using NumericReader = std::int32_t (*)(const LanguageContext&, const VersionSource&);
+using NumericReader = std::int32_t (*)(platform::FileApi&, const InstallBoxes&, const VersionSource&);
 
 // The readers of a version field need only the files.
 template <std::int32_t (*ByName)(platform::FileApi&, const std::string&), std::int32_t (*ByHandle)(platform::OpenFile&)>
-std::int32_t ReadFieldVersion(const LanguageContext& language, const VersionSource& source) {
-  return source.opened != nullptr ? ByHandle(*source.opened) : ByName(language.platform.files, source.path);
+std::int32_t ReadFieldVersion(platform::FileApi& files, const InstallBoxes& /*boxes*/, const VersionSource& source) {
+  return source.opened != nullptr ? ByHandle(*source.opened) : ByName(files, source.path);
 }
 
-// A language file that cannot be read is reported in the user's language.
-std::int32_t ReadLanguageFileVersion(const LanguageContext& language, const VersionSource& source) {
-  if (source.opened == nullptr) {
-    return ReadLngVersion(language.platform, language.startup, language.names, source.path);
-  }
-  return ReadLngVersion(language.platform, language.startup, language.names, *source.opened, source.path);
+// A language file without a readable version is reported, and counts as version 0.
+std::int32_t ReadLanguageFileVersion(platform::FileApi& files, const InstallBoxes& boxes, const VersionSource& source) {
+  const auto version =
+      source.opened != nullptr ? TryReadLngVersion(*source.opened) : TryReadLngVersion(files, source.path);
+  if (version) return *version;
+  boxes.ShowUnreadableLanguageFile(source.path);
+  return 0;
 }
 
 NumericReader NumericReaderFor(const std::string& fileKind, const std::string& destinationPath) {
@@ -174,17 +173,17 @@ bool IsComparedKind(const std::string& fileKind) {
 
 // The new version is read through the copy's handle; only the version resource of an "exe", which
 // Windows reads by name alone, is read at the copy's name.
-VersionComparison CompareVersions(const LanguageContext& language, const std::string& fileKind, TemporaryCopy& copy,
-                                  const std::string& installedPath) {
+VersionComparison CompareVersions(platform::Platform& platform, const InstallBoxes& boxes, const std::string& fileKind,
+                                  TemporaryCopy& copy, const std::string& installedPath) {
   VersionComparison versions;
   if (fileKind == "exe") {
-    versions.newText = ReadExeFileVersion(language.platform.programFiles, copy.path());
-    versions.installedText = ReadExeFileVersion(language.platform.programFiles, installedPath);
+    versions.newText = ReadExeFileVersion(platform.programFiles, copy.path());
+    versions.installedText = ReadExeFileVersion(platform.programFiles, installedPath);
     versions.older = !versions.installedText.empty() && versions.installedText != versions.newText &&
                      IsOlderVersion(versions.newText, versions.installedText);
   } else if (NumericReader read = NumericReaderFor(fileKind, installedPath)) {
-    const std::int32_t fresh = read(language, {copy.path(), &copy.file()});
-    const std::int32_t installed = read(language, {installedPath, nullptr});
+    const std::int32_t fresh = read(platform.files, boxes, {copy.path(), &copy.file()});
+    const std::int32_t installed = read(platform.files, boxes, {installedPath, nullptr});
     versions.newText = std::to_string(fresh);
     versions.installedText = std::to_string(installed);
     versions.older = installed > fresh;
@@ -193,20 +192,10 @@ VersionComparison CompareVersions(const LanguageContext& language, const std::st
 }
 
 // Asks before an older file replaces a newer one, with the progress window out of the way meanwhile.
-// A box that cannot be shown is no answer: the newer file stays. The language file's question names
-// only the file; the fixed ones name both versions, the installed one first.
-bool UserAcceptsOlderFile(const LanguageContext& language, const std::string& destinationPath,
-                          const VersionComparison& versions) {
-  HideProgress(language.platform.progress);
-  const FixedText text{
-      destinationPath + " file installing is of older version\r\n" + "than the same already installed.\r\n\r\n" +
-          "Do you really want to replace existing\r\n" + "new file version " + versions.installedText +
-          " with an older file version " + versions.newText + "?",
-      "Устанавливаемый файл " + destinationPath + "\r\n" + "более старой версии, чем уже установленный.\r\n\r\n" +
-          "Действительно ли Вы хотите заменить уже имеющийся\r\n" + "файл версии " + versions.installedText +
-          " на более старый версии " + versions.newText + "?"};
-  return AskQuestion(language, {"soundquest", "olderfilever", {destinationPath}}, {"Sound question", "Резонный вопрос"},
-                     text);
+bool UserAcceptsOlderFile(platform::ProgressWindowApi& progress, const InstallBoxes& boxes,
+                          const std::string& destinationPath, const VersionComparison& versions) {
+  HideProgress(progress);
+  return boxes.AcceptsOlderFile(destinationPath, versions.installedText, versions.newText);
 }
 
 }  // namespace
@@ -221,9 +210,11 @@ struct EmbeddedFileInstall::Staged {
   TemporaryCopy copy;
 };
 
-EmbeddedFileInstall::EmbeddedFileInstall(const LanguageContext& language, std::string resourceName,
-                                         std::string fileKind, std::string destinationPath, bool checkVersions)
-    : language_(language),
+EmbeddedFileInstall::EmbeddedFileInstall(platform::Platform& platform, const InstallBoxes& boxes,
+                                         std::string resourceName, std::string fileKind, std::string destinationPath,
+                                         bool checkVersions)
+    : platform_(platform),
+      boxes_(boxes),
       resourceName_(std::move(resourceName)),
       fileKind_(std::move(fileKind)),
       destinationPath_(std::move(destinationPath)),
@@ -237,7 +228,7 @@ EmbeddedFileInstall::~EmbeddedFileInstall() { RemoveKeptInstalledFile(); }
 // could not be removed again. Without it (held, no hard links on the drive, a name that cannot be freed)
 // the replacement frees the space itself.
 void EmbeddedFileInstall::KeepInstalledFile() {
-  platform::FileApi& files = language_.platform.files;
+  platform::FileApi& files = platform_.files;
   if (!OpenForDeletion(files, destinationPath_).ok()) return;
   const std::string kept = MakeTempName(destinationPath_) + ".old";
   RemoveWhatStandsAt(files, kept);
@@ -246,21 +237,20 @@ void EmbeddedFileInstall::KeepInstalledFile() {
 
 void EmbeddedFileInstall::RemoveKeptInstalledFile() {
   if (keptInstalledFile_.empty()) return;
-  RemoveWhatStandsAt(language_.platform.files, keptInstalledFile_);
+  RemoveWhatStandsAt(platform_.files, keptInstalledFile_);
   keptInstalledFile_.clear();
 }
 
 InstallResult EmbeddedFileInstall::Failure(platform::WinError error) const {
   // The temporary copy is gone by now; the installed file was never touched.
-  ShowFixedError(language_.platform.ui, language_.startup, language_.names, "Can't install file " + destinationPath_,
-                 "Не удается установить файл " + destinationPath_);
+  boxes_.ShowCannotInstall(destinationPath_);
   return {InstallOutcome::Failed, error};
 }
 
 InstallResult EmbeddedFileInstall::Stage() {
-  const auto resource = language_.platform.ownModule.LoadModuleResource(resourceName_, fileKind_);
+  const auto resource = platform_.ownModule.LoadModuleResource(resourceName_, fileKind_);
   if (!resource.ok()) return Failure(resource.error);
-  platform::FileApi& files = language_.platform.files;
+  platform::FileApi& files = platform_.files;
   // The folder is opened once and checked; the copy replaces its file through handles, never a name
   // a link in the folder part could lead elsewhere.
   std::string folderPath = FolderOf(destinationPath_);
@@ -277,13 +267,13 @@ InstallResult EmbeddedFileInstall::Stage() {
 
 InstallResult EmbeddedFileInstall::Replace() {
   if (staged_ == nullptr) return Failure(win::kErrorInvalidHandle);  // nothing staged
-  platform::FileApi& files = language_.platform.files;
+  platform::FileApi& files = platform_.files;
   VersionComparison versions;
   if (checkVersions_ && IsComparedKind(fileKind_) && IsExistingFile(files, destinationPath_)) {
-    versions = CompareVersions(language_, fileKind_, staged_->copy, destinationPath_);
+    versions = CompareVersions(platform_, boxes_, fileKind_, staged_->copy, destinationPath_);
   }
   InstallOutcome outcome = InstallOutcome::Written;
-  if (versions.older && !UserAcceptsOlderFile(language_, destinationPath_, versions)) {
+  if (versions.older && !UserAcceptsOlderFile(platform_.progress, boxes_, destinationPath_, versions)) {
     outcome = InstallOutcome::Declined;
   } else {
     KeepInstalledFile();
@@ -296,13 +286,14 @@ InstallResult EmbeddedFileInstall::Replace() {
     }
   }
   staged_.reset();
-  if (versions.older) ShowProgress(language_.platform.progress, "", "");
+  if (versions.older) ShowProgress(platform_.progress, "", "");
   return {outcome};
 }
 
-InstallResult InstallEmbeddedFile(const LanguageContext& language, const std::string& resourceName,
-                                  const std::string& fileKind, const std::string& destinationPath, bool checkVersions) {
-  EmbeddedFileInstall install(language, resourceName, fileKind, destinationPath, checkVersions);
+InstallResult InstallEmbeddedFile(platform::Platform& platform, const InstallBoxes& boxes,
+                                  const std::string& resourceName, const std::string& fileKind,
+                                  const std::string& destinationPath, bool checkVersions) {
+  EmbeddedFileInstall install(platform, boxes, resourceName, fileKind, destinationPath, checkVersions);
   if (const InstallResult staged = install.Stage(); staged.outcome != InstallOutcome::Written) return staged;
   return install.Replace();
 }

@@ -6,7 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "language/language_context.h"
+#include "install/install_boxes.h"
+#include "platform/platform.h"
 #include "platform/win_result.h"
 
 namespace velora {
@@ -22,11 +23,11 @@ struct [[nodiscard]] InstallResult {
 /// need let go of it only for the second: Stage writes and flushes the whole copy beside the destination,
 /// Replace puts it in its place. A staged copy that has not replaced the destination, and the replaced
 /// file's second name kept during the replacement, are removed through their handles when this ends. Failures are
-/// reported in the "Can't install file" box and returned as Failed; the installed file is then as it was.
+/// reported in the boxes' "cannot install" box and returned as Failed; the installed file is then as it was.
 class EmbeddedFileInstall {
  public:
-  EmbeddedFileInstall(const LanguageContext& language, std::string resourceName, std::string fileKind,
-                      std::string destinationPath, bool checkVersions);
+  EmbeddedFileInstall(platform::Platform& platform, const InstallBoxes& boxes, std::string resourceName,
+                      std::string fileKind, std::string destinationPath, bool checkVersions);
   EmbeddedFileInstall(const EmbeddedFileInstall&) = delete;
   EmbeddedFileInstall& operator=(const EmbeddedFileInstall&) = delete;
   ~EmbeddedFileInstall();
@@ -43,7 +44,8 @@ class EmbeddedFileInstall {
   void KeepInstalledFile();
   void RemoveKeptInstalledFile();
 
-  const LanguageContext& language_;
+  platform::Platform& platform_;
+  const InstallBoxes& boxes_;
   const std::string resourceName_;
   const std::string fileKind_;
   const std::string destinationPath_;
@@ -52,9 +54,9 @@ class EmbeddedFileInstall {
   std::string keptInstalledFile_;  ///< the installed file's second name while it is replaced; empty: none
 };
 
-/// Stage and Replace at once. The question before an older file replaces a newer one is asked in the current
-/// language, when one is loaded.
-InstallResult InstallEmbeddedFile(const LanguageContext& language, const std::string& resourceName,
-                                  const std::string& fileKind, const std::string& destinationPath, bool checkVersions);
+/// Stage and Replace at once.
+InstallResult InstallEmbeddedFile(platform::Platform& platform, const InstallBoxes& boxes,
+                                  const std::string& resourceName, const std::string& fileKind,
+                                  const std::string& destinationPath, bool checkVersions);
 
 }  // namespace velora

@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "base/hex_text.h"
-#include "language/language_boxes.h"
 #include "install/existing_file.h"
 #include "language/language_file_reader.h"
 
@@ -35,19 +34,6 @@ std::optional<std::int32_t> TryTakeComponent(std::string& version) {
   const auto value = TryParseLangInteger(std::string_view(version).substr(0, dot));
   version.erase(0, dot + 1);
   return value;
-}
-
-// The integer on a language file's "langver" value line; without a "langver" header the file's last
-// line stands in for it. nullopt when the file cannot be read, the header is its last line or the line
-// is no integer.
-std::optional<std::int32_t> TryReadLangVersionLine(platform::OpenFile& file) {
-  if (file.Seek(0) != win::kErrorSuccess) return std::nullopt;
-  LanguageFileReader reader(ChunksOf(file));
-  const EntrySearch search = SearchEntry(reader, "langver");
-  if (search.state == EntrySearchState::HeaderIsLastLine || search.state == EntrySearchState::ReadFailed) {
-    return std::nullopt;
-  }
-  return TryParseLangInteger(search.line);
 }
 
 }  // namespace
@@ -94,20 +80,23 @@ std::optional<std::int32_t> TryReadInstalledVersion(platform::Platform& platform
   return InstalledVersionFromHead(head.ok() ? head.value : std::string(), is3bs);
 }
 
-std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& startup, const ProductNames& names,
-                            const std::string& path) {
-  if (!IsExistingFile(platform.files, path)) return 0;
-  auto opened = platform.files.Open(path, win::kGenericRead, win::kFileShareRead, win::kOpenExisting);
-  if (opened.ok()) return ReadLngVersion(platform, startup, names, *opened.value, path);
-  ShowLangFileError(platform.ui, startup, names, path);
-  return 0;
+// Without a "langver" header the file's last line stands in for the value line; a header on the last line
+// has none.
+std::optional<std::int32_t> TryReadLngVersion(platform::OpenFile& file) {
+  if (file.Seek(0) != win::kErrorSuccess) return std::nullopt;
+  LanguageFileReader reader(ChunksOf(file));
+  const EntrySearch search = SearchEntry(reader, "langver");
+  if (search.state == EntrySearchState::HeaderIsLastLine || search.state == EntrySearchState::ReadFailed) {
+    return std::nullopt;
+  }
+  return TryParseLangInteger(search.line);
 }
 
-std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& startup, const ProductNames& names,
-                            platform::OpenFile& file, const std::string& path) {
-  if (const auto version = TryReadLangVersionLine(file)) return *version;
-  ShowLangFileError(platform.ui, startup, names, path);
-  return 0;
+std::optional<std::int32_t> TryReadLngVersion(platform::FileApi& files, const std::string& path) {
+  if (!IsExistingFile(files, path)) return 0;
+  auto opened = files.Open(path, win::kGenericRead, win::kFileShareRead, win::kOpenExisting);
+  if (!opened.ok()) return std::nullopt;
+  return TryReadLngVersion(*opened.value);
 }
 
 std::string ReadExeFileVersion(platform::ProgramFileApi& programFiles, const std::string& path) {

@@ -7,8 +7,6 @@
 #include <string>
 #include <string_view>
 
-#include "environment/product_names.h"
-#include "environment/startup_state.h"
 #include "platform/platform.h"
 
 namespace velora {
@@ -41,13 +39,11 @@ inline constexpr std::uint32_t kOpenAloneRetryMs = 256;
 /// file; nullopt when it stayed held through every try.
 [[nodiscard]] std::optional<std::int32_t> TryReadInstalledVersion(platform::Platform& platform, const std::string& path,
                                                                   bool is3bs);
-/// The "langver" value line; 0 after the fixed-text box (shown with platform.ui in the user's language
-/// from startup, captioned with names) when it cannot be read or is no integer.
-[[nodiscard]] std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& startup,
-                                          const ProductNames& names, const std::string& path);
-/// ReadLngVersion through a file already open with read access, which path names in the box.
-[[nodiscard]] std::int32_t ReadLngVersion(platform::Platform& platform, const StartupState& startup,
-                                          const ProductNames& names, platform::OpenFile& file, const std::string& path);
+/// The "langver" value line of the language file at path: 0 when there is no such file, nullopt when it
+/// cannot be read or the value is no integer.
+[[nodiscard]] std::optional<std::int32_t> TryReadLngVersion(platform::FileApi& files, const std::string& path);
+/// The "langver" value line of a file already open with read access.
+[[nodiscard]] std::optional<std::int32_t> TryReadLngVersion(platform::OpenFile& file);
 /// The "FileVersion" text of the first translation of the version resource; empty when there is none.
 [[nodiscard]] std::string ReadExeFileVersion(platform::ProgramFileApi& programFiles, const std::string& path);
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/install_boxes.h"
 #include "driver/session.h"
 #include "support/fake_windows.h"
 
@@ -28,5 +29,8 @@ inline std::unique_ptr<Session> MakeTestSession(FakeWindows& fake, const TestSes
       .AppName = "Velora", .ProgName = "Обновление программы \"Велора\"", .EnglishProgName = "Velora update"};
   return session;
 }
+
+/// The installation's boxes as the update words them, over the session's language support.
+inline WordedInstallBoxes InstallBoxesOf(Session& session) { return WordedInstallBoxes(LanguageContextOf(session)); }
 
 }  // namespace velora::fakes

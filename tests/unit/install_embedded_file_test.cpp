@@ -26,7 +26,7 @@ std::string DataFile(unsigned char version, std::size_t size = 64) {
 class InstallTest : public ::testing::Test {
  protected:
   InstallOutcome Install(const std::string& kind = "3bs", const std::string& path = kData, bool check = true) {
-    return InstallEmbeddedFile(LanguageContextOf(*session), "vlfw", kind, path, check).outcome;
+    return InstallEmbeddedFile(session->platform, fakes::InstallBoxesOf(*session), "vlfw", kind, path, check).outcome;
   }
   std::string Contents(const std::string& path) const { return fake.files.Contents(path).value_or("<missing>"); }
   void ExpectNoQuestion() const {
@@ -94,7 +94,7 @@ TEST_F(InstallTest, WhereTheRenameByHandleIsRefusedOrMissingTheCopyStillReplaces
     machine.files.refusesRenameRoot = !xp;
     machine.files.renamesByHandle = !xp;
     const auto world = fakes::MakeTestSession(machine);
-    EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(*world), "vlfw", "3bs", kData, false).outcome,
+    EXPECT_EQ(InstallEmbeddedFile(world->platform, fakes::InstallBoxesOf(*world), "vlfw", "3bs", kData, false).outcome,
               InstallOutcome::Written);
     EXPECT_EQ(machine.files.Contents(kData), newData);
     EXPECT_EQ(machine.files.AllFiles().size(), 1u);
@@ -120,7 +120,8 @@ TEST_F(InstallTest, AProductFolderThatIsALinkOrLeadsElsewhereIsNotWritten) {
     machine.files.AddFile(kData, DataFile(9));
     if (!reparsePoint) machine.files.SetFinalPath(kFolder, "C:\\Windows\\System32");
     const auto world = fakes::MakeTestSession(machine);
-    const InstallResult result = InstallEmbeddedFile(LanguageContextOf(*world), "vlfw", "3bs", kData, false);
+    const InstallResult result =
+        InstallEmbeddedFile(world->platform, fakes::InstallBoxesOf(*world), "vlfw", "3bs", kData, false);
     EXPECT_EQ(result.outcome, InstallOutcome::Failed);
     EXPECT_EQ(result.error, 681u);  // ERROR_STOPPED_ON_SYMLINK
     EXPECT_EQ(machine.files.Contents(kData), DataFile(9));
@@ -189,7 +190,8 @@ TEST_F(InstallTest, ACopyWhoseHandleLeadsElsewhereIsNotWritten) {
   const std::string installed = DataFile(5);
   fake.files.AddFile(kData, installed);
   fake.files.SetFinalPath(kTemp, "C:\\Windows\\System32\\~vlfw.3bs");
-  const InstallResult result = InstallEmbeddedFile(LanguageContextOf(*session), "vlfw", "3bs", kData, false);
+  const InstallResult result =
+      InstallEmbeddedFile(session->platform, fakes::InstallBoxesOf(*session), "vlfw", "3bs", kData, false);
   EXPECT_EQ(result.outcome, InstallOutcome::Failed);
   EXPECT_EQ(result.error, 681u);  // ERROR_STOPPED_ON_SYMLINK
   EXPECT_EQ(Contents(kData), installed);
@@ -255,8 +257,8 @@ TEST_F(InstallTest, WithoutALanguageFileTheQuestionIsFixedAndNamesThePathAndTheI
     auto russianOrNot = fakes::MakeTestSession(machine, {.russian = c.russian});
     machine.ownModule.AddResource("VLFW", "3BS", newData);
     machine.files.AddFile(kData, DataFile(5));
-    static_cast<void>(
-        InstallEmbeddedFile(LanguageContextOf(*russianOrNot), "vlfw", "3bs", kData, /*checkVersions=*/true));
+    static_cast<void>(InstallEmbeddedFile(russianOrNot->platform, fakes::InstallBoxesOf(*russianOrNot), "vlfw", "3bs",
+                                          kData, /*checkVersions=*/true));
     EXPECT_EQ(machine.ui.boxes, std::vector<platform::MessageBoxRequest>{c.expected}) << "russian: " << c.russian;
   }
 }
@@ -283,17 +285,37 @@ TEST_F(InstallTest, LanguageFilesAreComparedUnlessTheirPathHoldsAnExclamationMar
   const std::string installed = "[langver]\r\n3\r\n";
   fake.files.AddFile("C:\\Velora\\language\\english.lng", installed);
   fake.files.AddFile("C:\\Velora\\lang!old\\english.lng", installed);
-  EXPECT_EQ(
-      InstallEmbeddedFile(LanguageContextOf(*session), "english", "lng", "C:\\Velora\\language\\english.lng", true)
-          .outcome,
-      InstallOutcome::Declined);
-  EXPECT_EQ(
-      InstallEmbeddedFile(LanguageContextOf(*session), "english", "lng", "C:\\Velora\\lang!old\\english.lng", true)
-          .outcome,
-      InstallOutcome::Written);
+  EXPECT_EQ(InstallEmbeddedFile(session->platform, fakes::InstallBoxesOf(*session), "english", "lng",
+                                "C:\\Velora\\language\\english.lng", true)
+                .outcome,
+            InstallOutcome::Declined);
+  EXPECT_EQ(InstallEmbeddedFile(session->platform, fakes::InstallBoxesOf(*session), "english", "lng",
+                                "C:\\Velora\\lang!old\\english.lng", true)
+                .outcome,
+            InstallOutcome::Written);
   EXPECT_EQ(fake.ui.boxes.size(), 1u);
   EXPECT_EQ(Contents("C:\\Velora\\language\\english.lng"), installed);
   EXPECT_EQ(Contents("C:\\Velora\\lang!old\\english.lng"), "[langver]\r\n2\r\n");
+}
+
+// An installed language file without a readable version is reported in the user's language and
+// counts as version 0.
+TEST_F(InstallTest, AnInstalledLanguageFileWithoutAVersionIsReportedAndReplaced) {
+  const std::string lng = "C:\\Velora\\language\\english.lng";
+  fake.ownModule.AddResource("english", "lng", "[langver]\r\n2\r\n");
+  for (const bool russian : {false, true}) {
+    session = fakes::MakeTestSession(fake, {.russian = russian});
+    fake.ui.boxes.clear();
+    fake.files.AddFile(lng, "[langname]\r\nEnglish\r\n");
+    EXPECT_EQ(
+        InstallEmbeddedFile(session->platform, fakes::InstallBoxesOf(*session), "english", "lng", lng, true).outcome,
+        InstallOutcome::Written);
+    ASSERT_EQ(fake.ui.boxes.size(), 1u);
+    EXPECT_EQ(fake.ui.boxes[0].text, (russian ? "Не удаётся работать с файлом языковой поддержки "
+                                              : "Can't handle the language support file ") +
+                                         lng);
+    EXPECT_EQ(Contents(lng), "[langver]\r\n2\r\n");
+  }
 }
 
 TEST_F(InstallTest, ProgramsAreComparedByFileVersionAndAnUnversionedInstalledOneIsReplaced) {
@@ -301,7 +323,7 @@ TEST_F(InstallTest, ProgramsAreComparedByFileVersionAndAnUnversionedInstalledOne
   fake.ownModule.AddResource("velora", "exe", "MZ new");
   fake.files.AddFile(exe, "MZ installed");
   fake.programFiles.exeTypes = {{"c:\\velora\\velora.exe", 0x4550}, {"c:\\velora\\~velora.exe", 0x4550}};
-  EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(*session), "velora", "exe", exe, true).outcome,
+  EXPECT_EQ(InstallEmbeddedFile(session->platform, fakes::InstallBoxesOf(*session), "velora", "exe", exe, true).outcome,
             InstallOutcome::Written);
   ExpectNoQuestion();
 
@@ -311,7 +333,7 @@ TEST_F(InstallTest, ProgramsAreComparedByFileVersionAndAnUnversionedInstalledOne
   };
   fake.programFiles.versionResources = {{"c:\\velora\\velora.exe", versioned("1.2.10.0")},
                                         {"c:\\velora\\~velora.exe", versioned("1.2.3.4")}};
-  EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(*session), "velora", "exe", exe, true).outcome,
+  EXPECT_EQ(InstallEmbeddedFile(session->platform, fakes::InstallBoxesOf(*session), "velora", "exe", exe, true).outcome,
             InstallOutcome::Declined);
   ASSERT_EQ(fake.ui.boxes.size(), 1u);
   EXPECT_NE(fake.ui.boxes[0].text.find("new file version 1.2.10.0 with an older file version 1.2.3.4?"),

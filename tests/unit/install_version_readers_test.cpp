@@ -77,44 +77,29 @@ TEST_F(VersionReaderTest, ByteReadersOpenWithoutSharingAndYieldZeroForAFileHeldO
 
 class LngVersionTest : public VersionReaderTest {
  protected:
-  std::int32_t Read(const std::string& bytes) {
+  std::optional<std::int32_t> Read(const std::string& bytes) {
     fake.files.AddFile(kLng, bytes);
-    return ReadLngVersion(session->platform, session->Startup, session->Names, kLng);
+    return TryReadLngVersion(fake.files, kLng);
   }
   static constexpr const char* kLng = "C:\\Velora\\language\\english.lng";
 };
 
-TEST_F(LngVersionTest, TakesTheLineAfterTheLangverHeaderInAnyCase) {
+TEST_F(LngVersionTest, TakesTheLineAfterTheLangverHeaderInAnyCaseElseTheLastLine) {
   EXPECT_EQ(Read("[langname]\r\nEnglish\r\n[langver]\r\n12\r\n[langver]\r\n13\r\n"), 12);
   EXPECT_EQ(Read("[LangVer] comment\r\n-7\r\nmore\r\n"), -7);
-  EXPECT_TRUE(fake.ui.boxes.empty());
-  EXPECT_EQ(fake.files.OpenHandleCount(), 0);
-}
-
-TEST_F(LngVersionTest, WithoutAHeaderTheLastLineIsTheValue) {
   EXPECT_EQ(Read(" [langver]\r\n5\r\n42"), 42);  // a blank before "[" is no header
-  EXPECT_TRUE(fake.ui.boxes.empty());
-  EXPECT_EQ(Read("[langname]\r\nEnglish\r\n"), 0);
-  EXPECT_EQ(OnlyBoxText(), std::string("Can't handle the language support file ") + kLng);
-}
-
-TEST_F(LngVersionTest, AHeaderOnTheLastLineOrAValueThatIsNoNumberIsReported) {
-  EXPECT_EQ(Read("[langver]"), 0);
-  EXPECT_EQ(Read("[langver]\r\n 5\r\n"), 0);  // the value line is converted untrimmed
-  ASSERT_EQ(fake.ui.boxes.size(), 2u);
-  EXPECT_EQ(fake.ui.boxes[1].text, std::string("Can't handle the language support file ") + kLng);
-  EXPECT_EQ(fake.ui.boxes[1].style, win::kErrorBoxStyle);
-}
-
-TEST_F(LngVersionTest, AMissingFileIsVersionZeroWithoutABoxAndAnUnreadableOneWithTheRussianBox) {
-  EXPECT_EQ(ReadLngVersion(session->platform, session->Startup, session->Names, kLng), 0);
-  EXPECT_TRUE(fake.ui.boxes.empty());
-  session = fakes::MakeTestSession(fake, {.russian = true});
-  fake.files.AddFile(kLng, "[langver]\r\n3\r\n");
-  fake.files.InjectFailure(fakes::FileOp::Read, kLng, win::kErrorReadFault);
-  EXPECT_EQ(ReadLngVersion(session->platform, session->Startup, session->Names, kLng), 0);
-  EXPECT_EQ(OnlyBoxText(), std::string("Не удаётся работать с файлом языковой поддержки ") + kLng);
   EXPECT_EQ(fake.files.OpenHandleCount(), 0);
+}
+
+TEST_F(LngVersionTest, NoNumberAHeaderOnTheLastLineOrAFailedReadIsNoVersionAndNoFileIsZero) {
+  EXPECT_EQ(Read("[langname]\r\nEnglish\r\n"), std::nullopt);
+  EXPECT_EQ(Read("[langver]"), std::nullopt);
+  EXPECT_EQ(Read("[langver]\r\n 5\r\n"), std::nullopt);  // the value line is converted untrimmed
+  fake.files.InjectFailure(fakes::FileOp::Read, kLng, win::kErrorReadFault);
+  EXPECT_EQ(Read("[langver]\r\n3\r\n"), std::nullopt);
+  EXPECT_EQ(TryReadLngVersion(fake.files, "C:\\Velora\\language\\missing.lng"), 0);
+  EXPECT_EQ(fake.files.OpenHandleCount(), 0);
+  EXPECT_TRUE(fake.ui.boxes.empty());
 }
 
 class ExeVersionTest : public VersionReaderTest {

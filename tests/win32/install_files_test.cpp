@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/install_boxes.h"
 #include "driver/session.h"
 #include "install/embedded_file.h"
 #include "install/version_readers.h"
@@ -93,7 +94,8 @@ TEST_F(InstallFilesTest, EveryKindIsWrittenUnchangedFromTheProgramsOwnResources)
   for (const std::string kind : {"exe", "pak", "3bs", "lng", "cok"}) {
     const std::string destination = PathOf("product." + kind);
     WriteAll(destination, "an older copy in place");
-    EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(session), "kind" + kind, kind, destination, /*checkVersions=*/false)
+    EXPECT_EQ(InstallEmbeddedFile(session.platform, WordedInstallBoxes(LanguageContextOf(session)), "kind" + kind, kind,
+                                  destination, /*checkVersions=*/false)
                   .outcome,
               InstallOutcome::Written)
         << kind;
@@ -101,7 +103,9 @@ TEST_F(InstallFilesTest, EveryKindIsWrittenUnchangedFromTheProgramsOwnResources)
     EXPECT_FALSE(Exists(folder_ + "~product." + kind)) << kind;
   }
   const std::string big = PathOf("vlfw.3bs");
-  EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(session), "BigData", "3BS", big, /*checkVersions=*/true).outcome,
+  EXPECT_EQ(InstallEmbeddedFile(session.platform, WordedInstallBoxes(LanguageContextOf(session)), "BigData", "3BS", big,
+                                /*checkVersions=*/true)
+                .outcome,
             InstallOutcome::Written);
   EXPECT_EQ(ReadAll(big).size(), 2u * 1024 * 1024);
   EXPECT_TRUE(real_.ui.boxes.empty());
@@ -112,7 +116,9 @@ TEST_F(InstallFilesTest, ANewerInstalledFileIsKeptOnNoAndReplacedOnYes) {
   const std::string destination = PathOf("vlfw.3bs");
   const std::string installed = std::string("vlfw\0\x01\x09 newer", 13);
   WriteAll(destination, installed);
-  EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(session), "KIND3BS", "3bs", destination, true).outcome,
+  EXPECT_EQ(InstallEmbeddedFile(session.platform, WordedInstallBoxes(LanguageContextOf(session)), "KIND3BS", "3bs",
+                                destination, true)
+                .outcome,
             InstallOutcome::Declined);
   EXPECT_EQ(ReadAll(destination), installed);
   EXPECT_FALSE(Exists(folder_ + "~vlfw.3bs"));
@@ -120,7 +126,9 @@ TEST_F(InstallFilesTest, ANewerInstalledFileIsKeptOnNoAndReplacedOnYes) {
   EXPECT_NE(real_.ui.boxes[0].text.find("new file version 9 with an older file version 4?"), std::string::npos);
 
   real_.ui.answers = {IDYES};
-  EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(session), "KIND3BS", "3bs", destination, true).outcome,
+  EXPECT_EQ(InstallEmbeddedFile(session.platform, WordedInstallBoxes(LanguageContextOf(session)), "KIND3BS", "3bs",
+                                destination, true)
+                .outcome,
             InstallOutcome::Written);
   EXPECT_EQ(ReadAll(destination), ReadAll(WinePath(VELORA_INSTALL_DATA_DIR "/kind_3bs.bin")));
   EXPECT_FALSE(Exists(folder_ + "~vlfw.3bs"));
@@ -135,7 +143,9 @@ TEST_F(InstallFilesTest, AFileAnotherOpenerHoldsIsNotReplacedAndKeepsItsBytes) {
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, /*hTemplateFile=*/nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_EQ(ReadPakVersion(session.platform.files, destination), 0);  // the reader wants the file to itself
-  EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(session), "KINDPAK", "pak", destination, false).outcome,
+  EXPECT_EQ(InstallEmbeddedFile(session.platform, WordedInstallBoxes(LanguageContextOf(session)), "KINDPAK", "pak",
+                                destination, false)
+                .outcome,
             InstallOutcome::Failed);
   CloseHandle(held);
   EXPECT_EQ(ReadAll(destination), "installed and in use");
@@ -168,7 +178,9 @@ TEST_F(InstallOnAFullDiskTest, AWriteThatFailsLeavesTheInstalledFileIntact) {
   const std::string installed(600 * 1024, 'i');  // leaves too little room for the 2 MiB copy
   WriteAll(destination, installed);
   ASSERT_EQ(ReadAll(destination).size(), installed.size());
-  EXPECT_EQ(InstallEmbeddedFile(LanguageContextOf(session), "BIGDATA", "3bs", destination, false).outcome,
+  EXPECT_EQ(InstallEmbeddedFile(session.platform, WordedInstallBoxes(LanguageContextOf(session)), "BIGDATA", "3bs",
+                                destination, false)
+                .outcome,
             InstallOutcome::Failed);
   EXPECT_TRUE(ReadAll(destination) == installed);
   EXPECT_FALSE(Exists(folder_ + "~vlfw.3bs"));
