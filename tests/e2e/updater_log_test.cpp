@@ -1,5 +1,6 @@
 // The log of real runs under Wine: a main flow, a quiet run and a failure run each append their lines,
-// the first naming the versions and the command line, the last the exit code, all of it UTF-8.
+// the first naming the versions and the command line, the last the exit code, all of it UTF-8. The quiet
+// run shows no box and starts nothing; the failure run, for want of a product, shows the fixed text.
 #include <windows.h>
 
 #include <algorithm>
@@ -36,13 +37,20 @@ TEST_F(UpdaterTest, EveryRunAppendsItsStepsBoxesAndExitCodeToTheLog) {
     Installation install(DefaultInstall(0));
     EXPECT_EQ(RunUpdater({Answer::Yes, Answer::No}).exitCode, static_cast<DWORD>(kExitWritten));
     sizeKiB = FolderSizeKiB(kProductFolder);
-    EXPECT_EQ(RunUpdater({}, L"modest").exitCode, static_cast<DWORD>(kExitWritten));
+    const RobotResult quiet = RunUpdater({}, L"modest");
+    EXPECT_EQ(quiet.exitCode, static_cast<DWORD>(kExitWritten));
+    EXPECT_TRUE(quiet.boxes.empty());
+    EXPECT_EQ(StartsLogged(), 0);
   }
   {
     InstallSpec spec = DefaultInstall(0);
     spec.withStandIn = false;
     Installation install(spec);
-    EXPECT_EQ(RunUpdater({}).exitCode, static_cast<DWORD>(kExitFailed));
+    const RobotResult noProduct = RunUpdater({});
+    EXPECT_EQ(noProduct.exitCode, static_cast<DWORD>(kExitFailed));
+    ASSERT_EQ(noProduct.boxes.size(), 1u);
+    EXPECT_EQ(noProduct.boxes[0].caption, "Velora update");
+    EXPECT_EQ(noProduct.boxes[0].text, "There's no Velora installed.\r\nPlease install the program first.");
   }
 
   const auto log = ReadFileBytes(UpdaterLogPath());

@@ -1,6 +1,7 @@
 // The shipped updater end to end under Wine, in English: the main flow, the questions and answers,
-// quiet mode, a running or stuck product, a missing product or language file, the 32-bit view entry,
-// a damaged copy of the updater, and Windows 10's version reporting.
+// a running or stuck product, a missing language file, the entries of both registry views, a folder at
+// the data file's name, and Windows 10's version reporting. Quiet runs, a missing product and a damaged
+// copy are run in the log, self-update and signing tests.
 #include <windows.h>
 
 #include <algorithm>
@@ -45,55 +46,20 @@ TEST_F(UpdaterTest, MainFlowClosesTheProductAsksWritesRecordsAndStartsIt) {
   if (restarted != nullptr) PostMessageA(restarted, WM_QUIT, 0, 0);
 }
 
-TEST_F(UpdaterTest, ANewerInstalledFileAsksFirstAndNoLeavesItAsItWas) {
-  Installation install(DefaultInstall(2));
-  const std::string before = *ReadFileBytes(install.path(kDataFileName));
-  const RobotResult result = RunUpdater({Answer::No});
-  ASSERT_EQ(result.boxes.size(), 1u);
-  EXPECT_EQ(result.boxes[0].caption, "Question");
-  EXPECT_EQ(result.boxes[0].text,
-            "The file vlfw.3bs you are installing is older than the one already installed.\r\nReplace it anyway?");
-  EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitDeclined));
-  ExpectDataFile(/*written=*/false, before);
-  EXPECT_EQ(ReadEstimatedSize(RegistryView::Bits64), 1u);
-}
-
-TEST_F(UpdaterTest, ANewerInstalledFileWithYesIsReplacedAfterTheInstallQuestion) {
+TEST_F(UpdaterTest, ANewerInstalledFileAsksFirstAndWithYesIsReplacedAfterTheInstallQuestion) {
   Installation install(DefaultInstall(2));
   const std::string before = *ReadFileBytes(install.path(kDataFileName));
   const RobotResult result = RunUpdater({Answer::Yes, Answer::Yes, Answer::No});
   ASSERT_EQ(result.boxes.size(), 3u);
+  EXPECT_EQ(result.boxes[0].caption, "Question");
+  EXPECT_EQ(result.boxes[0].text,
+            "The file vlfw.3bs you are installing is older than the one already installed.\r\nReplace it anyway?");
   EXPECT_EQ(result.boxes[1].caption, "Question");
   EXPECT_EQ(result.boxes[2].caption, "Velora data update");
   EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten));
   ExpectDataFile(/*written=*/true, before);
   ExpectSizeRecorded(RegistryView::Bits64);
   EXPECT_EQ(StartsLogged(), 0);
-}
-
-TEST_F(UpdaterTest, QuietModeAsksNothingWritesAndStartsOnlyWithRunapp) {
-  {
-    Installation install(DefaultInstall(7));
-    const std::string before = *ReadFileBytes(install.path(kDataFileName));
-    const RobotResult result = RunUpdater({}, L"MODEST");
-    EXPECT_TRUE(result.boxes.empty());
-    EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten));
-    ExpectDataFile(/*written=*/true, before);
-    ExpectSizeRecorded(RegistryView::Bits64);
-    EXPECT_EQ(StartsLogged(), 0);
-  }
-  {
-    Installation install(DefaultInstall(0));
-    const std::string before = *ReadFileBytes(install.path(kDataFileName));
-    auto product = StartStandIn(kProductFolder);
-    const RobotResult result = RunUpdater({}, L"modest RunApp");
-    EXPECT_TRUE(result.boxes.empty());
-    EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten));
-    ExpectDataFile(/*written=*/true, before);
-    EXPECT_TRUE(WaitForStarts(2));
-    HWND restarted = FindWindowA("TVeloraMainForm", nullptr);
-    if (restarted != nullptr) PostMessageA(restarted, WM_QUIT, 0, 0);
-  }
 }
 
 TEST_F(UpdaterTest, AProductThatNeverLetsItsFileGoIsReportedAfterSeventeenTries) {
@@ -113,17 +79,6 @@ TEST_F(UpdaterTest, AProductThatNeverLetsItsFileGoIsReportedAfterSeventeenTries)
   TerminateProcess(product.get(), 0);
   WaitForSingleObject(product.get(), 5000);
   ExpectDataFile(/*written=*/false, before);
-}
-
-TEST_F(UpdaterTest, NoInstalledProductIsReportedWithTheFixedText) {
-  InstallSpec spec = DefaultInstall(0);
-  spec.withStandIn = false;
-  Installation install(spec);
-  const RobotResult result = RunUpdater({});
-  ASSERT_EQ(result.boxes.size(), 1u);
-  EXPECT_EQ(result.boxes[0].caption, "Velora update");
-  EXPECT_EQ(result.boxes[0].text, "There's no Velora installed.\r\nPlease install the program first.");
-  EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitFailed));
 }
 
 TEST_F(UpdaterTest, AMissingLanguageFileIsNamed) {
@@ -176,23 +131,6 @@ TEST_F(UpdaterTest, AFolderNamedLikeTheDataFileIsNotReadButReportedByTheWrite) {
   EXPECT_FALSE(TildeFileExists(kProductFolder));
   EXPECT_EQ(GetFileAttributesA(install.path(kDataFileName).c_str()) & FILE_ATTRIBUTE_DIRECTORY,
             static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
-}
-
-TEST_F(UpdaterTest, AQuotedUninstallCommandNamesTheProductFolder) {
-  InstallSpec spec = DefaultInstall(0);
-  spec.folder = "C:\\Apps\\Velora\\";
-  spec.uninstallString = "\"C:\\Apps\\Velora\\uninst.exe\" /S";
-  Installation install(spec);
-  const std::string before = *ReadFileBytes(install.path(kDataFileName));
-  const RobotResult result = RunUpdater({Answer::Yes, Answer::No});
-  EXPECT_EQ(result.exitCode, static_cast<DWORD>(kExitWritten));
-  EXPECT_TRUE(ReadFileBytes(install.path(kDataFileName)) == embedded_);
-  EXPECT_FALSE(TildeFileExists(install.folder()));
-  EXPECT_EQ(ReadEstimatedSize(RegistryView::Bits64), FolderSizeKiB(install.folder()));
-}
-
-TEST_F(UpdaterTest, ACopyWithOneFlippedByteInstallsNothing) {
-  ExpectACopyWithOneFlippedByteInstallsNothing(WinePath(VELORA_UPDATER_EXE));
 }
 
 // Wine reports version 6.2 to a program set to Windows 10 without supportedOS entries, as Windows does;
