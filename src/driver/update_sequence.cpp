@@ -83,11 +83,7 @@ class UpdateSequence {
     // replacement; a copy that cannot be written leaves it running, as a damaged package does.
     if (quietMode_ && !StagePayload()) return kExitFailed;
     productToldToQuit_ = product_.TellToQuit(log_);
-    const int exitCode = UpdateClosedProduct();
-    // With "runapp" the product runs afterwards: the update starts it after the replacement, and here
-    // it comes back on every path that ended early once this program had told it to quit.
-    if (runApp_ && !productStarted_ && productToldToQuit_) StartProductOnceEnded();
-    return exitCode;
+    return UpdateClosedProduct();
   }
 
  private:
@@ -101,7 +97,6 @@ class UpdateSequence {
   // A product that guards against a second copy of itself refuses to start while its old copy still
   // holds the shared-memory object, so the old copy is waited for first.
   void StartProductOnceEnded() {
-    productStarted_ = true;  // one start a run, whichever way it goes
     if (product_.RunsUntold()) {
       log_.Write("the product still runs, as it could not be told to quit: it is not started a second time");
       return;
@@ -120,8 +115,8 @@ class UpdateSequence {
     }
     // Interactive mode stages the copy only after the install question's Yes, so a No leaves nothing.
     const InstallOutcome outcome = (quietMode_ || StagePayload()) ? ReplaceWithPayload() : InstallOutcome::Failed;
-    // With "runapp" the product is back before the folder's size is recorded; the replaced file goes
-    // before that.
+    // With "runapp" the product is back before the folder's size is recorded, written or not: quiet mode
+    // has no earlier end once the product was told to quit. The replaced file's space is freed after it.
     if (runApp_) StartProductOnceEnded();
     payload_.reset();
     if (!RecordFolderSize(session_, log_)) return kExitFailed;
@@ -130,8 +125,8 @@ class UpdateSequence {
     if (!quietMode_ && outcome == InstallOutcome::Written && AskToStartProduct(language_, settings_)) {
       StartProductOnceEnded();
     }
-    if (outcome == InstallOutcome::Written) return kExitWritten;
-    return outcome == InstallOutcome::Declined ? kExitDeclined : kExitFailed;
+    // The data file's copy compares no versions, so it is written or it failed.
+    return outcome == InstallOutcome::Written ? kExitWritten : kExitFailed;
   }
 
   std::string InstalledPath() const { return session_.Environment.ProductFolder + settings_.PayloadFileName; }
@@ -210,7 +205,6 @@ class UpdateSequence {
   std::optional<EmbeddedFileInstall> payload_;  ///< the data file's copy, from staged until it replaced the file
   bool quietMode_ = false;
   bool runApp_ = false;
-  bool productStarted_ = false;
   bool productToldToQuit_ = false;
 };
 
