@@ -198,20 +198,19 @@ bool RunningProduct::TellToQuit(RunLog& log) {
 // each session's namespace and by its processes, and a copy of this program started in its session
 // posts WM_QUIT on that session's desktop.
 bool RunningProduct::TellToQuitInUsersSessions(RunLog& log) {
-  platform::Platform& platform = platform_;
   std::vector<std::uint32_t> sessions;
   auto add = [&sessions](std::uint32_t id) {
     if (std::find(sessions.begin(), sessions.end(), id) == sessions.end()) sessions.push_back(id);
   };
-  const auto listed = platform.sessions.EnumerateSessions();
+  const auto listed = platform_.sessions.EnumerateSessions();
   if (!listed.ok()) log.WriteFailure("the users' sessions cannot be listed", listed.error);
   for (const platform::TerminalSession& listedSession : listed.value) {
     const bool signedIn = listedSession.state == win::kWtsActive || listedSession.state == win::kWtsDisconnected;
     if (listedSession.id == win::kServiceSession || !signedIn) continue;
     const std::string mapping = "Session\\" + std::to_string(listedSession.id) + "\\" + kProductMappingName;
-    if (platform.processes.OpenExistingMapping(mapping) == win::kErrorSuccess) add(listedSession.id);
+    if (platform_.processes.OpenExistingMapping(mapping) == win::kErrorSuccess) add(listedSession.id);
   }
-  auto processes = platform.processes.OpenProcessesOfImage(product_.executable);
+  auto processes = platform_.processes.OpenProcessesOfImage(product_.executable);
   if (processes.ok()) {
     for (const std::uint32_t id : processes.value.sessionIds) add(id);
     process_ = std::move(processes.value.processes);
@@ -226,7 +225,7 @@ bool RunningProduct::TellToQuitInUsersSessions(RunLog& log) {
   bool told = false;
   for (const std::uint32_t productSession : sessions) {
     const std::string where = "session " + std::to_string(productSession);
-    if (const auto error = platform.sessions.StartOwnProgramInSession(productSession, kAskProductToQuitArgument);
+    if (const auto error = platform_.sessions.StartOwnProgramInSession(productSession, kAskProductToQuitArgument);
         error != win::kErrorSuccess) {
       log.WriteFailure("the product runs in " + where + ", but it cannot be asked to quit there", error);
       continue;

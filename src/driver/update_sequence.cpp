@@ -62,6 +62,7 @@ class UpdateSequence {
         language_(LanguageContextOf(session)),
         settings_(settings),
         log_(log),
+        dataFilePath_(product.folder + settings.PayloadFileName),
         product_(session.platform, std::move(product)) {}
 
   int Run() {
@@ -129,8 +130,6 @@ class UpdateSequence {
     return outcome == InstallOutcome::Written ? kExitWritten : kExitFailed;
   }
 
-  std::string InstalledPath() const { return session_.Environment.ProductFolder + settings_.PayloadFileName; }
-
   // Quiet mode asks nothing, but a product told to quit may need a moment to let go of its data file:
   // the write waits for its process to end or, where that could not be had, for the file with the same
   // tries as before the version comparison; then it goes ahead either way and reports its own failure.
@@ -140,9 +139,9 @@ class UpdateSequence {
       product_.WaitForEnd(log_);
       return;
     }
-    if (!IsExistingFile(session_.platform.files, InstalledPath())) return;
+    if (!IsExistingFile(session_.platform.files, dataFilePath_)) return;
     int tries = 0;
-    if (TryOpenAlone(session_.platform, InstalledPath(), tries)) {
+    if (TryOpenAlone(session_.platform, dataFilePath_, tries)) {
       log_.Write("the product let go of the data file after " + std::to_string(tries) + " tries");
     } else {
       log_.Write("the data file is still held after " + std::to_string(tries) + " tries; writing all the same");
@@ -154,14 +153,13 @@ class UpdateSequence {
   enum class Agreement { GoOn, Declined, FileHeld };
 
   Agreement AskBeforeInstalling() {
-    const std::string installedPath = InstalledPath();
     // Only a file is the installed data file: a folder of that name has no version to read, and the
     // write reports that it cannot replace it.
-    if (IsExistingFile(session_.platform.files, installedPath)) {
-      const auto installedVersion = TryReadInstalledVersion(session_.platform, installedPath, settings_.PayloadIs3bs);
+    if (IsExistingFile(session_.platform.files, dataFilePath_)) {
+      const auto installedVersion = TryReadInstalledVersion(session_.platform, dataFilePath_, settings_.PayloadIs3bs);
       if (!installedVersion) {
         log_.Write("the installed data file is still held after " + std::to_string(kOpenAloneTries) + " tries");
-        ShowLangError(language_, GetLangLinesFmt(language_, "filecantopen", {installedPath}));
+        ShowLangError(language_, GetLangLinesFmt(language_, "filecantopen", {dataFilePath_}));
         return Agreement::FileHeld;
       }
       log_.Write("installed data file version " + std::to_string(*installedVersion) + ", this update's version " +
@@ -170,28 +168,27 @@ class UpdateSequence {
         return Agreement::Declined;
       }
     } else {
-      log_.Write("no installed data file: " + installedPath);
+      log_.Write("no installed data file: " + dataFilePath_);
     }
     return AskInstallQuestion(language_, settings_) ? Agreement::GoOn : Agreement::Declined;
   }
 
   // The copy written and flushed beside the data file; false, after its box, when it cannot be.
   bool StagePayload() {
-    payload_.emplace(session_.platform, installBoxes_, settings_.PayloadBaseName, settings_.PayloadKind,
-                     InstalledPath(),
+    payload_.emplace(session_.platform, installBoxes_, settings_.PayloadBaseName, settings_.PayloadKind, dataFilePath_,
                      /*checkVersions=*/false);
     const InstallResult staged = payload_->Stage();
     if (staged.outcome == InstallOutcome::Written) return true;
-    log_.WriteFailure("data file not written: " + InstalledPath(), staged.error);
+    log_.WriteFailure("data file not written: " + dataFilePath_, staged.error);
     return false;
   }
 
   InstallOutcome ReplaceWithPayload() {
     const InstallResult installed = payload_->Replace();
     if (installed.outcome == InstallOutcome::Written) {
-      log_.Write("data file written: " + InstalledPath());
+      log_.Write("data file written: " + dataFilePath_);
     } else {
-      log_.WriteFailure("data file not written: " + InstalledPath(), installed.error);
+      log_.WriteFailure("data file not written: " + dataFilePath_, installed.error);
     }
     return installed.outcome;
   }
@@ -201,6 +198,7 @@ class UpdateSequence {
   const WordedInstallBoxes installBoxes_{language_};
   const DriverSettings& settings_;
   RunLog& log_;
+  const std::string dataFilePath_;  ///< the installed data file, in the product folder
   RunningProduct product_;
   std::optional<EmbeddedFileInstall> payload_;  ///< the data file's copy, from staged until it replaced the file
   bool quietMode_ = false;
